@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian packages the game, its tools and its tests need.
+set -e
+PKGS="build-essential cmake pkg-config ninja-build \
+ libsdl2-dev libepoxy-dev libglm-dev libjpeg-dev lib3ds-dev libopenmpt-dev \
+ libcairo2-dev libfreetype-dev fonts-dejavu-core \
+ libgtest-dev libgmock-dev libbenchmark-dev \
+ xvfb xauth libgl1-mesa-dri libegl-mesa0 mesa-utils"
+missing=""
+for p in $PKGS; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends $missing
