@@ -1,0 +1,130 @@
+#include "data/FileIo.h"
+
+#include "data/Errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vlm::data {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { Close(); }
+    int Get() const { return fd_; }
+    int Close()
+    {
+        int result = 0;
+        if (fd_ >= 0)
+            result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+std::string SystemReason(int error) { return std::strerror(error); }
+
+} // namespace
+
+bool IsRegularFile(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec);
+}
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& file)
+{
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    return bytes;
+}
+
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName)
+{
+    // A sibling in the same folder, so the rename cannot cross file systems.
+    std::random_device entropy;
+    const std::filesystem::path sibling =
+        file.parent_path() / ("." + file.filename().string() + ".new" + std::to_string(entropy() % 1000000));
+
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    mode_t mode = 0666;
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode))
+            throw EWriteError(displayName, "it is a folder");
+        mode = old.st_mode & 07777;
+    }
+
+    FileDescriptor fd(::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (fd.Get() < 0)
+        throw EWriteError(displayName, SystemReason(errno));
+
+    auto fail = [&](int error) {
+        fd.Close();
+        ::unlink(sibling.c_str());
+        throw EWriteError(displayName, SystemReason(error));
+    };
+
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t put = ::write(fd.Get(), data, left);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        data += put;
+        left -= static_cast<size_t>(put);
+    }
+    if (::fsync(fd.Get()) != 0)
+        fail(errno);
+    if (fd.Close() != 0) {
+        int error = errno;
+        ::unlink(sibling.c_str());
+        throw EWriteError(displayName, SystemReason(error));
+    }
+    if (::rename(sibling.c_str(), file.c_str()) != 0) {
+        int error = errno;
+        ::unlink(sibling.c_str());
+        throw EWriteError(displayName, SystemReason(error));
+    }
+    // Make the rename itself durable.
+    std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
+} // namespace vlm::data
