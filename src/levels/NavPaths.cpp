@@ -1,0 +1,37 @@
+#include "levels/NavPaths.h"
+
+#include "levels/LevelGlobals.h"
+
+namespace vlm::levels {
+
+std::string NavPathFile(int number) { return "\\Data\\t_data\\nav\\" + std::to_string(number) + ".ini"; }
+
+void ReadNavPaths(const IniReadFn& read, TNavPathTable& paths) {
+    paths.clear();
+    for (int p = 0;; ++p) {
+        const FieldReader f(read, NavPathFile(p));
+        if (!f.TryFloat("i", "i")) return;
+        paths.emplace_back();
+        const int32_t loop = f.Int("i", "loo");
+        paths.back().Looped = loop == 1;
+        for (int n = 0;; ++n) {
+            const std::string section = SectionName(n);
+            if (!f.TryFloat(section, "s1")) break;
+            TNavNode& node = paths.back().Nodes.emplace_back();
+            node.Speed = f.Float(section, "s1");
+            node.X = f.Float(section, "p1x");
+            node.Y = f.Float(section, "p1y");
+            node.Z = f.Float(section, "p1z");
+            node.RotX = f.Float(section, "r1x");
+            node.RotY = f.Float(section, "r1y");
+            node.RotZ = f.Float(section, "r1z");
+        }
+    }
+}
+
+void LoadNavPaths(const IniReadFn& read, TLevelGlobals& globals) {
+    globals.LevelTime = 0.0;
+    ReadNavPaths(read, globals.NavPaths);
+}
+
+} // namespace vlm::levels
