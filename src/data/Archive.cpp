@@ -237,6 +237,15 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveInput>& files, bool c
     std::memcpy(out.data(), compress ? "PACZ" : "PACK", 4);
     out[12] = compress ? kLzrw1Mode : 0;
 
+    // The lookup ignores letter case, so of two such names only the first could ever be read.
+    std::unordered_map<std::string, const std::string*> seen;
+    for (const ArchiveInput& file : files) {
+        auto [it, added] = seen.emplace(FoldArchiveName(file.name), &file.name);
+        if (!added)
+            throw DataError("Cannot pack \"" + Printable(file.name) + "\": it differs from \"" +
+                            Printable(*it->second) + "\" only in letter case or separators");
+    }
+
     std::vector<uint8_t> dir(files.size() * kEntrySize, 0);
     for (size_t i = 0; i < files.size(); ++i) {
         const ArchiveInput& file = files[i];

@@ -62,7 +62,8 @@ struct ArchiveInput {
 };
 
 // Builds the bytes of an archive ("PACZ" with LZRW1 when `compress`, else "PACK").
-// Throws DataError for a name that does not fit or an archive beyond 4 GiB.
+// Throws DataError for a name that does not fit, two names that differ only in letter case
+// or separators, or an archive beyond 4 GiB.
 std::vector<uint8_t> BuildArchive(const std::vector<ArchiveInput>& files, bool compress);
 
 // Builds an archive and writes it atomically to `file`. Throws DataError / EWriteError.
