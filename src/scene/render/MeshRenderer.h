@@ -1,0 +1,119 @@
+#pragma once
+// Lit triangle meshes: free forms (3DS meshes, one draw per material group) and spheres. Mesh data
+// is uploaded once per mesh and kept while the mesh is drawn.
+#include "scene/render/GlProgram.h"
+#include "scene/render/GlState.h"
+
+#include <glm/mat3x3.hpp>
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+#include <glm/vec4.hpp>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vlm::scene {
+struct TMeshData;
+}
+
+namespace vlm::render {
+
+// GPU copy of one mesh: interleaved position, normal, texture coordinate; indices grouped by material.
+struct MeshBuffers {
+    GLuint vao = 0, vbo = 0, ibo = 0;
+    struct Range {
+        std::uint32_t first = 0, count = 0;
+    };
+    std::vector<Range> groups;  // same order as the mesh's face groups
+    double lastUsed = 0.0;
+};
+
+struct MeshLight {
+    glm::vec3 eyePosition{0.0f};
+    glm::vec3 color{1.0f};
+    glm::vec3 attenuation{1.0f, 0.0f, 0.0f};  // constant, linear, quadratic
+};
+
+// How one surface is shaded.
+struct MeshSurface {
+    glm::vec4 ambient{0.2f, 0.2f, 0.2f, 1.0f};
+    glm::vec4 diffuse{0.8f, 0.8f, 0.8f, 1.0f};
+    glm::vec4 emission{0.0f, 0.0f, 0.0f, 1.0f};
+    glm::vec4 specular{0.0f, 0.0f, 0.0f, 1.0f};
+    float shininess = 0.0f;
+    GLuint texture = 0;      // the white texture when untextured
+    GLuint envTexture = 0;   // 0: no reflection texture
+    bool replace = false;
+    BlendMode blend = BlendMode::Opaque;
+    float alphaRef = -1.0f;
+    bool depthWrite = true;
+    glm::vec2 uvOffset{0.0f}, uvScale{1.0f};
+};
+
+class MeshRenderer {
+public:
+    static constexpr int kMaxLights = 4;
+    static constexpr double kIdleSeconds = 30.0;
+
+    MeshRenderer() = default;
+    ~MeshRenderer();
+    MeshRenderer(const MeshRenderer&) = delete;
+    MeshRenderer& operator=(const MeshRenderer&) = delete;
+
+    bool Init(int glslVersion, GlState* gl, std::string& error);
+
+    // Per-frame inputs: camera, fog, the scene's ambient light and the shining light sources.
+    void BeginFrame(const glm::mat4& view, const glm::mat4& projection, bool fog, float fogStart, float fogEnd,
+                    const glm::vec3& fogColor, const glm::vec3& sceneAmbient);
+    void SetLights(const MeshLight* lights, int count);
+
+    // The GPU copy of a mesh, uploaded when `identity`/`version` is new. nullptr for an empty mesh.
+    const MeshBuffers* Buffers(const void* identity, std::uint64_t version, const scene::TMeshData& mesh);
+    // The unit sphere (radius 1) with the given number of slices (stacks = slices / 2).
+    const MeshBuffers* Sphere(int slices);
+
+    // Draws one range of a mesh with the model matrix and surface.
+    void Draw(const MeshBuffers& buffers, std::size_t group, const glm::mat4& model, const MeshSurface& surface);
+
+    void EndFrame(double nowSeconds);
+    int DrawCalls() const { return drawCalls_; }
+    int Uploads() const { return uploads_; }
+    void ResetCounters() { drawCalls_ = uploads_ = 0; }
+
+private:
+    struct Key {
+        const void* identity;
+        std::uint64_t version;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const {
+            return std::hash<const void*>()(k.identity) ^ (std::hash<std::uint64_t>()(k.version) * 31u);
+        }
+    };
+    struct Vertex {
+        float px, py, pz, nx, ny, nz, u, v;
+    };
+
+    static void Upload(MeshBuffers& out, const std::vector<Vertex>& vertices, const std::vector<std::uint32_t>& indices);
+    static void Release(MeshBuffers& buffers);
+
+    GlProgram program_;
+    GlState* gl_ = nullptr;
+    std::unordered_map<Key, MeshBuffers, KeyHash> meshes_;
+    std::unordered_map<int, MeshBuffers> spheres_;
+    glm::mat4 view_{1.0f}, projection_{1.0f};
+    double now_ = 0.0, lastSweep_ = 0.0;
+    int drawCalls_ = 0, uploads_ = 0;
+
+    struct Uniforms {
+        GLint modelView, projection, normalMatrix, uvOffset, uvScale, texture, envTexture, useEnv, replace, alphaRef,
+            ambient, diffuse, emission, specular, shininess, sceneAmbient, keyDir, keyColor, rimColor, lightCount,
+            lightPos, lightColor, lightAtten, fog, fogRange, fogColor;
+    } u_{};
+};
+
+} // namespace vlm::render

@@ -1,0 +1,1004 @@
+#include "scene/render/Renderer.h"
+
+#include "scene/Scene.h"
+#include "scene/render/GlContext.h"
+#include "scene/render/GlProgram.h"
+#include "scene/render/GlState.h"
+#include "scene/render/MeshRenderer.h"
+#include "scene/render/Procedural.h"
+#include "scene/render/QuadBatch.h"
+#include "scene/render/RenderTarget.h"
+#include "scene/render/Shaders.h"
+#include "scene/render/TextureCache.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <unordered_map>
+#include <vector>
+
+namespace vlm::render {
+
+using namespace vlm::scene;
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+GLenum ToGl(TGLMinFilter f) {
+    switch (f) {
+    case TGLMinFilter::Nearest: return GL_NEAREST;
+    case TGLMinFilter::Linear: return GL_LINEAR;
+    case TGLMinFilter::NearestMipmapNearest: return GL_NEAREST_MIPMAP_NEAREST;
+    case TGLMinFilter::LinearMipmapNearest: return GL_LINEAR_MIPMAP_NEAREST;
+    case TGLMinFilter::NearestMipmapLinear: return GL_NEAREST_MIPMAP_LINEAR;
+    case TGLMinFilter::LinearMipmapLinear: return GL_LINEAR_MIPMAP_LINEAR;
+    }
+    return GL_LINEAR;
+}
+
+GLenum ToGl(TGLMagFilter f) { return f == TGLMagFilter::Nearest ? GL_NEAREST : GL_LINEAR; }
+
+bool IsBlended(TBlendingMode mode) {
+    return mode == TBlendingMode::Transparency || mode == TBlendingMode::Additive || mode == TBlendingMode::Modulate;
+}
+
+// How a material draws: GL blending, the alpha below which texels are dropped.
+void BlendOf(TBlendingMode mode, BlendMode& blend, float& alphaRef) {
+    switch (mode) {
+    case TBlendingMode::Opaque: blend = BlendMode::Opaque; alphaRef = -1.0f; return;
+    // Blended materials drop fully transparent texels so they leave no depth behind them.
+    case TBlendingMode::Transparency: blend = BlendMode::Transparency; alphaRef = 0.0f; return;
+    case TBlendingMode::Additive: blend = BlendMode::Additive; alphaRef = 0.0f; return;
+    case TBlendingMode::AlphaTest50: blend = BlendMode::Opaque; alphaRef = 0.499f; return;
+    case TBlendingMode::AlphaTest100: blend = BlendMode::Opaque; alphaRef = 0.999f; return;
+    case TBlendingMode::Modulate: blend = BlendMode::Modulate; alphaRef = 0.0f; return;
+    }
+    blend = BlendMode::Opaque;
+    alphaRef = -1.0f;
+}
+
+glm::vec4 Clamp01(const glm::vec4& c) { return glm::clamp(c, glm::vec4(0.0f), glm::vec4(1.0f)); }
+
+// The material's texture coordinates (s, t with t counted from the bottom, as the material's offset
+// and scale are given) turned into ours (v counted from the top of the picture).
+struct UvMap {
+    glm::vec2 offset{0.0f}, scale{1.0f};
+    void At(float s, float t, float& u, float& v) const {
+        u = s * scale.x + offset.x;
+        v = 1.0f - (t * scale.y + offset.y);
+    }
+};
+
+// Everything the batch needs to know about a material.
+struct Look {
+    BatchState state;
+    glm::vec4 color{1.0f};
+    UvMap uv;
+    bool blended = false;
+};
+
+BatchVertex Vertex(const glm::vec3& p, float u, float v, std::uint32_t rgba) { return {p.x, p.y, p.z, u, v, rgba}; }
+BatchVertex Vertex(const glm::vec2& p, float u, float v, std::uint32_t rgba) { return {p.x, p.y, 0.0f, u, v, rgba}; }
+
+std::uint32_t Pack(const glm::vec4& c) { return PackColor(c.r, c.g, c.b, c.a); }
+
+// Small deterministic generator for the lens flare's fixed random layout.
+struct FlareRandom {
+    std::uint32_t state;
+    float Next() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>((state >> 8) & 0xffffffu) / 16777216.0f;
+    }
+};
+
+} // namespace
+
+struct Renderer::Impl {
+    struct DrawItem {
+        const TGLBaseSceneObject* object;
+        glm::mat4 world;
+        float depth;
+        std::uint32_t order;
+        bool blended;
+    };
+    struct BlurState {
+        RenderTarget target;
+        double lastCapture = 0.0;
+        double lastUsed = 0.0;
+        bool valid = false;
+    };
+    struct NoiseTexture {
+        GLuint texture = 0;
+        int size = 0;
+        std::uint32_t seed = 0;
+        float amplitude = 0, smoothness = 0, brightness = 0, gamma = 0;
+    };
+
+    GlContext context;
+    bool offscreen = false;
+    bool vsync = false;
+    GlState gl;
+    QuadBatch batch;
+    MeshRenderer meshes;
+    TextureCache textures;
+    RenderTarget frame;
+    GlProgram downsample;
+    GLint downsampleStep = -1;
+    GLuint fullScreenVao = 0, fullScreenVbo = 0;
+
+    std::unordered_map<const TGLBaseSceneObject*, BlurState> blurs;
+    std::unordered_map<const TGLParticleFXManager*, NoiseTexture> noiseTextures;
+
+    std::vector<DrawItem> world;
+    std::vector<const TGLBaseSceneObject*> hud;
+    std::vector<std::uint32_t> blendedOrder;
+    std::array<MeshLight, MeshRenderer::kMaxLights> lights{};
+    int lightCount = 0;
+    std::array<TGlyphQuad, 512> glyphs{};
+
+    TViewProjection vp;
+    double now = 0.0;
+    RenderStats stats;
+    Uint64 clockStart = SDL_GetPerformanceCounter();
+
+    bool Init(std::string& error);
+    ~Impl();
+
+    void Frame(const TGLScene& scene, int width, int height, double time);
+    void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
+    void DrawWorldItem(const DrawItem& item);
+    void DrawHud(const TGLBaseSceneObject& object);
+    void Present(int width, int height);
+
+    GLuint TextureOf(const TGLTexture& texture);
+    Look LookOf(const TGLMaterialProps& m, float alpha);
+    MeshSurface SurfaceOf(const TGLMaterialProps& m, const TGLLibMaterial* lib);
+
+    void DrawSprite(const TGLSprite& s, const glm::mat4& world);
+    void DrawAnimatedSprite(const TGLAnimatedSprite& s, const glm::mat4& world);
+    void DrawPolygon(const TGLPolygon& p, const glm::mat4& world);
+    void DrawFreeForm(const TGLFreeForm& f, const glm::mat4& world);
+    void DrawSphere(const TGLSphere& s, const glm::mat4& world);
+    void DrawSkyBox(const TGLSkyBox& s, const glm::mat4& world);
+    void DrawBlur(const TGLBlur& b);
+    void DrawParticles(const TGLParticleFXRenderer& r);
+    void DrawLensFlare(const TGLLensFlare& f, const glm::mat4& world);
+    void DrawHudSprite(const TGLHUDSprite& s);
+    void DrawHudText(const TGLHUDText& t);
+
+    GLuint NoiseTextureOf(const TGLPerlinPFXManager& m);
+    void Fan(const glm::vec2& centre, float rx, float ry, int sides, float rotation, std::uint32_t inner,
+             std::uint32_t outer);
+};
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+bool Renderer::Impl::Init(std::string& error) {
+    const int glsl = context.Info().glslVersion;
+    gl.Reset();
+    textures.Init();
+    if (!batch.Init(glsl, &gl, error)) return false;
+    if (!meshes.Init(glsl, &gl, error)) return false;
+    if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
+                          {{0, "a_pos"}}, error))
+        return false;
+    downsampleStep = downsample.Uniform("u_step");
+    downsample.Use();
+    glUniform1i(downsample.Uniform("u_texture"), 0);
+    const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glGenVertexArrays(1, &fullScreenVao);
+    glGenBuffers(1, &fullScreenVbo);
+    glBindVertexArray(fullScreenVao);
+    glBindBuffer(GL_ARRAY_BUFFER, fullScreenVbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindVertexArray(0);
+    world.reserve(4096);
+    hud.reserve(1024);
+    blendedOrder.reserve(4096);
+    if (glGetError() != GL_NO_ERROR) {
+        error = "the OpenGL driver reported an error while setting up the renderer";
+        return false;
+    }
+    return true;
+}
+
+Renderer::Impl::~Impl() {
+    for (auto& [manager, noise] : noiseTextures) glDeleteTextures(1, &noise.texture);
+    if (fullScreenVbo) glDeleteBuffers(1, &fullScreenVbo);
+    if (fullScreenVao) glDeleteVertexArrays(1, &fullScreenVao);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Materials
+
+GLuint Renderer::Impl::TextureOf(const TGLTexture& texture) {
+    if (texture.Disabled || !texture.HasImage()) return textures.White();
+    const TGLImage* image = texture.Image();
+    if (!image || image->Data.Empty()) return textures.White();
+    return textures.Get(image->Id, image->Data.Width, image->Data.Height, image->Data.Pixels.data(),
+                        ToGl(texture.MinFilter), ToGl(texture.MagFilter),
+                        texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+}
+
+Look Renderer::Impl::LookOf(const TGLMaterialProps& m, float alpha) {
+    Look look;
+    BlendOf(m.BlendingMode, look.state.blend, look.state.alphaRef);
+    look.blended = IsBlended(m.BlendingMode);
+    look.state.texture = TextureOf(m.Texture);
+    look.state.replace = look.state.texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
+    const auto& front = m.FrontProperties;
+    look.color = Clamp01(glm::vec4(glm::vec3(front.Diffuse) + glm::vec3(front.Emission), alpha));
+    look.uv.offset = m.TextureOffset;
+    look.uv.scale = m.TextureScale;
+    return look;
+}
+
+MeshSurface Renderer::Impl::SurfaceOf(const TGLMaterialProps& m, const TGLLibMaterial* lib) {
+    MeshSurface s;
+    const auto& front = m.FrontProperties;
+    s.ambient = front.Ambient;
+    s.diffuse = front.Diffuse;
+    s.emission = front.Emission;
+    s.specular = front.Specular;
+    s.shininess = front.Shininess;
+    s.texture = TextureOf(m.Texture);
+    s.replace = s.texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
+    BlendOf(m.BlendingMode, s.blend, s.alphaRef);
+    s.depthWrite = true;
+    // Mesh texture coordinates are already flipped to count v from the top; the offset keeps the
+    // material's sense (t up), so it is subtracted from v.
+    s.uvScale = m.TextureScale;
+    s.uvOffset = glm::vec2(m.TextureOffset.x, -m.TextureOffset.y);
+    if (lib) {
+        if (const TGLLibMaterial* second = lib->Texture2()) {
+            const GLuint env = TextureOf(second->Material.Texture);
+            if (env != textures.White()) s.envTexture = env;
+        }
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The frame
+
+void Renderer::Impl::Collect(const TGLBaseSceneObject& object, const glm::mat4& parent) {
+    if (!object.Visible || object.IsFreed()) return;
+    const glm::mat4 matrix = parent * object.LocalMatrix();
+    bool draws = true;
+    bool blended = false;
+    switch (object.Kind) {
+    case TObjectKind::Base:
+    case TObjectKind::DummyCube:
+    case TObjectKind::Camera:
+        draws = false;
+        break;
+    case TObjectKind::HUDSprite:
+    case TObjectKind::HUDText:
+        hud.push_back(&object);
+        draws = false;
+        break;
+    case TObjectKind::LightSource: {
+        const auto& light = static_cast<const TGLLightSource&>(object);
+        draws = false;
+        if (light.Shining && lightCount < MeshRenderer::kMaxLights) {
+            MeshLight& l = lights[static_cast<std::size_t>(lightCount++)];
+            l.eyePosition = glm::vec3(vp.View * matrix[3]);
+            l.color = glm::clamp(glm::vec3(light.Diffuse), glm::vec3(0.0f), glm::vec3(4.0f));
+            l.attenuation = glm::vec3(light.ConstAttenuation, light.LinearAttenuation, light.QuadraticAttenuation);
+        }
+        break;
+    }
+    case TObjectKind::Sprite:
+    case TObjectKind::Blur:
+        blended = IsBlended(static_cast<const TGLSprite&>(object).Material.Effective().BlendingMode);
+        break;
+    case TObjectKind::AnimatedSprite: {
+        const auto& a = static_cast<const TGLAnimatedSprite&>(object);
+        const TGLLibMaterial* lib = a.CurrentLibMaterial();
+        blended = IsBlended(lib ? lib->Material.BlendingMode : a.Material.Effective().BlendingMode);
+        break;
+    }
+    case TObjectKind::Polygon: {
+        const auto& p = static_cast<const TGLPolygon&>(object);
+        draws = p.Nodes.size() >= 3;
+        blended = IsBlended(p.Material.Effective().BlendingMode);
+        break;
+    }
+    case TObjectKind::FreeForm:
+        blended = IsBlended(static_cast<const TGLFreeForm&>(object).Material.Effective().BlendingMode);
+        break;
+    case TObjectKind::Sphere:
+        blended = IsBlended(static_cast<const TGLSphere&>(object).Material.Effective().BlendingMode);
+        break;
+    case TObjectKind::SkyBox:
+        break;  // a sky box counts as opaque: it is the backdrop, drawn where it stands in the opaque pass
+    case TObjectKind::ParticleFXRenderer:
+    case TObjectKind::LensFlare:
+        blended = true;
+        break;
+    }
+    if (draws) {
+        const glm::vec3 eye(vp.View * matrix[3]);
+        world.push_back({&object, matrix, -eye.z, static_cast<std::uint32_t>(world.size()), blended});
+    }
+    for (std::size_t i = 0, n = object.Count(); i < n; ++i) Collect(*object.Child(i), matrix);
+}
+
+void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double time) {
+    stats = {};
+    batch.ResetCounters();
+    meshes.ResetCounters();
+    textures.ResetCounters();
+    now = time;
+    if (width <= 0 || height <= 0) return;  // minimised: nothing to draw into
+    std::string error;
+    if (!frame.Ensure(width, height, true, error)) return;
+
+    frame.Bind();
+    const TGLViewerSettings& viewer = scene.Viewer;
+    glClearColor(std::clamp(viewer.BackgroundColor.r, 0.0f, 1.0f), std::clamp(viewer.BackgroundColor.g, 0.0f, 1.0f),
+                 std::clamp(viewer.BackgroundColor.b, 0.0f, 1.0f), 1.0f);
+    gl.Reset();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    vp = ComputeViewProjection(scene.Camera(), width, height);
+    const glm::vec3 fogColor(Clamp01(viewer.FogColor));
+    batch.SetWorld(vp.ViewProjection, vp.View);
+    batch.SetScreen(width, height);
+    batch.SetFog(viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor);
+    meshes.BeginFrame(vp.View, vp.Projection, viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor,
+                      glm::vec3(Clamp01(viewer.AmbientColor)));
+
+    world.clear();
+    hud.clear();
+    lightCount = 0;
+    Collect(scene.Objects(), glm::mat4(1.0f));
+    const TGLCamera& camera = scene.Camera();
+    if (camera.Visible) {
+        const glm::mat4 cameraMatrix = camera.AbsoluteMatrix();
+        for (std::size_t i = 0, n = camera.Count(); i < n; ++i) Collect(*camera.Child(i), cameraMatrix);
+    }
+    meshes.SetLights(lights.data(), lightCount);
+
+    switch (scene.ObjectsSorting) {
+    case TGLObjectsSorting::None:
+        for (const DrawItem& item : world) DrawWorldItem(item);
+        break;
+    case TGLObjectsSorting::RenderBlendedLast:
+        for (const DrawItem& item : world)
+            if (!item.blended) DrawWorldItem(item);
+        for (const DrawItem& item : world)
+            if (item.blended) DrawWorldItem(item);
+        break;
+    case TGLObjectsSorting::RenderFarthestFirst:
+        blendedOrder.clear();
+        for (const DrawItem& item : world) {
+            if (!item.blended)
+                DrawWorldItem(item);
+            else
+                blendedOrder.push_back(item.order);
+        }
+        std::sort(blendedOrder.begin(), blendedOrder.end(), [this](std::uint32_t a, std::uint32_t b) {
+            const float da = world[a].depth, db = world[b].depth;
+            return da != db ? da > db : a < b;
+        });
+        for (std::uint32_t index : blendedOrder) DrawWorldItem(world[index]);
+        break;
+    }
+    for (const TGLBaseSceneObject* object : hud) DrawHud(*object);
+    batch.Flush();
+
+    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls();
+    stats.batchedPrimitives = batch.Primitives();
+    stats.meshDraws = meshes.DrawCalls();
+    stats.textureUploads = textures.Uploads();
+    stats.meshUploads = meshes.Uploads();
+
+    textures.EndFrame(time);
+    meshes.EndFrame(time);
+    // Blur pictures of overlays that are no longer drawn are let go after a while.
+    for (auto it = blurs.begin(); it != blurs.end();) {
+        if (time - it->second.lastUsed > 10.0 || time < it->second.lastUsed)
+            it = blurs.erase(it);
+        else
+            ++it;
+    }
+    Present(width, height);
+}
+
+void Renderer::Impl::Present(int width, int height) {
+    if (offscreen) return;
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(context.Window(), &dw, &dh);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, dw, dh);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
+                      (dw == width && dh == height) ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    context.Swap();
+}
+
+void Renderer::Impl::DrawWorldItem(const DrawItem& item) {
+    ++stats.objectsDrawn;
+    const TGLBaseSceneObject& o = *item.object;
+    switch (o.Kind) {
+    case TObjectKind::Sprite: DrawSprite(static_cast<const TGLSprite&>(o), item.world); break;
+    case TObjectKind::AnimatedSprite: DrawAnimatedSprite(static_cast<const TGLAnimatedSprite&>(o), item.world); break;
+    case TObjectKind::Polygon: DrawPolygon(static_cast<const TGLPolygon&>(o), item.world); break;
+    case TObjectKind::FreeForm: DrawFreeForm(static_cast<const TGLFreeForm&>(o), item.world); break;
+    case TObjectKind::Sphere: DrawSphere(static_cast<const TGLSphere&>(o), item.world); break;
+    case TObjectKind::SkyBox: DrawSkyBox(static_cast<const TGLSkyBox&>(o), item.world); break;
+    case TObjectKind::Blur: DrawBlur(static_cast<const TGLBlur&>(o)); break;
+    case TObjectKind::ParticleFXRenderer: DrawParticles(static_cast<const TGLParticleFXRenderer&>(o)); break;
+    case TObjectKind::LensFlare: DrawLensFlare(static_cast<const TGLLensFlare&>(o), item.world); break;
+    default: --stats.objectsDrawn; break;
+    }
+}
+
+void Renderer::Impl::DrawHud(const TGLBaseSceneObject& object) {
+    ++stats.objectsDrawn;
+    if (object.Kind == TObjectKind::HUDSprite)
+        DrawHudSprite(static_cast<const TGLHUDSprite&>(object));
+    else
+        DrawHudText(static_cast<const TGLHUDText&>(object));
+}
+
+// ---------------------------------------------------------------------------------------------
+// World kinds
+
+void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
+    Look look = LookOf(s.Material.Effective(), s.DrawAlpha());
+    glm::vec3 c[4];
+    SpriteCorners(vp, matrix, s.Width, s.Height, s.Rotation, c);
+    float s0 = 0, s1 = 1, t0 = 0, t1 = 1;
+    if (s.MirrorU) std::swap(s0, s1);
+    if (s.MirrorV) std::swap(t0, t1);
+    const std::uint32_t rgba = Pack(look.color);
+    BatchVertex v[4];
+    float u, w;
+    look.uv.At(s0, t0, u, w);
+    v[0] = Vertex(c[0], u, w, rgba);
+    look.uv.At(s1, t0, u, w);
+    v[1] = Vertex(c[1], u, w, rgba);
+    look.uv.At(s1, t1, u, w);
+    v[2] = Vertex(c[2], u, w, rgba);
+    look.uv.At(s0, t1, u, w);
+    v[3] = Vertex(c[3], u, w, rgba);
+    look.state.depthTest = true;
+    look.state.depthWrite = !s.NoZWrite;
+    look.state.fog = true;
+    look.state.space = BatchSpace::World;
+    batch.SetState(look.state);
+    batch.AddQuad(v);
+}
+
+void Renderer::Impl::DrawAnimatedSprite(const TGLAnimatedSprite& s, const glm::mat4& matrix) {
+    float u0, v0, u1, v1;
+    if (!s.FrameTexRect(u0, v0, u1, v1)) return;
+    const TGLLibMaterial* lib = s.CurrentLibMaterial();
+    const TGLMaterialProps& props = lib ? lib->Material : s.Material.Effective();
+    const float alpha = s.AlphaChannel.Value() != 1.0f ? s.AlphaChannel.Value() : props.FrontProperties.Diffuse.a;
+    Look look = LookOf(props, alpha);
+    glm::vec3 c[4];
+    SpriteCorners(vp, matrix, s.SpriteWidth(), s.SpriteHeight(), s.Rotation, c);
+    if (s.MirrorU) std::swap(u0, u1);
+    if (s.MirrorV) std::swap(v0, v1);
+    const std::uint32_t rgba = Pack(look.color);
+    // The frame rectangle already counts v from the top: bottom corners take v1.
+    const BatchVertex v[4] = {Vertex(c[0], u0, v1, rgba), Vertex(c[1], u1, v1, rgba), Vertex(c[2], u1, v0, rgba),
+                              Vertex(c[3], u0, v0, rgba)};
+    look.state.depthTest = true;
+    look.state.depthWrite = true;
+    look.state.fog = true;
+    look.state.space = BatchSpace::World;
+    batch.SetState(look.state);
+    batch.AddQuad(v);
+}
+
+void Renderer::Impl::DrawPolygon(const TGLPolygon& p, const glm::mat4& matrix) {
+    const TGLMaterialProps& props = p.Material.Effective();
+    Look look = LookOf(props, props.FrontProperties.Diffuse.a);
+    // Texture coordinates span the nodes' bounding rectangle in the polygon's plane: the two local
+    // axes along which the nodes spread most (x before y before z).
+    glm::vec3 lo(p.Nodes[0]), hi(p.Nodes[0]);
+    for (const glm::vec3& n : p.Nodes) {
+        lo = glm::min(lo, n);
+        hi = glm::max(hi, n);
+    }
+    const glm::vec3 extent = hi - lo;
+    int flat = 2;  // the axis the polygon is flat along
+    if (extent.x <= extent.y && extent.x <= extent.z) flat = 0;
+    else if (extent.y <= extent.x && extent.y <= extent.z) flat = 1;
+    const int a = flat == 0 ? 1 : 0;
+    const int b = flat == 2 ? 1 : 2;
+    const float ea = extent[a] > 0 ? extent[a] : 1.0f, eb = extent[b] > 0 ? extent[b] : 1.0f;
+    const std::uint32_t rgba = Pack(look.color);
+    constexpr std::size_t kMaxNodes = 256;
+    std::array<BatchVertex, kMaxNodes> v;
+    const std::size_t n = std::min(p.Nodes.size(), kMaxNodes);
+    for (std::size_t i = 0; i < n; ++i) {
+        const glm::vec3& node = p.Nodes[i];
+        float u, w;
+        look.uv.At((node[a] - lo[a]) / ea, (node[b] - lo[b]) / eb, u, w);
+        v[i] = Vertex(glm::vec3(matrix * glm::vec4(node, 1.0f)), u, w, rgba);
+    }
+    look.state.depthTest = true;
+    look.state.depthWrite = true;
+    look.state.fog = true;
+    look.state.space = BatchSpace::World;
+    batch.SetState(look.state);
+    batch.AddFan(v.data(), n);
+}
+
+void Renderer::Impl::DrawFreeForm(const TGLFreeForm& f, const glm::mat4& matrix) {
+    const MeshBuffers* buffers = meshes.Buffers(&f, f.MeshVersion(), f.Mesh);
+    if (!buffers) return;
+    batch.Flush();
+    const TGLMaterialProps& own = f.Material.Effective();
+    for (std::size_t g = 0; g < f.Mesh.Groups.size() && g < buffers->groups.size(); ++g) {
+        const std::string& name = f.Mesh.Groups[g].MaterialName;
+        const TGLLibMaterial* lib = nullptr;
+        if (f.MaterialLibrary && !name.empty()) lib = f.MaterialLibrary->LibMaterialByName(name);
+        if (!lib) lib = f.Material.LibMaterial();
+        const TGLMaterialProps& props = lib ? lib->Material : own;
+        meshes.Draw(*buffers, g, matrix, SurfaceOf(props, lib));
+    }
+}
+
+void Renderer::Impl::DrawSphere(const TGLSphere& s, const glm::mat4& matrix) {
+    const MeshBuffers* buffers = meshes.Sphere(s.Slices);
+    if (!buffers || !(s.Radius > 0.0f)) return;
+    batch.Flush();
+    const glm::mat4 model = glm::scale(matrix, glm::vec3(s.Radius));
+    meshes.Draw(*buffers, 0, model, SurfaceOf(s.Material.Effective(), s.Material.LibMaterial()));
+}
+
+void Renderer::Impl::DrawSkyBox(const TGLSkyBox& s, const glm::mat4& matrix) {
+    if (!s.MaterialLibrary) return;
+    // The box keeps the object's orientation but is centred on the camera, half the view depth in
+    // size, so it never comes nearer than the near plane nor farther than the far one.
+    glm::mat4 box = matrix;
+    box[3] = glm::vec4(vp.CameraPosition, 1.0f);
+    box = glm::scale(box, glm::vec3(vp.FarPlane * 0.5f));
+    auto emit = [&](const std::string& materialName, const glm::vec3 (&corners)[4]) {
+        if (materialName.empty()) return;
+        const TGLLibMaterial* lib = s.MaterialLibrary->LibMaterialByName(materialName);
+        if (!lib) return;  // a name the library does not have shows nothing
+        Look look = LookOf(lib->Material, lib->Material.FrontProperties.Diffuse.a);
+        const std::uint32_t rgba = Pack(look.color);
+        const float st[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        BatchVertex v[4];
+        for (int i = 0; i < 4; ++i) {
+            float u, w;
+            look.uv.At(st[i][0], st[i][1], u, w);
+            v[i] = Vertex(glm::vec3(box * glm::vec4(corners[i], 1.0f)), u, w, rgba);
+        }
+        look.state.depthTest = false;
+        look.state.depthWrite = false;
+        look.state.fog = false;
+        look.state.space = BatchSpace::World;
+        batch.SetState(look.state);
+        batch.AddQuad(v);
+    };
+    // Faces of the unit box, each listed bottom-left, bottom-right, top-right, top-left as seen
+    // from inside.
+    const glm::vec3 top[4] = {{-1, 1, 1}, {1, 1, 1}, {1, 1, -1}, {-1, 1, -1}};
+    const glm::vec3 bottom[4] = {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}};
+    const glm::vec3 left[4] = {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}};
+    const glm::vec3 right[4] = {{1, -1, -1}, {1, -1, 1}, {1, 1, 1}, {1, 1, -1}};
+    const glm::vec3 front[4] = {{1, -1, 1}, {-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}};
+    const glm::vec3 back[4] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}};
+    emit(s.MatNameTop, top);
+    emit(s.MatNameBottom, bottom);
+    emit(s.MatNameLeft, left);
+    emit(s.MatNameRight, right);
+    emit(s.MatNameFront, front);
+    emit(s.MatNameBack, back);
+    // The clouds: a square plane CloudsPlaneSize across at height CloudsPlaneOffset.
+    const float h = s.CloudsPlaneSize * 0.5f, y = s.CloudsPlaneOffset;
+    const glm::vec3 clouds[4] = {{-h, y, -h}, {h, y, -h}, {h, y, h}, {-h, y, h}};
+    emit(s.MatNameClouds, clouds);
+}
+
+void Renderer::Impl::DrawBlur(const TGLBlur& b) {
+    const int rw = std::clamp(b.RenderWidth, 1, 4096), rh = std::clamp(b.RenderHeight, 1, 4096);
+    BlurState& state = blurs[&b];
+    state.lastUsed = now;
+    std::string error;
+    if (state.target.Width() != rw || state.target.Height() != rh) {
+        state.valid = false;
+        if (!state.target.Ensure(rw, rh, false, error)) return;
+    }
+    batch.Flush();
+    if (state.valid) {
+        // The kept picture over the whole window, pulled outwards by the insets: each refresh takes
+        // in the previous overlay, so moving things leave fading, stretching trails.
+        const TGLMaterialProps& props = b.Material.Effective();
+        Look look = LookOf(props, b.DrawAlpha());
+        look.state.texture = state.target.Color();
+        look.state.replace = false;
+        look.state.depthTest = false;
+        look.state.depthWrite = false;
+        look.state.fog = false;
+        look.state.space = BatchSpace::Clip;
+        const std::uint32_t rgba = Pack(look.color);
+        const float u0 = b.BlurLeft, u1 = 1.0f - b.BlurRight, v0 = b.BlurBottom, v1 = 1.0f - b.BlurTop;
+        const BatchVertex v[4] = {{-1, -1, 0, u0, v0, rgba}, {1, -1, 0, u1, v0, rgba}, {1, 1, 0, u1, v1, rgba},
+                                  {-1, 1, 0, u0, v1, rgba}};
+        batch.SetState(look.state);
+        batch.AddQuad(v);
+        batch.Flush();
+    }
+    if (!state.valid || now - state.lastCapture >= b.BlurDeltaTime || now < state.lastCapture) {
+        // Refresh: shrink the frame as drawn so far into the blur's picture.
+        state.target.Bind();
+        gl.SetBlend(BlendMode::Opaque);
+        gl.SetDepthTest(false);
+        downsample.Use();
+        glUniform2f(downsampleStep, 1.0f / static_cast<float>(rw) / 3.0f, 1.0f / static_cast<float>(rh) / 3.0f);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, frame.Color());
+        glBindVertexArray(fullScreenVao);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glBindVertexArray(0);
+        frame.Bind();
+        state.lastCapture = now;
+        state.valid = true;
+        ++stats.drawCalls;
+    }
+}
+
+GLuint Renderer::Impl::NoiseTextureOf(const TGLPerlinPFXManager& m) {
+    NoiseTexture& n = noiseTextures[&m];
+    const int size = 1 << std::clamp(m.TexMapSize, 3, 9);
+    const float amplitude = std::clamp(static_cast<float>(m.NoiseAmplitude) / 100.0f, 0.0f, 1.0f);
+    if (n.texture && n.size == size && n.seed == static_cast<std::uint32_t>(m.NoiseSeed) && n.amplitude == amplitude &&
+        n.smoothness == m.Smoothness && n.brightness == m.Brightness && n.gamma == m.Gamma)
+        return n.texture;
+    const std::vector<std::uint8_t> pixels = procedural::NoisePuff(size, static_cast<std::uint32_t>(m.NoiseSeed),
+                                                                   amplitude, m.Smoothness, m.Brightness, m.Gamma);
+    if (!n.texture) glGenTextures(1, &n.texture);
+    glBindTexture(GL_TEXTURE_2D, n.texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    n.size = size;
+    n.seed = static_cast<std::uint32_t>(m.NoiseSeed);
+    n.amplitude = amplitude;
+    n.smoothness = m.Smoothness;
+    n.brightness = m.Brightness;
+    n.gamma = m.Gamma;
+    ++stats.textureUploads;
+    return n.texture;
+}
+
+void Renderer::Impl::DrawParticles(const TGLParticleFXRenderer& r) {
+    const glm::vec3 right = vp.CameraRight, up = vp.CameraUp;
+    for (const TGLParticleFXManager* m : r.Managers()) {
+        if (!m || m->ParticleCount() == 0) continue;
+        BatchState state;
+        state.blend = m->Additive ? BlendMode::Additive : BlendMode::Transparency;
+        state.alphaRef = 0.0f;
+        state.depthTest = true;
+        state.depthWrite = false;
+        state.fog = true;
+        state.space = BatchSpace::World;
+        state.texture = textures.White();
+        int sides = 8;
+        bool textured = false;
+        if (m->MaterialLibrary && !m->MaterialName.empty()) {
+            if (const TGLLibMaterial* lib = m->MaterialLibrary->LibMaterialByName(m->MaterialName)) {
+                state.texture = TextureOf(lib->Material.Texture);
+                textured = state.texture != textures.White();
+            }
+        }
+        if (!textured && m->ManagerKind == TPFXManagerKind::Perlin) {
+            state.texture = NoiseTextureOf(static_cast<const TGLPerlinPFXManager&>(*m));
+            textured = true;
+        }
+        if (m->ManagerKind == TPFXManagerKind::Polygon)
+            sides = std::clamp(static_cast<const TGLPolygonPFXManager&>(*m).NbSides, 3, 64);
+        batch.SetState(state);
+        // A textured particle is an octagon around the texture's inscribed circle; a polygon
+        // particle a regular polygon whose centre and rim take the inner and outer colours.
+        const float rimScale = textured ? 1.0f / std::cos(kPi / sides) : 1.0f;
+        std::array<BatchVertex, 66> v;
+        for (std::size_t i = 0, n = m->ParticleCount(); i < n; ++i) {
+            const TGLParticle& p = m->Particle(i);
+            TColor inner, outer;
+            float size = 0.0f;
+            m->ComputeLook(p, inner, outer, size);
+            if (!(size > 0.0f)) continue;
+            const std::uint32_t cin = Pack(Clamp01(inner)), cout = Pack(Clamp01(outer));
+            const float radius = size * 0.5f * rimScale;
+            v[0] = Vertex(p.Position, 0.5f, 0.5f, cin);
+            const float start = p.Rotation * kPi / 180.0f;
+            for (int k = 0; k <= sides; ++k) {
+                const float angle = start + 2.0f * kPi * static_cast<float>(k) / sides;
+                const float ca = std::cos(angle), sa = std::sin(angle);
+                const glm::vec3 pos = p.Position + (right * ca + up * sa) * radius;
+                v[static_cast<std::size_t>(k) + 1] =
+                    Vertex(pos, 0.5f + 0.5f * ca * rimScale, 0.5f - 0.5f * sa * rimScale, cout);
+            }
+            batch.AddFan(v.data(), static_cast<std::size_t>(sides) + 2);
+            ++stats.particlesDrawn;
+        }
+    }
+}
+
+void Renderer::Impl::Fan(const glm::vec2& centre, float rx, float ry, int sides, float rotation, std::uint32_t inner,
+                         std::uint32_t outer) {
+    std::array<BatchVertex, 66> v;
+    sides = std::clamp(sides, 3, 64);
+    v[0] = Vertex(centre, 0.5f, 0.5f, inner);
+    for (int k = 0; k <= sides; ++k) {
+        const float angle = rotation + 2.0f * kPi * static_cast<float>(k) / sides;
+        v[static_cast<std::size_t>(k) + 1] =
+            Vertex(centre + glm::vec2(std::cos(angle) * rx, std::sin(angle) * ry), 0.5f, 0.5f, outer);
+    }
+    batch.AddFan(v.data(), static_cast<std::size_t>(sides) + 2);
+}
+
+void Renderer::Impl::DrawLensFlare(const TGLLensFlare& f, const glm::mat4& matrix) {
+    glm::vec3 win;
+    if (!WorldToWindow(vp, glm::vec3(matrix[3]), win)) return;
+    const float w = static_cast<float>(vp.ViewportWidth), h = static_cast<float>(vp.ViewportHeight);
+    if (win.x < 0 || win.y < 0 || win.x > w || win.y > h) return;
+    BatchState state;
+    state.texture = textures.White();
+    state.blend = BlendMode::Additive;
+    state.alphaRef = 0.0f;
+    state.depthTest = false;
+    state.depthWrite = false;
+    state.fog = false;
+    state.space = BatchSpace::Screen;
+    batch.SetState(state);
+    const glm::vec2 c(win.x, win.y);
+    const float size = std::max(f.Size, 0.0f);
+    const float squeeze = f.Squeeze > 0 ? f.Squeeze : 1.0f;
+    FlareRandom rnd{static_cast<std::uint32_t>(f.Seed)};
+    auto col = [](const TColor& x) { return Pack(Clamp01(x)); };
+
+    if (f.ShowGlow) Fan(c, size, size * squeeze, 32, 0.0f, col(f.GlowGradient.FromColor), col(f.GlowGradient.ToColor));
+    if (f.ShowRays) {
+        for (int i = 0; i < 24; ++i) {
+            const float angle = rnd.Next() * 2.0f * kPi;
+            const float length = size * (0.8f + 1.2f * rnd.Next());
+            const glm::vec2 dir(std::cos(angle), std::sin(angle) * squeeze);
+            const glm::vec2 side(-dir.y, dir.x);
+            const std::uint32_t from = col(f.RaysGradient.FromColor), to = col(f.RaysGradient.ToColor);
+            const BatchVertex v[3] = {Vertex(c + side * 0.75f, 0.5f, 0.5f, from),
+                                      Vertex(c + dir * length, 0.5f, 0.5f, to),
+                                      Vertex(c - side * 0.75f, 0.5f, 0.5f, from)};
+            batch.AddFan(v, 3);
+        }
+    }
+    if (f.ShowStreaks && f.NumStreaks > 0) {
+        const std::uint32_t from = col(f.StreaksGradient.FromColor), to = col(f.StreaksGradient.ToColor);
+        const int streaks = std::min(f.NumStreaks, 64);
+        for (int i = 0; i < streaks; ++i) {
+            const float angle = kPi * 0.25f + kPi * static_cast<float>(i) / streaks;
+            const glm::vec2 dir(std::cos(angle) * size * 2.0f, std::sin(angle) * size * 2.0f * squeeze);
+            const glm::vec2 n = glm::normalize(glm::vec2(-dir.y, dir.x)) * (std::max(f.StreakWidth, 0.5f) * 0.5f);
+            // A thin diamond: bright across the middle, fading to both tips.
+            const BatchVertex v[4] = {Vertex(c - dir, 0, 0, to), Vertex(c - n, 0, 0, from), Vertex(c + dir, 0, 0, to),
+                                      Vertex(c + n, 0, 0, from)};
+            batch.AddQuad(v);
+        }
+    }
+    if (f.ShowRing) {
+        // A thin annulus at 0.7 of the glow's size.
+        const std::uint32_t from = col(f.RingGradient.FromColor), to = col(f.RingGradient.ToColor);
+        const std::uint32_t clear = PackColor(0, 0, 0, 0);
+        constexpr int kSegments = 48;
+        for (int k = 0; k < kSegments; ++k) {
+            const float a0 = 2.0f * kPi * k / kSegments, a1 = 2.0f * kPi * (k + 1) / kSegments;
+            const glm::vec2 d0(std::cos(a0), std::sin(a0) * squeeze), d1(std::cos(a1), std::sin(a1) * squeeze);
+            const float r0 = size * 0.62f, r1 = size * 0.7f, r2 = size * 0.78f;
+            const BatchVertex in[4] = {Vertex(c + d0 * r0, 0, 0, clear), Vertex(c + d1 * r0, 0, 0, clear),
+                                       Vertex(c + d1 * r1, 0, 0, from), Vertex(c + d0 * r1, 0, 0, from)};
+            const BatchVertex out[4] = {Vertex(c + d0 * r1, 0, 0, from), Vertex(c + d1 * r1, 0, 0, from),
+                                        Vertex(c + d1 * r2, 0, 0, to), Vertex(c + d0 * r2, 0, 0, to)};
+            batch.AddQuad(in);
+            batch.AddQuad(out);
+        }
+    }
+    if (f.ShowSecondaries && f.NumSecs > 0) {
+        // Reflections along the line from the flare through the window's centre.
+        const glm::vec2 axis = glm::vec2(w * 0.5f, h * 0.5f) - c;
+        const std::uint32_t from = col(f.SecondariesGradient.FromColor), to = col(f.SecondariesGradient.ToColor);
+        const int count = std::min(f.NumSecs, 64);
+        for (int i = 0; i < count; ++i) {
+            const float t = 0.4f + 1.8f * rnd.Next();
+            const float radius = size * (0.1f + 0.4f * rnd.Next());
+            Fan(c + axis * t, radius, radius * squeeze, 16, 0.0f, from, to);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// HUD kinds
+
+void Renderer::Impl::DrawHudSprite(const TGLHUDSprite& s) {
+    Look look = LookOf(s.Material.Effective(), s.DrawAlpha());
+    glm::vec2 c[4];
+    HUDCorners(s.Position.x, s.Position.y, s.Width, s.Height, s.Rotation, c);
+    const float sx = static_cast<float>(std::max(s.XTiles, 1)), ty = static_cast<float>(std::max(s.YTiles, 1));
+    float s0 = 0, s1 = sx, t0 = 0, t1 = ty;
+    if (s.MirrorU) std::swap(s0, s1);
+    if (s.MirrorV) std::swap(t0, t1);
+    const std::uint32_t rgba = Pack(look.color);
+    BatchVertex v[4];
+    float u, w;
+    look.uv.At(s0, t0, u, w);
+    v[0] = Vertex(c[0], u, w, rgba);
+    look.uv.At(s1, t0, u, w);
+    v[1] = Vertex(c[1], u, w, rgba);
+    look.uv.At(s1, t1, u, w);
+    v[2] = Vertex(c[2], u, w, rgba);
+    look.uv.At(s0, t1, u, w);
+    v[3] = Vertex(c[3], u, w, rgba);
+    look.state.depthTest = false;
+    look.state.depthWrite = false;
+    look.state.fog = false;
+    look.state.space = BatchSpace::Screen;
+    batch.SetState(look.state);
+    batch.AddQuad(v);
+}
+
+void Renderer::Impl::DrawHudText(const TGLHUDText& t) {
+    const TGLBitmapFont* font = t.BitmapFont;
+    if (!font || t.Text.empty() || !font->Glyphs.HasImage()) return;
+    const glm::vec4 color = Clamp01(t.ModulateColor);
+    if (color.a <= 0.0f) return;
+    const glm::vec2 origin(t.Position.x, t.Position.y);
+    const std::size_t laid = font->LayoutText(t.Text, origin, glm::vec2(t.Scale.x, t.Scale.y), t.Alignment, t.Layout,
+                                              glyphs.data(), glyphs.size());
+    const std::size_t count = std::min(laid, glyphs.size());
+    if (count == 0) return;
+
+    BatchState state;
+    state.texture = TextureOf(font->Glyphs);
+    state.blend = BlendMode::Transparency;
+    state.alphaRef = 0.0f;
+    state.depthTest = false;
+    state.depthWrite = false;
+    state.fog = false;
+    state.space = BatchSpace::Screen;
+    batch.SetState(state);
+
+    // The text turns about its position the same way a HUD sprite turns about its centre.
+    glm::vec2 basis[4];
+    HUDCorners(0.0f, 0.0f, 2.0f, 2.0f, t.Rotation, basis);
+    const glm::vec2 ex = (basis[1] - basis[0]) * 0.5f;  // screen x after the turn
+    const glm::vec2 ey = (basis[0] - basis[3]) * 0.5f;  // screen y (down) after the turn
+    auto place = [&](float x, float y) { return origin + ex * (x - origin.x) + ey * (y - origin.y); };
+    const std::uint32_t rgba = Pack(color);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TGlyphQuad& q = glyphs[i];
+        TGlyphTexRect r;
+        if (!font->GlyphTexRect(q.Glyph, r)) continue;
+        const BatchVertex v[4] = {Vertex(place(q.TopLeft.x, q.BottomRight.y), r.U0, r.V1, rgba),
+                                  Vertex(place(q.BottomRight.x, q.BottomRight.y), r.U1, r.V1, rgba),
+                                  Vertex(place(q.BottomRight.x, q.TopLeft.y), r.U1, r.V0, rgba),
+                                  Vertex(place(q.TopLeft.x, q.TopLeft.y), r.U0, r.V0, rgba)};
+        batch.AddQuad(v);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Public face
+
+Renderer::Renderer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Renderer::~Renderer() = default;
+
+std::unique_ptr<Renderer> Renderer::Create(const std::string& title, int width, int height, bool fullscreen,
+                                           bool vsync, std::string* error) {
+    std::string message;
+    auto impl = std::make_unique<Impl>();
+    if (!impl->context.Open(title, width, height, fullscreen, false, message) || !impl->Init(message)) {
+        if (error) *error = message;
+        return nullptr;
+    }
+    impl->vsync = vsync && impl->context.SetVsync(true);
+    if (!vsync) impl->context.SetVsync(false);
+    return std::unique_ptr<Renderer>(new Renderer(std::move(impl)));
+}
+
+std::unique_ptr<Renderer> Renderer::CreateForWindow(SDL_Window* window, bool vsync, std::string* error) {
+    std::string message;
+    auto impl = std::make_unique<Impl>();
+    if (!impl->context.Attach(window, message) || !impl->Init(message)) {
+        if (error) *error = message;
+        return nullptr;
+    }
+    impl->vsync = vsync && impl->context.SetVsync(true);
+    if (!vsync) impl->context.SetVsync(false);
+    return std::unique_ptr<Renderer>(new Renderer(std::move(impl)));
+}
+
+std::unique_ptr<Renderer> Renderer::CreateOffscreen(int width, int height, std::string* error) {
+    std::string message;
+    auto impl = std::make_unique<Impl>();
+    impl->offscreen = true;
+    if (!impl->context.Open("offscreen", width, height, false, true, message) || !impl->Init(message)) {
+        if (error) *error = message;
+        return nullptr;
+    }
+    impl->context.SetVsync(false);
+    return std::unique_ptr<Renderer>(new Renderer(std::move(impl)));
+}
+
+void Renderer::Render(const TGLScene& scene, int width, int height, double timeSeconds) {
+    impl_->Frame(scene, width, height, timeSeconds);
+}
+
+void Renderer::Render(const TGLScene& scene, int width, int height) {
+    const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - impl_->clockStart) /
+                           static_cast<double>(SDL_GetPerformanceFrequency());
+    impl_->Frame(scene, width, height, seconds);
+}
+
+TRGBAImage Renderer::ReadPixels() const {
+    TRGBAImage image;
+    const RenderTarget& frame = impl_->frame;
+    if (!frame.Valid()) return image;
+    image.Width = frame.Width();
+    image.Height = frame.Height();
+    image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    // GL rows run bottom-up; pictures are stored top row first.
+    const std::size_t row = static_cast<std::size_t>(image.Width) * 4;
+    std::vector<std::uint8_t> swap(row);
+    for (int y = 0; y < image.Height / 2; ++y) {
+        std::uint8_t* a = &image.Pixels[static_cast<std::size_t>(y) * row];
+        std::uint8_t* b = &image.Pixels[static_cast<std::size_t>(image.Height - 1 - y) * row];
+        std::memcpy(swap.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap.data(), row);
+    }
+    for (std::size_t i = 3; i < image.Pixels.size(); i += 4) image.Pixels[i] = 255;
+    return image;
+}
+
+void Renderer::Resize(int width, int height) {
+    if (width > 0 && height > 0) SDL_SetWindowSize(impl_->context.Window(), width, height);
+}
+
+void Renderer::DrawableSize(int& width, int& height) const {
+    SDL_GL_GetDrawableSize(impl_->context.Window(), &width, &height);
+}
+
+bool Renderer::SetVsync(bool on) {
+    const bool ok = impl_->context.SetVsync(on);
+    impl_->vsync = on && ok;
+    return ok;
+}
+
+bool Renderer::Vsync() const { return impl_->vsync; }
+
+const RenderStats& Renderer::Stats() const { return impl_->stats; }
+
+SDL_Window* Renderer::Window() const { return impl_->context.Window(); }
+
+std::string Renderer::Description() const {
+    const GlContextInfo& info = impl_->context.Info();
+    return "OpenGL " + info.version + ", " + info.renderer + ", GLSL " + std::to_string(info.glslVersion);
+}
+
+} // namespace vlm::render

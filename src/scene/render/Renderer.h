@@ -1,0 +1,90 @@
+#pragma once
+// The OpenGL renderer: draws a TGLScene into an SDL window (or offscreen) with a 3.3 core profile
+// context (falling back to 3.2 core, then 3.0).
+//
+// How the scene is drawn:
+// - The world (everything but HUD sprites and texts) in scene order through the camera; with
+//   RenderBlendedLast the objects whose material blends (transparency, additive, modulate) are
+//   drawn after the opaque ones, keeping scene order within each group; RenderFarthestFirst
+//   draws the blended ones farthest first. Then the HUD objects in scene order, without depth test.
+// - Sprites, polygons, HUD sprites, texts, particles, sky boxes and flares go through one batch:
+//   consecutive primitives with the same texture and state share a draw call.
+// - Sprites, polygons, HUD objects and particles are unlit: the material's diffuse colour (plus its
+//   emission) modulates the texture, the drawing alpha (AlphaChannel or diffuse alpha) fades it.
+//   Meshes and spheres are lit per pixel: scene ambient, a fixed key light, a rim light, the
+//   shining light sources (the explosion flash) and an optional reflection texture (Texture2Name).
+// - Fog is linear in eye depth, from FogStart to FogEnd, towards the fog colour, when enabled.
+// - A blur overlay keeps a small RenderWidth x RenderHeight picture of the frame as drawn up to the
+//   blur itself (its own overlay included, which makes the trail), refreshed every BlurDeltaTime
+//   seconds, and draws it over the whole window stretched by its BlurLeft/Top/Right/Bottom insets,
+//   tinted by its diffuse colour, with its alpha as strength.
+// - The frame is drawn into an offscreen target and copied to the window, so ReadPixels() always
+//   sees the last frame, also with a hidden window.
+#include "scene/Image.h"
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+namespace vlm::scene {
+class TGLScene;
+}
+
+namespace vlm::render {
+
+// Counters of the last rendered frame.
+struct RenderStats {
+    int drawCalls = 0;        // batch flushes + mesh draws + blur passes
+    int batchedPrimitives = 0;
+    int meshDraws = 0;
+    int textureUploads = 0;   // images uploaded this frame (0 in a steady frame)
+    int meshUploads = 0;
+    int objectsDrawn = 0;
+    int particlesDrawn = 0;
+};
+
+class Renderer {
+public:
+    // Opens a window of the given client size (fullscreen: covering the desktop) and its context.
+    // Returns nullptr and sets `error` (when given) on failure.
+    static std::unique_ptr<Renderer> Create(const std::string& title, int width, int height, bool fullscreen,
+                                            bool vsync, std::string* error = nullptr);
+    // Draws into a window the caller made with SDL_WINDOW_OPENGL (the caller keeps owning it).
+    static std::unique_ptr<Renderer> CreateForWindow(SDL_Window* window, bool vsync, std::string* error = nullptr);
+    // A hidden window; frames are only drawn offscreen (tests, benchmarks). Nothing is presented.
+    static std::unique_ptr<Renderer> CreateOffscreen(int width, int height, std::string* error = nullptr);
+
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Draws one frame of the scene at the given size in pixels and presents it. `timeSeconds` is the
+    // clock the blur overlays refresh by (the cadencer's time); the overload without it uses the
+    // steady system clock.
+    void Render(const scene::TGLScene& scene, int width, int height, double timeSeconds);
+    void Render(const scene::TGLScene& scene, int width, int height);
+
+    // The last frame as 8-bit RGBA, top row first, alpha 255 (for screenshots and tests).
+    scene::TRGBAImage ReadPixels() const;
+
+    // Resizes the window's client area (not the offscreen target, which follows Render's size).
+    void Resize(int width, int height);
+    // The window's drawable size in pixels.
+    void DrawableSize(int& width, int& height) const;
+
+    bool SetVsync(bool on);
+    bool Vsync() const;
+
+    const RenderStats& Stats() const;
+    SDL_Window* Window() const;
+    // "OpenGL 4.5 (Core Profile) Mesa 22.3.6, llvmpipe (LLVM 15.0.6, 256 bits), GLSL 330".
+    std::string Description() const;
+
+private:
+    struct Impl;
+    explicit Renderer(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vlm::render

@@ -1,0 +1,166 @@
+#pragma once
+// GLSL sources of the renderer's programs (see GlProgram for the dialect they are written in).
+
+namespace vlm::render::shaders {
+
+// Batched quads and fans: sprites, polygons, HUD, texts, particles, sky boxes, the blur overlay.
+// Vertices arrive already in the space that u_matrix maps to clip space; u_view gives the eye-space
+// depth used by the fog (identity for screen-space batches, where the fog is off).
+inline constexpr const char* kQuadVertex = R"(
+in vec3 a_pos;
+in vec2 a_uv;
+in vec4 a_color;
+uniform mat4 u_matrix;
+uniform mat4 u_view;
+out vec2 v_uv;
+out vec4 v_color;
+out float v_depth;
+void main() {
+    v_uv = a_uv;
+    v_color = a_color;
+    v_depth = abs((u_view * vec4(a_pos, 1.0)).z);
+    gl_Position = u_matrix * vec4(a_pos, 1.0);
+}
+)";
+
+inline constexpr const char* kQuadFragment = R"(
+in vec2 v_uv;
+in vec4 v_color;
+in float v_depth;
+uniform sampler2D u_texture;
+uniform int u_replace;
+uniform float u_alphaRef;
+uniform int u_fog;
+uniform vec2 u_fogRange;
+uniform vec3 u_fogColor;
+out vec4 o_color;
+void main() {
+    vec4 t = texture(u_texture, v_uv);
+    vec4 c = (u_replace != 0) ? vec4(t.rgb, t.a * v_color.a) : t * v_color;
+    if (c.a <= u_alphaRef) discard;
+    if (u_fog != 0) {
+        float f = clamp((u_fogRange.y - v_depth) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
+        c.rgb = mix(u_fogColor, c.rgb, f);
+    }
+    o_color = c;
+}
+)";
+
+// Meshes and spheres: per-pixel lighting in eye space with a fixed key light from the viewer's upper
+// side, the scene's ambient light, a rim light on silhouettes, up to four point lights (the explosion
+// flash) and an optional reflection texture looked up by sphere mapping.
+inline constexpr const char* kMeshVertex = R"(
+in vec3 a_pos;
+in vec3 a_normal;
+in vec2 a_uv;
+uniform mat4 u_modelView;
+uniform mat4 u_projection;
+uniform mat3 u_normalMatrix;
+uniform vec2 u_uvOffset;
+uniform vec2 u_uvScale;
+out vec3 v_eyePos;
+out vec3 v_eyeNormal;
+out vec2 v_uv;
+void main() {
+    vec4 eye = u_modelView * vec4(a_pos, 1.0);
+    v_eyePos = eye.xyz;
+    v_eyeNormal = u_normalMatrix * a_normal;
+    v_uv = a_uv * u_uvScale + u_uvOffset;
+    gl_Position = u_projection * eye;
+}
+)";
+
+inline constexpr const char* kMeshFragment = R"(
+in vec3 v_eyePos;
+in vec3 v_eyeNormal;
+in vec2 v_uv;
+uniform sampler2D u_texture;
+uniform sampler2D u_envTexture;
+uniform int u_useEnv;
+uniform int u_replace;
+uniform float u_alphaRef;
+uniform vec4 u_ambient;
+uniform vec4 u_diffuse;
+uniform vec4 u_emission;
+uniform vec4 u_specular;
+uniform float u_shininess;
+uniform vec3 u_sceneAmbient;
+uniform vec3 u_keyDir;
+uniform vec3 u_keyColor;
+uniform vec3 u_rimColor;
+uniform int u_lightCount;
+uniform vec3 u_lightPos[4];
+uniform vec3 u_lightColor[4];
+uniform vec3 u_lightAtten[4];
+uniform int u_fog;
+uniform vec2 u_fogRange;
+uniform vec3 u_fogColor;
+out vec4 o_color;
+void main() {
+    vec3 n = normalize(v_eyeNormal);
+    vec3 v = normalize(-v_eyePos);
+    if (dot(n, v) < 0.0) n = -n;  // two-sided: faces are not culled
+    vec3 light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
+    float nk = max(dot(n, u_keyDir), 0.0);
+    light += u_keyColor * u_diffuse.rgb * nk;
+    vec3 spec = vec3(0.0);
+    if (u_shininess > 0.0 && nk > 0.0)
+        spec += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+    for (int i = 0; i < 4; ++i) {
+        if (i >= u_lightCount) break;
+        vec3 d = u_lightPos[i] - v_eyePos;
+        float dist = length(d);
+        vec3 l = d / max(dist, 1e-4);
+        float att = 1.0 / max(u_lightAtten[i].x + u_lightAtten[i].y * dist + u_lightAtten[i].z * dist * dist, 1e-4);
+        light += u_lightColor[i] * u_diffuse.rgb * max(dot(n, l), 0.0) * att;
+    }
+    float rim = 1.0 - max(dot(n, v), 0.0);
+    light += u_rimColor * rim * rim * rim;
+    vec4 t = texture(u_texture, v_uv);
+    vec4 c;
+    if (u_replace != 0)
+        c = vec4(t.rgb, t.a * u_diffuse.a);
+    else
+        c = vec4(min(light, vec3(1.0)) * t.rgb, t.a * u_diffuse.a);
+    if (u_useEnv != 0) {
+        vec3 r = reflect(-v, n);
+        float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
+        vec3 env = texture(u_envTexture, r.xy / max(m, 1e-4) + 0.5).rgb;
+        c.rgb = c.rgb * (0.65 + 0.7 * env) + 0.15 * env;
+    }
+    c.rgb += spec;
+    if (c.a <= u_alphaRef) discard;
+    if (u_fog != 0) {
+        float f = clamp((u_fogRange.y - abs(v_eyePos.z)) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
+        c.rgb = mix(u_fogColor, c.rgb, f);
+    }
+    o_color = c;
+}
+)";
+
+// Blur capture: shrinks the frame into the blur's small target with a 3x3 grid of bilinear taps
+// spread over the source footprint of one target texel, so no source pixel is skipped.
+inline constexpr const char* kFullScreenVertex = R"(
+in vec2 a_pos;
+out vec2 v_uv;
+void main() {
+    v_uv = a_pos * 0.5 + 0.5;
+    gl_Position = vec4(a_pos, 0.0, 1.0);
+}
+)";
+
+inline constexpr const char* kDownsampleFragment = R"(
+in vec2 v_uv;
+uniform sampler2D u_texture;
+uniform vec2 u_step;
+out vec4 o_color;
+void main() {
+    vec4 sum = vec4(0.0);
+    for (int y = -1; y <= 1; ++y)
+        for (int x = -1; x <= 1; ++x)
+            sum += texture(u_texture, v_uv + vec2(float(x), float(y)) * u_step);
+    o_color = sum / 9.0;
+}
+)";
+
+} // namespace vlm::render::shaders

@@ -1,0 +1,83 @@
+#include "scene/render/TextureCache.h"
+
+namespace vlm::render {
+
+TextureCache::~TextureCache() {
+    for (auto& [identity, entry] : entries_) glDeleteTextures(1, &entry.texture);
+    if (white_) glDeleteTextures(1, &white_);
+}
+
+void TextureCache::Init() {
+    if (white_) return;
+    const std::uint8_t pixel[4] = {255, 255, 255, 255};
+    glGenTextures(1, &white_);
+    glBindTexture(GL_TEXTURE_2D, white_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+}
+
+bool TextureCache::NeedsMipmaps(GLenum minFilter) {
+    return minFilter == GL_NEAREST_MIPMAP_NEAREST || minFilter == GL_LINEAR_MIPMAP_NEAREST ||
+           minFilter == GL_NEAREST_MIPMAP_LINEAR || minFilter == GL_LINEAR_MIPMAP_LINEAR;
+}
+
+GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
+                         GLenum magFilter, GLenum wrap) {
+    if (id == 0 || width <= 0 || height <= 0 || !rgba) return white_;
+    auto [it, inserted] = entries_.try_emplace(id);
+    Entry& e = it->second;
+    e.lastUsed = now_;
+    if (inserted) glGenTextures(1, &e.texture);
+    glBindTexture(GL_TEXTURE_2D, e.texture);
+    if (inserted) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        e.width = width;
+        e.height = height;
+        e.hasMipmaps = false;
+        e.minFilter = e.magFilter = e.wrap = 0;  // force the parameters below
+        ++uploads_;
+    }
+    if (NeedsMipmaps(minFilter) && !e.hasMipmaps) {
+        glGenerateMipmap(GL_TEXTURE_2D);
+        e.hasMipmaps = true;
+    }
+    if (e.minFilter != minFilter) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+        e.minFilter = minFilter;
+    }
+    if (e.wrap != wrap) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrap));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrap));
+        e.wrap = wrap;
+    }
+    if (e.magFilter != magFilter) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
+        e.magFilter = magFilter;
+    }
+    return e.texture;
+}
+
+void TextureCache::Forget(std::uint64_t id) {
+    auto it = entries_.find(id);
+    if (it == entries_.end()) return;
+    glDeleteTextures(1, &it->second.texture);
+    entries_.erase(it);
+}
+
+void TextureCache::EndFrame(double nowSeconds) {
+    now_ = nowSeconds;
+    if (now_ - lastSweep_ < 1.0) return;
+    lastSweep_ = now_;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (now_ - it->second.lastUsed > kIdleSeconds) {
+            glDeleteTextures(1, &it->second.texture);
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+} // namespace vlm::render

@@ -1,0 +1,62 @@
+#pragma once
+// GL textures for the scene's decoded images, keyed by the image's identity. The scene gives every
+// processed image a new run-unique id whenever its pixels change, so an id seen before is never
+// uploaded again; textures of images no longer drawn are released after a while.
+// Images are stored top row first: v = 0 is the top of the picture.
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <unordered_map>
+
+namespace vlm::render {
+
+class TextureCache {
+public:
+    // Textures not used for this long are released (an image that is drawn again is uploaded again).
+    static constexpr double kIdleSeconds = 30.0;
+
+    TextureCache() = default;
+    ~TextureCache();
+    TextureCache(const TextureCache&) = delete;
+    TextureCache& operator=(const TextureCache&) = delete;
+
+    // Creates the built-in 1x1 white texture (used by untextured materials).
+    void Init();
+
+    // The texture for the image with this id (0: no image). An image without pixels (w or h 0, or no
+    // data) gives the white texture. The filters are applied to the texture when they differ from the
+    // last ones used with it.
+    GLuint Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
+               GLenum magFilter, GLenum wrap = GL_REPEAT);
+
+    // Drops the texture of an image that is going away.
+    void Forget(std::uint64_t id);
+
+    GLuint White() const { return white_; }
+
+    // Advances the cache's clock; releases textures idle for longer than kIdleSeconds.
+    void EndFrame(double nowSeconds);
+
+    int Uploads() const { return uploads_; }  // since ResetCounters()
+    void ResetCounters() { uploads_ = 0; }
+    std::size_t Size() const { return entries_.size(); }
+
+private:
+    struct Entry {
+        GLuint texture = 0;
+        int width = 0, height = 0;
+        GLenum minFilter = 0, magFilter = 0, wrap = 0;
+        bool hasMipmaps = false;
+        double lastUsed = 0.0;
+    };
+
+    static bool NeedsMipmaps(GLenum minFilter);
+
+    std::unordered_map<std::uint64_t, Entry> entries_;
+    GLuint white_ = 0;
+    double now_ = 0.0;
+    double lastSweep_ = 0.0;
+    int uploads_ = 0;
+};
+
+} // namespace vlm::render
