@@ -126,6 +126,9 @@ public:
     void Free();
     // True once Free() was called on it or on one of its ancestors.
     bool IsFreed() const;
+    // True once Free() was called on this object itself (cheap; for top-down walks that
+    // already skip freed parents).
+    bool IsFreedSelf() const { return mFreed; }
     // Visible, not freed, and every ancestor visible.
     bool IsVisibleInTree() const;
 
@@ -136,7 +139,7 @@ public:
     virtual void DoProgress(double deltaTime, double newTime);
 
     // ---- behaviours and effects ----
-    TGLMovement* GetMovement() const { return mMovement.get(); }
+    TGLMovement* GetMovement() const { return mMovementFreePending ? nullptr : mMovement.get(); }
     TGLMovement* GetOrCreateMovement();
     void FreeMovement();
 
@@ -172,6 +175,8 @@ private:
     std::uint32_t mChildEdits = 0;   // changes to mChildren (detects edits during a pass)
     bool mFreed = false;
     bool mSweepPending = false;      // a freed object is somewhere below
+    bool mMovementBusy = false;      // the movement is running its per-frame operation
+    bool mMovementFreePending = false;
 };
 
 }  // namespace vlm::scene

@@ -1,0 +1,167 @@
+#include "scene/Material.h"
+
+namespace vlm::scene {
+
+// ---------------------------------------------------------------- TGLTexture
+
+void TGLTexture::LoadFromFile(const std::string& fileName) {
+    TRGBAImage img = LoadImageFile(fileName);  // throws; keeps the old image
+    SetImage(std::move(img), fileName);
+}
+
+void TGLTexture::SetImage(TRGBAImage img, std::string fileName) {
+    auto src = std::make_shared<TSource>();
+    src->Data = std::move(img);
+    src->FileName = std::move(fileName);
+    mSource = std::move(src);
+    mProcessed.reset();
+    Disabled = false;
+}
+
+void TGLTexture::AssignImage(const TGLTexture& other) {
+    if (&other == this) return;
+    mSource = other.mSource;
+    mProcessed.reset();
+}
+
+void TGLTexture::ClearImage() {
+    mSource.reset();
+    mProcessed.reset();
+}
+
+const std::string& TGLTexture::FileName() const {
+    static const std::string empty;
+    return mSource ? mSource->FileName : empty;
+}
+
+int TGLTexture::ImageWidth() const { return mSource ? mSource->Data.Width : 0; }
+int TGLTexture::ImageHeight() const { return mSource ? mSource->Data.Height : 0; }
+
+const TRGBAImage* TGLTexture::SourceImage() const { return mSource ? &mSource->Data : nullptr; }
+
+const TGLImage* TGLTexture::Image() const {
+    if (!mSource) return nullptr;
+    if (mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma)
+        return mProcessed.get();
+    auto img = std::make_shared<TGLImage>();
+    img->Id = NewImageId();
+    img->FileName = mSource->FileName;
+    img->Data = mSource->Data;
+    ProcessImage(img->Data, ImageAlpha, ImageBrightness, ImageGamma);
+    mProcAlpha = ImageAlpha;
+    mProcBrightness = ImageBrightness;
+    mProcGamma = ImageGamma;
+    mProcessed = std::move(img);
+    return mProcessed.get();
+}
+
+// ---------------------------------------------------------------- library
+
+const TGLLibMaterial* TGLLibMaterial::Texture2() const {
+    if (Texture2Name.empty() || !mOwner) return nullptr;
+    return mOwner->LibMaterialByName(Texture2Name);
+}
+
+TGLLibMaterial* TGLMaterialLibrary::AddTextureMaterial(std::string_view name) {
+    if (TGLLibMaterial* existing = LibMaterialByName(name)) return existing;
+    auto m = std::make_unique<TGLLibMaterial>(this, std::string(name));
+    TGLLibMaterial* raw = m.get();
+    mMaterials.push_back(std::move(m));
+    mByName.emplace(raw->Name(), raw);
+    ++mGeneration;
+    return raw;
+}
+
+TGLLibMaterial* TGLMaterialLibrary::AddTextureMaterial(std::string_view name, const std::string& fileName) {
+    TGLLibMaterial* m = AddTextureMaterial(name);
+    m->Material.Texture.LoadFromFile(ResolveTexturePath(fileName));
+    return m;
+}
+
+TGLLibMaterial* TGLMaterialLibrary::LibMaterialByName(std::string_view name) const {
+    auto it = mByName.find(name);
+    return it == mByName.end() ? nullptr : it->second;
+}
+
+void TGLMaterialLibrary::LoadTexture(std::string_view materialName, const std::string& fileName) {
+    TGLLibMaterial* m = LibMaterialByName(materialName);
+    if (!m)
+        throw ESceneError("material library \"" + Name + "\" has no material \"" + std::string(materialName) +
+                          "\" to load \"" + fileName + "\" into");
+    m->Material.Texture.LoadFromFile(ResolveTexturePath(fileName));
+}
+
+std::string TGLMaterialLibrary::ResolveTexturePath(const std::string& fileName) const {
+    if (TexturePaths.empty()) return fileName;
+    const TFileOpener& open = GetFileOpener();
+    if (open(fileName)) return fileName;
+    size_t start = 0;
+    while (start <= TexturePaths.size()) {
+        size_t end = TexturePaths.find(';', start);
+        if (end == std::string::npos) end = TexturePaths.size();
+        std::string dir = TexturePaths.substr(start, end - start);
+        if (!dir.empty()) {
+            const char last = dir.back();
+            std::string candidate = (last == '\\' || last == '/') ? dir + fileName : dir + "\\" + fileName;
+            if (open(candidate)) return candidate;
+        }
+        start = end + 1;
+    }
+    return fileName;
+}
+
+void TGLMaterialLibrary::Clear() {
+    mByName.clear();
+    mMaterials.clear();
+    ++mGeneration;
+}
+
+// ---------------------------------------------------------------- object material
+
+void TGLMaterial::SetMaterialLibrary(TGLMaterialLibrary* lib) {
+    mLibrary = lib;
+    mBound = nullptr;
+    mBoundGeneration = 0;
+    LibMaterial();
+}
+
+void TGLMaterial::SetLibMaterialName(std::string_view name) {
+    if (name != mLibMaterialName) mLibMaterialName.assign(name.data(), name.size());
+    mBound = nullptr;
+    mBoundGeneration = 0;
+    LibMaterial();
+}
+
+void TGLMaterial::SetLibMaterial(TGLMaterialLibrary* lib, std::string_view name) {
+    mLibrary = lib;
+    SetLibMaterialName(name);
+}
+
+TGLLibMaterial* TGLMaterial::LibMaterial() const {
+    if (!mLibrary || mLibMaterialName.empty()) return nullptr;
+    if (mBoundGeneration != mLibrary->Generation()) {
+        mBound = mLibrary->LibMaterialByName(mLibMaterialName);
+        mBoundGeneration = mLibrary->Generation();
+    }
+    return mBound;
+}
+
+const TGLMaterialProps& TGLMaterial::Effective() const {
+    if (const TGLLibMaterial* lm = LibMaterial()) return lm->Material;
+    return *this;
+}
+
+TGLMaterialProps& TGLMaterial::EffectiveForEdit() {
+    if (TGLLibMaterial* lm = LibMaterial()) return lm->Material;
+    return *this;
+}
+
+void TGLMaterial::AssignFromLibMaterial(const TGLLibMaterial& src) {
+    static_cast<TGLMaterialProps&>(*this) = src.Material;
+    mLibrary = nullptr;
+    mLibMaterialName.clear();
+    mBound = nullptr;
+    mBoundGeneration = 0;
+}
+
+}  // namespace vlm::scene
