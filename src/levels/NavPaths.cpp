@@ -11,13 +11,14 @@ void ReadNavPaths(const IniReadFn& read, TNavPathTable& paths) {
     for (int p = 0;; ++p) {
         const FieldReader f(read, NavPathFile(p));
         if (!f.TryFloat("i", "i")) return;
-        paths.emplace_back();
-        const int32_t loop = f.Int("i", "loo");
-        paths.back().Looped = loop == 1;
+        // A path is added whole, so that one whose values do not all convert is not left
+        // half-read in the table.
+        TNodesPath path;
+        path.Looped = f.Int("i", "loo") == 1;
         for (int n = 0;; ++n) {
             const std::string section = SectionName(n);
             if (!f.TryFloat(section, "s1")) break;
-            TNavNode& node = paths.back().Nodes.emplace_back();
+            TNavNode node;
             node.Speed = f.Float(section, "s1");
             node.X = f.Float(section, "p1x");
             node.Y = f.Float(section, "p1y");
@@ -25,7 +26,9 @@ void ReadNavPaths(const IniReadFn& read, TNavPathTable& paths) {
             node.RotX = f.Float(section, "r1x");
             node.RotY = f.Float(section, "r1y");
             node.RotZ = f.Float(section, "r1z");
+            path.Nodes.push_back(node);
         }
+        paths.push_back(std::move(path));
     }
 }
 

@@ -31,7 +31,7 @@ std::string NavPathFile(int number);
 // Reads the nav files 0, 1, 2, ... into `paths` (cleared first). The table ends at the first
 // file whose "i" in section "i" is not a number; a file's nodes end at the first section
 // whose "s1" is not a number. Any other value that does not convert raises EFieldError;
-// the paths read before it stay in the table.
+// the paths read before it stay in the table, the one being read is left out.
 void ReadNavPaths(const IniReadFn& read, TNavPathTable& paths);
 
 // The start-up step: LevelTime := 0, then ReadNavPaths into globals.NavPaths.
