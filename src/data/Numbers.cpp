@@ -2,6 +2,7 @@
 
 #include "data/Errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -66,6 +67,33 @@ bool ParseInteger(std::string_view text, int64_t minimum, int64_t maximum, int64
 [[noreturn]] void IntegerFailure(std::string_view text)
 {
     throw EConvertError("'" + std::string(text) + "' is not a valid integer value", std::string(text));
+}
+
+// The power of ten of the leading non-zero digit of a checked "."-form ("12.5e3" -> 4),
+// enough to tell an overflow from an underflow.
+int64_t DecimalMagnitude(std::string_view form)
+{
+    if (!form.empty() && form[0] == '-')
+        form.remove_prefix(1);
+    const size_t e = form.find('e');
+    int64_t exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = form.substr(e + 1);
+        const bool negative = !digits.empty() && digits[0] == '-';
+        if (!digits.empty() && (digits[0] == '-' || digits[0] == '+'))
+            digits.remove_prefix(1);
+        for (char c : digits)
+            exponent = std::min<int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+        if (negative)
+            exponent = -exponent;
+        form = form.substr(0, e);
+    }
+    const size_t point = std::min(form.find('.'), form.size());
+    const size_t first = form.find_first_not_of("0.");
+    if (first == std::string_view::npos)
+        return INT64_MIN; // zero
+    const int64_t position = first < point ? int64_t(point - first) - 1 : -int64_t(first - point);
+    return position + exponent;
 }
 
 } // namespace
@@ -152,14 +180,15 @@ bool TryStrToFloat(std::string_view text, double& value)
 
     double parsed = 0;
     const auto [end, error] = std::from_chars(form.data(), form.data() + form.size(), parsed);
-    if (error != std::errc() || end != form.data() + form.size() || !std::isfinite(parsed)) {
-        // from_chars reports result_out_of_range for underflow too; a tiny value is zero.
-        if (error == std::errc::result_out_of_range && std::isfinite(parsed) && std::fabs(parsed) < 1.0) {
-            value = parsed;
-            return true;
-        }
-        return false;
+    if (error == std::errc::result_out_of_range && end == form.data() + form.size()) {
+        // Too small to hold reads as zero, like every other reader; too large does not convert.
+        if (DecimalMagnitude(form) >= 0)
+            return false;
+        value = form[0] == '-' ? -0.0 : 0.0;
+        return true;
     }
+    if (error != std::errc() || end != form.data() + form.size() || !std::isfinite(parsed))
+        return false;
     value = parsed;
     return true;
 }
