@@ -235,3 +235,29 @@ TEST(SoundUnit, MissingOrDamagedBankLeavesEffectsSilent) {
 
 }  // namespace
 }  // namespace vlm::sound
+
+namespace vlm::sound {
+namespace {
+
+// Through SDL's dummy driver the mixer runs in SDL's callback thread; the game thread's calls
+// and a hand pull must share it without trouble.
+TEST(EngineOnSdl, RunsOnTheDummyDriver) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    AudioEngine engine;
+    std::vector<std::string> boxes;
+    engine.SetMessageHandler([&](AudioMessageKind kind, std::string_view, std::string_view text) {
+        if (kind == AudioMessageKind::Error) boxes.push_back(std::string(text));
+    });
+    ASSERT_TRUE(engine.Init(AudioOutput::Device)) << (boxes.empty() ? "" : boxes[0]);
+    EXPECT_EQ(engine.Output(), AudioOutput::Device);
+    for (int i = 0; i < 100; ++i) engine.PlaySound("click", 100, 0);
+    engine.SetMusicVolume(50);
+    std::vector<float> out(512 * 2);
+    engine.Render(out.data(), 512);
+    engine.Shutdown();
+    EXPECT_EQ(engine.Output(), AudioOutput::Null);
+    EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace vlm::sound

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <libopenmpt/libopenmpt.hpp>
 #include <set>
@@ -16,10 +15,7 @@
 namespace vlm::sound {
 namespace {
 
-std::filesystem::path SoundFolder() {
-    const char* build = std::getenv("VLM_BUILD_DIR");
-    return std::filesystem::path(build ? build : ".") / "content" / "sound";
-}
+std::filesystem::path SoundFolder() { return VLM_AUDIO_SOUND_DIR; }
 
 TEST(ForgeOutput, EveryBankNameIsThereAndCleanAtBothEnds) {
     data::Archive bank = data::Archive::Open(SoundFolder() / "snd.tor");
