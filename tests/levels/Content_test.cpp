@@ -1,0 +1,271 @@
+// The shipped content, read from content/ through the game's own loaders: every level, flight
+// path and enemy kind loads, and everything they name exists.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "Manifest.h"
+#include "RecordingHost.h"
+#include "combat/EnemyCatalogue.h"
+#include "data/DataStore.h"
+#include "data/Numbers.h"
+#include "levels/FollowerPath.h"
+#include "levels/LevelGlobals.h"
+#include "levels/LevelLoader.h"
+#include "scene/Movement.h"
+#include "scene/SceneObject.h"
+
+namespace vlm::levels {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path ContentFolder() {
+    const char* source = std::getenv("VLM_SOURCE_DIR");
+    return fs::path(source ? source : ".") / "content";
+}
+
+bool InManifest(const std::string& gamePath) { return forge::FindAsset(gamePath) != nullptr; }
+
+// Whether a playfield point is inside the visible field.
+bool Visible(double x, double z) { return std::abs(x) < 0.5 && std::abs(z) < 0.5; }
+
+class ContentTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        appData = fs::temp_directory_path() / ("vlm-content-test-" + std::to_string(::getpid()));
+        store = new data::DataStore(ContentFolder(), appData);
+        read = new IniReadFn(PlainIniReader(*store));
+    }
+    static void TearDownTestSuite() {
+        delete read;
+        delete store;
+        std::error_code ec;
+        fs::remove_all(appData, ec);
+    }
+
+    // The catalogue and the flight paths, as start-up loads them.
+    void SetUp() override {
+        ASSERT_TRUE(fs::is_directory(ContentFolder() / "Data" / "t_data")) << ContentFolder();
+        ASSERT_NO_THROW(LoadNavPaths(*read, globals));
+        ASSERT_NO_THROW(combat::LoadEnemyKinds(*read, kinds));
+    }
+
+    // Loads every level in turn, as a game played through would, with the music on.
+    std::vector<TLevelDefinition> LoadAllLevels() {
+        std::vector<TLevelDefinition> levels;
+        const int32_t count = CountLevels(*read);
+        for (int32_t n = 1; n <= count; ++n) {
+            TLevelDefinition def;
+            try {
+                LoadLevel(n, *read, globals, host, def);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << e.what();
+            }
+            levels.push_back(def);
+        }
+        return levels;
+    }
+
+    // When, in seconds from the level's start, a placement's enemy is first inside the field.
+    double FirstVisible(const TPlacement& p, const TPlacement* leader) const {
+        const double spawn = 2.0 * p.AppearTime;  // the level clock runs at half speed
+        switch (p.PathCode) {
+        case -1:
+        case -2:
+        case -3: return Visible(p.X, p.Z) ? spawn : INFINITY;
+        case -5: return leader ? std::max(spawn, FirstVisible(*leader, nullptr)) : INFINITY;
+        case -6: return Visible(p.X, p.Z) ? spawn + 1.0 : INFINITY;  // a second of diving in
+        default: break;
+        }
+        if (p.AppearTime == 0.0) return Visible(p.X, p.Z) ? spawn : INFINITY;
+        // Travel the path with the scene's own movement, a frame every 20 ms.
+        scene::TGLBaseSceneObject follower;
+        const TFollowerPath path = BuildFollowerPath(follower, globals.NavPaths, p.PathCode);
+        path.Movement->SetActivePathIndex(0);
+        if (!path.Movement->StartPathTravel()) return INFINITY;
+        for (int frame = 1; frame <= 1000 && path.Path->InTravel(); ++frame) {
+            path.Movement->PathClock = frame * 0.02;
+            follower.DoProgress(0.02, frame * 0.02);
+            if (Visible(follower.Position.x / 6.0, follower.Position.z / 8.0)) return spawn + frame * 0.02;
+        }
+        return INFINITY;
+    }
+
+    // The class of a placement's kind; -1 (and a failure) for a kind the catalogue lacks.
+    int32_t ClassOf(const TPlacement& p) const {
+        if (p.KindIndex < 0 || static_cast<size_t>(p.KindIndex) >= kinds.size()) {
+            ADD_FAILURE() << "no enemy kind " << p.KindIndex;
+            return -1;
+        }
+        return kinds[static_cast<size_t>(p.KindIndex)].kind;
+    }
+
+    static inline fs::path appData;
+    static inline data::DataStore* store = nullptr;
+    static inline IniReadFn* read = nullptr;
+    TLevelGlobals globals;
+    combat::TEnemyKinds kinds;
+    test::RecordingHost host;
+};
+
+TEST_F(ContentTest, CatalogueCoversEveryClassAndAttackWithForgedLooks) {
+    ASSERT_GE(kinds.size(), 8u);
+    std::set<int32_t> classes, attacks;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const combat::TEnemyModelData& k = kinds[i];
+        SCOPED_TRACE("kind " + std::to_string(i) + " " + k.name);
+        classes.insert(k.kind);
+        attacks.insert(k.attackKind);
+        const auto look = std::find_if(forge::EnemyLooks().begin(), forge::EnemyLooks().end(),
+                                       [&](const forge::EnemyLook& l) { return k.ImageName == l.name; });
+        ASSERT_NE(look, forge::EnemyLooks().end()) << k.ImageName;
+        EXPECT_EQ(k.FrameWidth, look->frameSize);
+        EXPECT_EQ(k.FrameHeight, look->frameSize);
+        EXPECT_EQ(k.AnimCount, look->frames - 1);
+        EXPECT_TRUE(InManifest("Data\\Textures\\Enemies\\" + k.clip)) << k.clip;
+        EXPECT_GE(k.expIndex, 1);  // explosions "exp1" to "exp3", sounds "explosion1" to "explosion3"
+        EXPECT_LE(k.expIndex, 3);
+        EXPECT_GT(k.maxlife, 0);
+        EXPECT_GT(k.reloadspeed, 0.0);
+        if (k.attackKind == 6 || k.kind == 3) {
+            ASSERT_GE(k.CreateEnemyIndex, 0);
+            ASSERT_LT(static_cast<size_t>(k.CreateEnemyIndex), kinds.size());
+            EXPECT_GT(k.CreateEnemyMaxCount, 0);
+            // A child appears at once, so it can only fly a built-in motion.
+            const int32_t childPath = kinds[static_cast<size_t>(k.CreateEnemyIndex)].splineindex;
+            EXPECT_TRUE(childPath == -1 || childPath == -2 || childPath == -3) << childPath;
+        }
+    }
+    for (int32_t c = 0; c <= 5; ++c) EXPECT_TRUE(classes.count(c)) << "class " << c;
+    for (int32_t a = -2; a <= 9; ++a) EXPECT_TRUE(attacks.count(a)) << "attack kind " << a;
+}
+
+TEST_F(ContentTest, FlightPathsCanBeTravelled) {
+    ASSERT_GE(globals.NavPaths.size(), 10u);
+    for (size_t p = 0; p < globals.NavPaths.size(); ++p) {
+        const TNodesPath& path = globals.NavPaths[p];
+        SCOPED_TRACE("nav path " + std::to_string(p));
+        ASSERT_GE(path.Nodes.size(), 2u);
+        for (size_t n = 0; n < path.Nodes.size(); ++n) {
+            EXPECT_GE(std::abs(path.Nodes[n].Speed), 0.01) << "node " << n;
+            if (n == 0) continue;
+            const TNavNode& a = path.Nodes[n - 1];
+            const TNavNode& b = path.Nodes[n];
+            const double length = std::hypot(6.0 * (b.X - a.X), 0.1 * (b.Y - a.Y), 8.0 * (b.Z - a.Z));
+            EXPECT_GT(length, 0.05) << "nodes " << n - 1 << " and " << n << " lie on each other";
+        }
+        // A path starts or ends outside the field, so enemies fly in or out rather than pop up.
+        const TNavNode& first = path.Nodes.front();
+        const TNavNode& last = path.Nodes.back();
+        EXPECT_FALSE(Visible(first.X, first.Z) && Visible(last.X, last.Z));
+    }
+}
+
+TEST_F(ContentTest, EveryLevelLoadsAndNamesOnlyWhatExists) {
+    const std::vector<TLevelDefinition> levels = LoadAllLevels();
+    ASSERT_GE(levels.size(), 3u);
+    const int32_t logoCount = store->CountNumberedSections("Data\\t_data\\logos.ini");
+    std::set<std::string> logoFiles;
+    for (int i = 0; i < logoCount; ++i) {
+        const std::string file = (*read)("Data\\t_data\\logos.ini", std::to_string(i), "LogoFile");
+        EXPECT_TRUE(InManifest(file)) << file;
+        logoFiles.insert(file);
+    }
+    for (const TLevelDefinition& def : levels) {
+        SCOPED_TRACE(def.FileName);
+        EXPECT_TRUE(def.Complete);
+        ASSERT_FALSE(def.Placements.empty());
+        for (size_t i = 0; i < def.Placements.size(); ++i) {
+            const TPlacement& p = def.Placements[i];
+            SCOPED_TRACE("placement " + std::to_string(i));
+            const int32_t cls = ClassOf(p);
+            if (p.PathCode >= 0) {
+                EXPECT_LT(static_cast<size_t>(p.PathCode), globals.NavPaths.size());
+            } else {
+                EXPECT_TRUE(p.PathCode == -1 || p.PathCode == -2 || p.PathCode == -3 || p.PathCode == -5 ||
+                            p.PathCode == -6)
+                    << p.PathCode;
+            }
+            // Healers and wanderers need the roaming motion's waypoint; a turret loses its
+            // tracking point at the end of a diving entry.
+            if (cls == 2 || cls == 3) {
+                EXPECT_EQ(p.PathCode, -3);
+            }
+            if (cls == 4) {
+                EXPECT_NE(p.PathCode, -6);
+            }
+        }
+        const std::string logo = ReadLevelLogo(*read, def.Number);
+        EXPECT_TRUE(logoFiles.count(logo)) << "logo " << logo << " is not in logos.ini";
+        ASSERT_TRUE(def.Scenery.has_value());
+        const TScenery& s = *def.Scenery;
+        std::vector<std::string> named(s.CloudTextures.begin(), s.CloudTextures.end());
+        named.insert(named.end(), {s.LayerTexture, s.PlanetTexture, s.AuraTexture, s.Mesh1, s.Mesh2});
+        for (const std::string& asset : named) {
+            if (!asset.empty()) {
+                EXPECT_TRUE(InManifest(asset)) << asset;
+            }
+        }
+        EXPECT_TRUE(def.SaveSlot.has_value());
+        EXPECT_TRUE(def.Music.has_value());
+    }
+    EXPECT_TRUE(globals.FinalLevel) << "the last level ends the game";
+    EXPECT_EQ(CountLevels(*read), static_cast<int32_t>(levels.size()));
+}
+
+// Escorts keep station on a leader that appeared no later than they do.
+TEST_F(ContentTest, FormationEscortsHaveALeader) {
+    for (const TLevelDefinition& def : LoadAllLevels()) {
+        const TPlacement* leader = nullptr;
+        for (const TPlacement& p : def.Placements) {
+            if (ClassOf(p) == 5) leader = &p;
+            if (p.PathCode == -5) {
+                ASSERT_NE(leader, nullptr) << def.FileName;
+                EXPECT_LT(leader->AppearTime, p.AppearTime) << def.FileName;
+            }
+        }
+    }
+}
+
+// Each level opens with something to shoot within two seconds and lasts one to three minutes.
+TEST_F(ContentTest, LevelsOpenAtOnceAndLastOneToThreeMinutes) {
+    for (const TLevelDefinition& def : LoadAllLevels()) {
+        SCOPED_TRACE(def.FileName);
+        double first = INFINITY, lastAppear = 0.0;
+        const TPlacement* leader = nullptr;
+        for (const TPlacement& p : def.Placements) {
+            if (ClassOf(p) == 5) leader = &p;
+            first = std::min(first, FirstVisible(p, leader));
+            lastAppear = std::max(lastAppear, 2.0 * p.AppearTime);
+        }
+        EXPECT_LE(first, 2.0);
+        EXPECT_GE(lastAppear, 50.0);          // with the clearing up, over a minute
+        EXPECT_LE(lastAppear + 30.0, 180.0);  // and half a minute to clear the last wave
+    }
+}
+
+TEST_F(ContentTest, HintsFitTheLoadingScreen) {
+    const int hints = store->CountNumberedSections("Data\\t_data\\hints.ini");
+    EXPECT_GE(hints, 10);
+    const std::string glyphs = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.,-:!()\"=?@/% ";
+    for (int i = 0; i < hints; ++i) {
+        std::string all;
+        for (int line = 1; line <= 5; ++line) {
+            const std::string text = (*read)("\\Data\\t_data\\hints.ini", std::to_string(i), "s" + std::to_string(line));
+            EXPECT_NE(text, "ini error") << "hint " << i << " line " << line;
+            EXPECT_EQ(text.find_first_not_of(glyphs), std::string::npos) << "hint " << i << ": " << text;
+            EXPECT_LE(text.size(), 32u) << "hint " << i << ": " << text;
+            all += text;
+        }
+        EXPECT_FALSE(all.empty()) << "hint " << i;
+    }
+}
+
+} // namespace
+} // namespace vlm::levels
