@@ -613,12 +613,14 @@ void Renderer::Impl::DrawBlur(const TGLBlur& b) {
     const int rw = std::clamp(b.RenderWidth, 1, 4096), rh = std::clamp(b.RenderHeight, 1, 4096);
     BlurState& state = blurs[&b];
     state.lastUsed = now;
-    std::string error;
+    batch.Flush();  // everything beneath the blur is in the frame before it is looked at
     if (state.target.Width() != rw || state.target.Height() != rh) {
         state.valid = false;
-        if (!state.target.Ensure(rw, rh, false, error)) return;
+        std::string error;
+        const bool made = state.target.Ensure(rw, rh, false, error);
+        frame.Bind();
+        if (!made) return;
     }
-    batch.Flush();
     if (state.valid) {
         // The kept picture over the whole window, pulled outwards by the insets: each refresh takes
         // in the previous overlay, so moving things leave fading, stretching trails.
@@ -950,6 +952,8 @@ void Renderer::Render(const TGLScene& scene, int width, int height) {
                            static_cast<double>(SDL_GetPerformanceFrequency());
     impl_->Frame(scene, width, height, seconds);
 }
+
+void Renderer::Finish() { glFinish(); }
 
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;

@@ -65,6 +65,9 @@ public:
     void Render(const scene::TGLScene& scene, int width, int height, double timeSeconds);
     void Render(const scene::TGLScene& scene, int width, int height);
 
+    // Waits until the GPU has finished every frame handed to it (for measuring).
+    void Finish();
+
     // The last frame as 8-bit RGBA, top row first, alpha 255 (for screenshots and tests).
     scene::TRGBAImage ReadPixels() const;
 

@@ -1,0 +1,474 @@
+// Opens a real window (under Xvfb with Mesa's software renderer in CTest), draws small scenes and
+// checks the pixels that came out.
+#include "scene/Scene.h"
+#include "scene/render/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace vlm::render {
+namespace {
+
+using namespace vlm::scene;
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+struct Rgb {
+    int r, g, b;
+};
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
+
+TRGBAImage Solid(int w, int h, std::array<std::uint8_t, 4> rgba) {
+    TRGBAImage img;
+    img.Width = w;
+    img.Height = h;
+    img.Pixels.resize(static_cast<std::size_t>(w) * h * 4);
+    for (int i = 0; i < w * h; ++i)
+        for (int c = 0; c < 4; ++c) img.Pixels[static_cast<std::size_t>(i) * 4 + c] = rgba[c];
+    return img;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        renderer_ = Renderer::Create("Velmora 2 window test", kWidth, kHeight, false, false, &error_).release();
+    }
+    static void TearDownTestSuite() {
+        delete renderer_;
+        renderer_ = nullptr;
+    }
+
+    void SetUp() override {
+        // No display or no OpenGL is a failure here, never a skip: this test exists to draw.
+        ASSERT_NE(renderer_, nullptr) << "cannot open the test window: " << error_;
+    }
+
+    // A point `depth` units in front of the camera, shifted `right` and `up` along the screen.
+    glm::vec3 InFront(float depth, float right = 0.0f, float up = 0.0f) const {
+        const TViewProjection vp = View();
+        return vp.CameraPosition + vp.CameraForward * depth + vp.CameraRight * right + vp.CameraUp * up;
+    }
+    TViewProjection View() const { return ComputeViewProjection(scene_.Camera(), kWidth, kHeight); }
+    glm::vec2 OnScreen(const glm::vec3& world) const {
+        glm::vec3 w;
+        EXPECT_TRUE(WorldToWindow(View(), world, w));
+        return {w.x, w.y};
+    }
+
+    TGLSprite* AddSprite(const glm::vec3& position, float size, const TColor& color,
+                         TBlendingMode blending = TBlendingMode::Opaque) {
+        auto* s = scene_.Objects().AddNewChild<TGLSprite>();
+        s->Position = position;
+        s->SetSize(size, size);
+        s->Material.FrontProperties.Diffuse = color;
+        s->Material.BlendingMode = blending;
+        return s;
+    }
+
+    TRGBAImage Draw(double time = 0.0) {
+        renderer_->Render(scene_, kWidth, kHeight, time);
+        TRGBAImage img = renderer_->ReadPixels();
+        return img;
+    }
+
+    static Rgb At(const TRGBAImage& img, float x, float y) {
+        const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
+        if (ix < 0 || iy < 0 || ix >= img.Width || iy >= img.Height) return {-1, -1, -1};
+        const std::uint8_t* p = img.Pixel(ix, iy);
+        return {p[0], p[1], p[2]};
+    }
+    static Rgb At(const TRGBAImage& img, glm::vec2 p) { return At(img, p.x, p.y); }
+
+    static void ExpectNear(const Rgb& got, const Rgb& want, int tolerance = 3) {
+        EXPECT_NEAR(got.r, want.r, tolerance) << "got " << got << ", want " << want;
+        EXPECT_NEAR(got.g, want.g, tolerance) << "got " << got << ", want " << want;
+        EXPECT_NEAR(got.b, want.b, tolerance) << "got " << got << ", want " << want;
+    }
+
+    static Renderer* renderer_;
+    static std::string error_;
+    TGLScene scene_;
+};
+
+Renderer* WindowTest::renderer_ = nullptr;
+std::string WindowTest::error_;
+
+TEST_F(WindowTest, RedSpriteLandsWhereTheCameraProjectsIt) {
+    // Off-centre, so a mirrored or transposed projection would miss.
+    const glm::vec3 pos = InFront(5.0f, 1.0f, 0.5f);
+    TGLSprite* sprite = AddSprite(pos, 0.5f, {1, 0, 0, 1});
+    const TRGBAImage img = Draw();
+    ASSERT_EQ(img.Width, kWidth);
+    ASSERT_EQ(img.Height, kHeight);
+    const glm::vec2 centre = OnScreen(pos);
+    ASSERT_GT(centre.x, kWidth / 2 + 40.0f);  // right of and above the middle
+    ASSERT_LT(centre.y, kHeight / 2 - 20.0f);
+    ExpectNear(At(img, centre), {255, 0, 0});
+    ExpectNear(At(img, kWidth - centre.x, kHeight - centre.y), {0, 0, 0});  // the opposite side stays black
+    ExpectNear(At(img, 5, 5), {0, 0, 0});
+    // Drawing and picking agree on where the sprite is.
+    EXPECT_EQ(scene_.GetPickedObject(static_cast<int>(centre.x), static_cast<int>(centre.y), kWidth, kHeight), sprite);
+    EXPECT_EQ(renderer_->Stats().textureUploads, 0);
+}
+
+TEST_F(WindowTest, HiddenParentsAndFreedObjectsAreNotDrawn) {
+    auto* group = scene_.Objects().AddNewChild<TGLDummyCube>();
+    auto* hidden = group->AddNewChild<TGLSprite>();
+    hidden->Position = InFront(5.0f, -1.0f);
+    hidden->Material.FrontProperties.Diffuse = {0, 1, 0, 1};
+    TGLSprite* freed = AddSprite(InFront(5.0f, 1.0f), 0.5f, {0, 0, 1, 1});
+    group->Visible = false;
+    freed->Free();
+    const TRGBAImage img = Draw();
+    ExpectNear(At(img, OnScreen(InFront(5.0f, -1.0f))), {0, 0, 0});
+    ExpectNear(At(img, OnScreen(InFront(5.0f, 1.0f))), {0, 0, 0});
+}
+
+TEST_F(WindowTest, TextureOrientationAndMirroring) {
+    // Top half red, bottom half blue, left column of the top half green.
+    TRGBAImage pic = Solid(8, 8, {0, 0, 255, 255});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            std::uint8_t* p = pic.Pixel(x, y);
+            p[0] = x < 2 ? 0 : 255;
+            p[1] = x < 2 ? 255 : 0;
+            p[2] = 0;
+        }
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 1, 1, 1});
+    sprite->Material.Texture.SetImage(pic);
+    sprite->Material.Texture.MinFilter = TGLMinFilter::Nearest;
+    sprite->Material.Texture.MagFilter = TGLMagFilter::Nearest;
+    const glm::vec2 c = OnScreen(pos);
+    const float q = 0.25f * View().FocalPixels / 5.0f;  // a quarter of the sprite in pixels
+
+    struct Case {
+        bool mirrorU, mirrorV;
+        Rgb top, bottom, topLeft, topRight;
+    };
+    const Case cases[] = {
+        {false, false, {255, 0, 0}, {0, 0, 255}, {0, 255, 0}, {255, 0, 0}},
+        {false, true, {0, 0, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 255}},
+        {true, false, {255, 0, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "MirrorU " << k.mirrorU << ", MirrorV " << k.mirrorV);
+        sprite->MirrorU = k.mirrorU;
+        sprite->MirrorV = k.mirrorV;
+        const TRGBAImage img = Draw();
+        ExpectNear(At(img, c.x + q * 0.3f, c.y - q), k.top);
+        ExpectNear(At(img, c.x, c.y + q), k.bottom);
+        ExpectNear(At(img, c.x - q * 1.8f, c.y - q), k.topLeft);
+        ExpectNear(At(img, c.x + q * 1.8f, c.y - q), k.topRight);
+    }
+}
+
+TEST_F(WindowTest, BlendingModesCombineWithWhatIsBeneath) {
+    struct Case {
+        const char* name;
+        TBlendingMode mode;
+        TColor front;
+        Rgb expected;
+    };
+    // The back sprite is (0.4, 0.2, 0) opaque.
+    const Case cases[] = {
+        {"additive adds", TBlendingMode::Additive, {0.4f, 0.2f, 0.5f, 1.0f}, {204, 102, 128}},
+        {"additive scales by alpha", TBlendingMode::Additive, {0.4f, 0.4f, 0.4f, 0.5f}, {153, 102, 51}},
+        {"transparency mixes", TBlendingMode::Transparency, {0.0f, 0.0f, 1.0f, 0.5f}, {51, 26, 128}},
+        {"opaque covers", TBlendingMode::Opaque, {0.0f, 1.0f, 0.0f, 0.5f}, {0, 255, 0}},
+    };
+    const glm::vec3 back = InFront(6.0f), front = InFront(5.0f);
+    AddSprite(back, 1.0f, {0.4f, 0.2f, 0.0f, 1.0f});
+    TGLSprite* top = AddSprite(front, 0.5f, {1, 1, 1, 1});
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        top->Material.BlendingMode = k.mode;
+        top->Material.FrontProperties.Diffuse = k.front;
+        const TRGBAImage img = Draw();
+        ExpectNear(At(img, OnScreen(front)), k.expected);
+    }
+}
+
+TEST_F(WindowTest, AlphaChannelReplacesTheMaterialAlpha) {
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* s = AddSprite(pos, 0.5f, {1, 1, 1, 0.2f}, TBlendingMode::Transparency);
+    ExpectNear(At(Draw(), OnScreen(pos)), {51, 51, 51});
+    s->AlphaChannel = 0.6f;
+    ExpectNear(At(Draw(), OnScreen(pos)), {153, 153, 153});
+}
+
+TEST_F(WindowTest, FogDarkensDistantObjects) {
+    scene_.Viewer.FogEnabled = true;
+    scene_.Viewer.FogStart = 5.0f;
+    scene_.Viewer.FogEnd = 30.0f;
+    const glm::vec3 nearPos = InFront(4.0f, -0.6f), midPos = InFront(10.0f, 0.0f), farPos = InFront(25.0f, 3.0f);
+    AddSprite(nearPos, 0.4f, {1, 1, 1, 1});
+    AddSprite(midPos, 1.0f, {1, 1, 1, 1});
+    AddSprite(farPos, 2.5f, {1, 1, 1, 1});
+    TRGBAImage img = Draw();
+    ExpectNear(At(img, OnScreen(nearPos)), {255, 255, 255});  // before the fog starts
+    ExpectNear(At(img, OnScreen(midPos)), {204, 204, 204});   // (30 - 10) / 25
+    ExpectNear(At(img, OnScreen(farPos)), {51, 51, 51});      // (30 - 25) / 25
+    scene_.Viewer.FogEnabled = false;
+    img = Draw();
+    ExpectNear(At(img, OnScreen(farPos)), {255, 255, 255});
+}
+
+TEST_F(WindowTest, SortingDrawsBlendedObjectsLast) {
+    // A half-transparent blue sprite in front comes first in scene order, an opaque red one
+    // behind it second.
+    const glm::vec3 front = InFront(5.0f), back = InFront(7.0f);
+    AddSprite(front, 0.5f, {0, 0, 1, 0.5f}, TBlendingMode::Transparency);
+    AddSprite(back, 1.0f, {1, 0, 0, 1});
+    // In scene order the front sprite fills the depth first and hides the red one behind it.
+    scene_.ObjectsSorting = TGLObjectsSorting::None;
+    ExpectNear(At(Draw(), OnScreen(front)), {0, 0, 128});
+    // Opaque first: the red one is there to be blended over.
+    scene_.ObjectsSorting = TGLObjectsSorting::RenderBlendedLast;
+    ExpectNear(At(Draw(), OnScreen(front)), {128, 0, 128});
+}
+
+TEST_F(WindowTest, HudIsDrawnOverTheWorldInSceneOrder) {
+    auto* hud1 = scene_.Objects().AddNewChild<TGLHUDSprite>();
+    auto* hud2 = scene_.Objects().AddNewChild<TGLHUDSprite>();
+    // The world sprite comes last in scene order and sits right in front of the camera.
+    AddSprite(InFront(1.0f), 2.0f, {1, 0, 0, 1});
+    hud1->Position = {100, 60, 0};
+    hud1->SetSize(60, 40);
+    hud1->Material.FrontProperties.Diffuse = {0, 1, 0, 1};
+    hud2->Position = {120, 60, 0};
+    hud2->SetSize(20, 20);
+    hud2->Material.FrontProperties.Diffuse = {0, 0, 1, 1};
+    const TRGBAImage img = Draw();
+    ExpectNear(At(img, 80, 60), {0, 255, 0});   // HUD over the world
+    ExpectNear(At(img, 120, 60), {0, 0, 255});  // the later HUD sprite over the earlier
+    ExpectNear(At(img, 100, 90), {255, 0, 0});  // the world around it
+    // Window pixels with y down: the sprite's top edge is at 40.
+    ExpectNear(At(img, 80, 41), {0, 255, 0});
+    ExpectNear(At(img, 80, 38), {255, 0, 0});
+}
+
+TEST_F(WindowTest, HudTextDrawsGlyphsFromTheFontSheet) {
+    // Sheet of 8 x 7 cells; glyph 0 ("A" and "a") is solid in its left half, glyph 26 ("0") in
+    // its top half.
+    TRGBAImage sheet = Solid(8 * 64, 7 * 64, {0, 0, 0, 0});
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 32; ++x) {
+            std::uint8_t* p = sheet.Pixel(x, y);
+            p[0] = p[1] = p[2] = p[3] = 255;
+        }
+    for (int y = 3 * 64; y < 3 * 64 + 32; ++y)
+        for (int x = 2 * 64; x < 3 * 64; ++x) {
+            std::uint8_t* p = sheet.Pixel(x, y);
+            p[0] = p[1] = p[2] = p[3] = 255;
+        }
+    TGLBitmapFont font;
+    font.Glyphs.SetImage(sheet);
+    font.Glyphs.MinFilter = TGLMinFilter::Nearest;
+    font.Glyphs.MagFilter = TGLMagFilter::Nearest;
+
+    auto* text = scene_.Objects().AddNewChild<TGLHUDText>();
+    text->BitmapFont = &font;
+    text->Text = "a0";
+    text->Position = {40, 50, 0};
+    text->ModulateColor = {1, 0.5f, 0, 1};
+    TRGBAImage img = Draw();
+    // "a": 40..104 across, 50..114 down, lit in its left half only.
+    ExpectNear(At(img, 50, 80), {255, 128, 0});
+    ExpectNear(At(img, 90, 80), {0, 0, 0});
+    // "0": 104..168 across, lit in its top half only.
+    ExpectNear(At(img, 136, 60), {255, 128, 0});
+    ExpectNear(At(img, 136, 100), {0, 0, 0});
+
+    // Right-aligned, half size, faded to half by the colour's alpha.
+    text->Text = "a";
+    text->Alignment = TTextAlignment::Right;
+    text->Scale = {0.5f, 0.5f, 1.0f};
+    text->ModulateColor = {1, 1, 1, 0.5f};
+    img = Draw();
+    ExpectNear(At(img, 10, 60), {128, 128, 128});  // 8..40 across, lit 8..24
+    ExpectNear(At(img, 30, 60), {0, 0, 0});
+    ExpectNear(At(img, 50, 80), {0, 0, 0});
+}
+
+TEST_F(WindowTest, ParticlesAreDrawnAdditively) {
+    AddSprite(InFront(8.0f), 2.0f, {0, 0, 0.5f, 1});
+    auto* fx = scene_.Objects().AddNewChild<TGLParticleFXRenderer>();
+    auto* manager = scene_.AddParticleManager<TGLPolygonPFXManager>("sparks", 16);
+    manager->SetRenderer(fx);
+    manager->ParticleSize = 0.6f;
+    manager->ColorInner = {0.5f, 0.25f, 0, 1};
+    manager->ColorOuter = {0.5f, 0.25f, 0, 1};
+    const glm::vec3 pos = InFront(5.0f);
+    ASSERT_TRUE(manager->CreateParticle(pos, glm::vec3(0)));
+    ASSERT_TRUE(manager->CreateParticle(pos, glm::vec3(0)));
+    const TRGBAImage img = Draw();
+    // Two particles at the same place add up over the blue backdrop.
+    ExpectNear(At(img, OnScreen(pos)), {255, 128, 128});
+    // 0.6 across at 5 units is 54 pixels: 30 pixels aside there is only the backdrop.
+    ExpectNear(At(img, OnScreen(pos) + glm::vec2(30.0f, 0.0f)), {0, 0, 128});
+    EXPECT_EQ(renderer_->Stats().particlesDrawn, 2);
+}
+
+TEST_F(WindowTest, LightSourceBrightensMeshes) {
+    auto* sphere = scene_.Objects().AddNewChild<TGLSphere>();
+    const glm::vec3 pos = InFront(6.0f);
+    sphere->Position = pos;
+    sphere->Radius = 1.0f;
+    sphere->Slices = 28;
+    sphere->Material.FrontProperties.Diffuse = {0.2f, 0.2f, 0.8f, 1.0f};
+    auto* light = scene_.Objects().AddNewChild<TGLLightSource>();
+    light->Position = InFront(3.0f);
+    light->Shining = false;
+    const Rgb dark = At(Draw(), OnScreen(pos));
+    EXPECT_GT(dark.b, dark.r + 20) << dark;  // lit by the fixed key light in its own colour
+    light->Shining = true;
+    const Rgb bright = At(Draw(), OnScreen(pos));
+    EXPECT_GT(bright.b, dark.b + 40) << dark << " -> " << bright;
+    light->ConstAttenuation = 20.0f;  // the explosion flash fades by raising the attenuation
+    const Rgb faded = At(Draw(), OnScreen(pos));
+    EXPECT_LT(faded.b, bright.b - 20) << bright << " -> " << faded;
+}
+
+TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
+    TGLMaterialLibrary library("MeshLib");
+    // Lit by their emission alone, so each shows its own colour.
+    for (const auto& [name, emission] : {std::pair{"Left", TColor{1, 0, 0, 1}}, std::pair{"Right", TColor{0, 1, 0, 1}}}) {
+        TGLFaceProperties& face = library.AddTextureMaterial(name)->Material.FrontProperties;
+        face.Emission = emission;
+        face.Diffuse = {0, 0, 0, 1};
+        face.Ambient = {0, 0, 0, 1};
+    }
+    auto* mesh = scene_.Objects().AddNewChild<TGLFreeForm>();
+    mesh->MaterialLibrary = &library;
+    const TViewProjection vp = View();
+    // Two squares facing the camera, side by side, 5 units ahead, built directly in world space.
+    TMeshData data;
+    auto corner = [&](float r, float u) { return InFront(5.0f, r, u); };
+    const glm::vec3 toCamera = -vp.CameraForward;
+    for (int side = 0; side < 2; ++side) {
+        const float x0 = side == 0 ? -1.0f : 0.1f, x1 = side == 0 ? -0.1f : 1.0f;
+        const auto base = static_cast<std::uint32_t>(data.Vertices.size());
+        for (glm::vec3 p : {corner(x0, -0.5f), corner(x1, -0.5f), corner(x1, 0.5f), corner(x0, 0.5f)}) {
+            data.Vertices.push_back(p);
+            data.Normals.push_back(toCamera);
+            data.TexCoords.push_back({0, 0});
+        }
+        data.Groups.push_back({side == 0 ? "Left" : "Right", {base, base + 1, base + 2, base, base + 2, base + 3}});
+    }
+    mesh->SetMesh(data);
+    TRGBAImage img = Draw();
+    const Rgb left = At(img, OnScreen(corner(-0.5f, 0))), right = At(img, OnScreen(corner(0.5f, 0)));
+    EXPECT_GT(left.r, 200) << left;
+    EXPECT_LT(left.g, left.r - 100) << left;
+    EXPECT_GT(right.g, 200) << right;
+    EXPECT_LT(right.r, right.g - 100) << right;
+    EXPECT_EQ(renderer_->Stats().meshUploads, 1);
+    img = Draw();
+    EXPECT_EQ(renderer_->Stats().meshUploads, 0);  // uploaded once
+    EXPECT_EQ(renderer_->Stats().meshDraws, 2);
+}
+
+TEST_F(WindowTest, SkyBoxCloudsFillTheBackground) {
+    TGLMaterialLibrary library("Clouds");
+    auto* clouds = library.AddTextureMaterial("c1");
+    clouds->Material.FrontProperties.Diffuse = {0.2f, 0.4f, 0.6f, 1.0f};
+    auto* sky = scene_.Objects().AddNewChild<TGLSkyBox>();
+    sky->MaterialLibrary = &library;
+    sky->CloudsPlaneOffset = 0.15f;
+    sky->CloudsPlaneSize = 0.86f;
+    sky->MatNameClouds = "missing";
+    ExpectNear(At(Draw(), kWidth / 2.0f, kHeight / 2.0f), {0, 0, 0});  // an unknown name shows nothing
+    sky->MatNameClouds = "c1";
+    // Drawn first, with no depth, it stays behind a sprite that comes after it.
+    AddSprite(InFront(20.0f), 1.0f, {1, 1, 0, 1});
+    const TRGBAImage img = Draw();
+    ExpectNear(At(img, 10, 10), {51, 102, 153});
+    ExpectNear(At(img, kWidth / 2.0f, kHeight / 2.0f), {255, 255, 0});
+}
+
+TEST_F(WindowTest, BlurLeavesAFadingTrailBehindAMovingSprite) {
+    const glm::vec3 a = InFront(5.0f, -1.2f), b = InFront(5.0f, 0.0f), c = InFront(5.0f, 1.2f);
+    TGLSprite* sprite = AddSprite(a, 0.6f, {1, 1, 1, 1});
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Additive;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0.7f};
+    blur->BlurDeltaTime = 0.02;
+    blur->BlurLeft = blur->BlurRight = blur->BlurTop = blur->BlurBottom = 0.0f;
+
+    Draw(0.0);  // the first frame only fills the blur's picture
+    sprite->Position = b;
+    Draw(0.05);
+    sprite->Position = c;
+    const TRGBAImage img = Draw(0.10);
+    const Rgb atA = At(img, OnScreen(a)), atB = At(img, OnScreen(b)), atC = At(img, OnScreen(c));
+    ExpectNear(atC, {255, 255, 255});
+    // One refresh ago the sprite was at b (0.7), two ago at a (0.7 * 0.7).
+    EXPECT_NEAR(atB.g, 178, 12) << atB;
+    EXPECT_NEAR(atA.g, 125, 12) << atA;
+
+    // Between refreshes (0.02 s apart) the overlay keeps showing the same picture.
+    const Rgb first = At(Draw(0.11), OnScreen(a));
+    const Rgb second = At(Draw(0.115), OnScreen(a));
+    EXPECT_NEAR(first.g, 87, 12) << first;  // 0.7 of what a showed at the last refresh
+    ExpectNear(second, first, 1);
+
+    // Without the overlay nothing trails.
+    blur->Visible = false;
+    const TRGBAImage plain = Draw(0.2);
+    ExpectNear(At(plain, OnScreen(a)), {0, 0, 0});
+    ExpectNear(At(plain, OnScreen(b)), {0, 0, 0});
+}
+
+TEST_F(WindowTest, BlurInsetsStretchTheTrailOutwards) {
+    // A sprite off-centre; with insets the blur's copy is magnified about the window's centre,
+    // so after the sprite disappears its echo sits farther out than the sprite was.
+    const glm::vec3 pos = InFront(5.0f, 1.0f);
+    TGLSprite* sprite = AddSprite(pos, 0.3f, {1, 1, 1, 1});
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Additive;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 1};
+    blur->BlurLeft = blur->BlurRight = 0.1f;
+    blur->BlurTop = blur->BlurBottom = 0.0f;
+    Draw(0.0);
+    sprite->Visible = false;
+    const TRGBAImage img = Draw(0.05);
+    const glm::vec2 p = OnScreen(pos);
+    // The sprite covered [p.x - 13.5, p.x + 13.5]; magnified by 1 / 0.8 about the centre.
+    const float echo = kWidth / 2.0f + (p.x - kWidth / 2.0f) / 0.8f;
+    EXPECT_GT(At(img, echo, p.y).g, 150) << "echo at " << echo;
+    EXPECT_LT(At(img, p.x - 12.0f, p.y).g, 60);
+}
+
+TEST_F(WindowTest, BatchesSpritesAndUploadsTexturesOnlyWhenTheyChange) {
+    TGLMaterialLibrary library("Lib");
+    TGLLibMaterial* mat = library.AddTextureMaterial("dot");
+    mat->Material.Texture.SetImage(Solid(4, 4, {255, 255, 255, 255}));
+    mat->Material.BlendingMode = TBlendingMode::Transparency;
+    for (int i = 0; i < 1000; ++i) {
+        auto* s = scene_.Objects().AddNewChild<TGLSprite>();
+        s->Position = InFront(10.0f + (i % 10), (i % 40) * 0.1f - 2.0f, (i / 40) * 0.08f - 1.0f);
+        s->SetSize(0.05f, 0.05f);
+        s->Material.SetLibMaterial(&library, "dot");
+    }
+    Draw();
+    EXPECT_EQ(renderer_->Stats().textureUploads, 1);
+    Draw();
+    EXPECT_EQ(renderer_->Stats().textureUploads, 0);
+    EXPECT_EQ(renderer_->Stats().drawCalls, 1);  // one material, one draw
+    EXPECT_EQ(renderer_->Stats().batchedPrimitives, 1000);
+    mat->Material.Texture.SetImage(Solid(4, 4, {255, 0, 0, 255}));
+    const TRGBAImage img = Draw();
+    EXPECT_EQ(renderer_->Stats().textureUploads, 1);
+    const Rgb c = At(img, OnScreen(InFront(10.0f, -2.0f, -1.0f)));
+    EXPECT_EQ(c.g, 0) << c;  // the new picture is the one drawn
+}
+
+} // namespace
+} // namespace vlm::render
