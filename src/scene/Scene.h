@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/Movement.h"
 #include "scene/Objects.h"
 #include "scene/Particles.h"
 #include "scene/Projection.h"
