@@ -1,0 +1,193 @@
+#include "shell/FrameLoop.h"
+
+#include <cmath>
+
+#include "shell/GameContext.h"
+#include "shell/Input.h"
+#include "shell/Startup.h"
+
+namespace vlm::shell {
+
+namespace {
+
+bool In(const std::string& s, std::initializer_list<const char*> states) {
+  for (const char* st : states)
+    if (s == st) return true;
+  return false;
+}
+
+// A click during the start-up logos completes the current logo step at once.
+void SkipLogoStep(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  switch (ctx.IntroLogoStep) {
+    case 0:
+      L.PartnerLogo->AlphaChannel = 1.0f;
+      ctx.IntroLogoStep = 1;
+      break;
+    case 1:
+      L.TessikLogo->AlphaChannel = 1.0f;
+      L.PartnerLogo->AlphaChannel = 0.0f;
+      ctx.IntroLogoStep = 2;
+      break;
+    case 2:
+      L.QuorvelWorksLogo->AlphaChannel = 1.0f;
+      L.TessikLogo->AlphaChannel = 0.0f;
+      ctx.IntroLogoStep = 3;
+      break;
+    case 3:
+      L.QuorvelWorksLogo->AlphaChannel = 0.0f;
+      L.GameIntroDummy->Visible = false;
+      L.SceneDummyCube->Visible = false;
+      L.InterFaceDummyCube->Visible = false;
+      L.MM_blur->Visible = true;
+      ctx.GameState = "menuintro";
+      break;
+    default:
+      break;
+  }
+}
+
+void SlowMotion(GameContext& ctx) {
+  scene::TGLCadencer& clock = ctx.GLCadencer1;
+  const double m = clock.GetTimeMultiplier();
+  ctx.Scene.Camera().FocalLength = float(1.0 / m + 40.0 - 1.0);
+  if (ctx.Player.SlowMotionSeconds > 0) {
+    if (m > 0.5) clock.SetTimeMultiplier(m - ctx.DeltaTime * ctx.TimeScale);
+  } else {
+    if (m < 1.0)
+      clock.SetTimeMultiplier(m + ctx.DeltaTime * ctx.TimeScale);
+    else
+      ctx.L.SlowMotionBlur->Visible = false;
+  }
+  SetMaterialAlpha(*ctx.L.SlowMotionBlur, float(1.0 - 1.25 * clock.GetTimeMultiplier()));
+}
+
+void ChooseSorting(GameContext& ctx) {
+  const std::string& s = ctx.GameState;
+  bool blendedLast = In(s, {"game", "pause", "statistics"}) ||
+                     (In(s, {"levelintro", "levelintro2"}) && ctx.L.LogoHudSprite->AlphaChannel < 0.5f);
+  auto want = blendedLast ? scene::TGLObjectsSorting::RenderBlendedLast : scene::TGLObjectsSorting::None;
+  if (ctx.Scene.ObjectsSorting != want) ctx.Scene.ObjectsSorting = want;
+}
+
+}  // namespace
+
+bool IsWorldState(const GameContext& ctx) {
+  return In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
+}
+
+bool IsMenuState(const GameContext& ctx) {
+  return In(ctx.GameState, {"mainmenu", "chooselevel", "options", "help", "credits", "topranks", "changeplayer"});
+}
+
+void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
+  TLayout& L = ctx.L;
+  ++ctx.FramesSinceFpsReset;
+
+  // 1. Logo skip.
+  if (ctx.GameState == "gameintro" && ctx.LeftClick) {
+    ctx.LeftClick = false;
+    SkipLogoStep(ctx);
+  }
+  // 2. The cursor sprite's top-left corner sits on the mouse point.
+  if (L.CursorImage->Visible)
+    L.CursorImage->Position = {float(ctx.MouseX) + L.CursorImage->Width / 2,
+                               float(ctx.MouseY) + L.CursorImage->Height / 2, 0.0f};
+  // 3. Frame globals.
+  ctx.DeltaTime = deltaTime;
+  ctx.FrameTime = newTime;
+  // 4. Pause menu slide and fades.
+  // TODO(pause menu): the pause-menu frame runs here in "pausemenu" once the pause menu exists.
+
+  // 5. Slow motion.
+  if (In(ctx.GameState, {"game", "levelintro", "statistics"})) SlowMotion(ctx);
+  // 6. Sorting.
+  ChooseSorting(ctx);
+  // 7. Screen frames, each when its state matches.
+  // TODO(statistics, cut-scenes, shop, level run): "statistics", "cutscene", "shop", "levelintro2" and
+  // "levelintro" frames are called here in this order as those screens land.
+
+  // 8. The world.
+  if (IsWorldState(ctx)) {
+    // TODO(combat): the player and combat frame runs here.
+    if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
+    // TODO(level run, scenery, HUD): level clock, planet, head-up score (not in "statistics"),
+    // scenery layers and clouds with FrameTime.
+  }
+  // 9. Pause-screen noise.
+  // TODO(pause menu): noise frame in "pause" and "pausemenu".
+
+  // 10. The mouse device, in every state.
+  UpdateMouseDevice(ctx);
+  // 11-12. Menu background and the menu screens' frames.
+  // TODO(menus): menu background with FrameTime in the seven menu states; the "options", "pm_options",
+  // "help", "topranks", "changeplayer" and "menuintro" frames, in this order, before the logos.
+  if (ctx.GameState == "gameintro") GameIntroFrame(ctx);
+
+  // 13.
+  HandleFrameKeys(ctx);
+}
+
+void HandleFrameKeys(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  if (ctx.KeyIsDown(Key::PrintScreen) || ctx.KeyIsDown(Key::F12)) {
+    // TODO(display modes): save a screenshot into "ScreenShots".
+  }
+  if (ctx.KeyIsDown(Key::Enter)) {
+    // TODO(top ranks, change player): commit the typed name in "topranks" with TRD_EnterNameDummy
+    // visible; create the profile in "changeplayer" with CPD_EnterName visible.
+  }
+  if (ctx.KeyIsDown(Key::Escape) && !L.PM_OptionsDummy->Visible && !L.GomSprite->Visible) {
+    if (L.PauseMenuDummyCube->Visible && std::fabs(L.PM_up->Position.x - 2.62f) < 0.2f) {
+      L.CursorImage->Visible = false;
+      L.InterFaceDummyCube->Visible = true;
+      ctx.GameState = "game";
+    } else if (!L.PauseMenuDummyCube->Visible && ctx.GameState == "game" &&
+               std::fabs(L.PM_up->Position.x - 3.8f) < 0.2f) {
+      L.PM_up->Position.x = 3.8f;
+      L.PM_down->Position.x = -3.8f;
+      L.CursorImage->Visible = true;
+      ctx.GameState = "pausemenu";
+      L.PauseMenuBlur->Visible = true;
+      SetMaterialAlpha(*L.PauseMenuBlur, 0.0f);
+      L.PM_Resume->AlphaChannel = 0.0f;
+      L.PM_Options->AlphaChannel = 0.0f;
+      L.PM_Exit->AlphaChannel = 0.0f;
+      L.PauseMenuDummyCube->Visible = true;
+    }
+  }
+}
+
+void ReturnToMainMenu(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  // 1. TODO(level run, weapons): the level timer's end-tick count and the primary fire timer go to 0.
+  // 2.
+  L.SceneDummyCube->Visible = false;
+  L.InterFaceDummyCube->Visible = false;
+  L.CutSceneDummyCube->Visible = false;
+  L.CursorImage->Visible = true;
+  L.MM_blur->Visible = true;
+  // 3.
+  ctx.Player.SlowMotionSeconds = 0;
+  ctx.TimeScale = 1.0;
+  // 4.
+  L.SlowMotionBlur->Visible = false;
+  ctx.GLCadencer1.SetTimeMultiplier(1.0);
+  ctx.Scene.Camera().FocalLength = 40.0f;
+  SetMaterialAlpha(*L.SlowMotionBlur, 0.0f);
+  // 5.
+  L.PauseMenuDummyCube->Visible = false;
+  L.PM_up->Position.x = 3.8f;
+  L.PM_down->Position.x = -3.8f;
+  L.PauseMenuBlur->Visible = false;
+  // 6. TODO(menus): pick a new menu background.
+  L.CursorImage->Visible = true;
+  // 7. TODO(profiles): reload the current profile from "Saves" when it has a file name.
+  // 8. TODO(sound): restart the music at order 1 and set its volume from the options.
+  // 9.
+  L.MainMenuDummy->Visible = true;
+  ctx.GameState = "mainmenu";
+  ctx.Platform().SetPointerCaptured(false);
+}
+
+}  // namespace vlm::shell

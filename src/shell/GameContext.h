@@ -1,0 +1,101 @@
+#pragma once
+// The game's shared state: the frame-loop globals, the player record, the options, the data
+// store, the scene with its material libraries and the named objects of the main window's
+// layout, the timers and the input state. One context per running game; tests make fresh ones.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "data/DataStore.h"
+#include "data/Options.h"
+#include "data/Player.h"
+#include "data/Random.h"
+#include "scene/BitmapFont.h"
+#include "scene/Cadencer.h"
+#include "scene/Material.h"
+#include "scene/Scene.h"
+#include "shell/Keys.h"
+#include "shell/Layout.h"
+#include "shell/Platform.h"
+#include "shell/Timers.h"
+
+namespace vlm {
+
+// The mouse as a device: relative movement in counts and the buttons, polled once per frame.
+struct TMouseDevice {
+  int32_t DeltaX = 0, DeltaY = 0;         // movement since the previous poll
+  std::array<bool, 3> Buttons{};          // left, right, middle
+  int32_t PendingX = 0, PendingY = 0;     // gathered from events until the next poll
+  std::array<bool, 3> PendingButtons{};
+};
+
+struct GameContextConfig {
+  std::filesystem::path WorkingFolder;    // the executable's folder: content, archive, "Saves"
+  std::filesystem::path AppDataFolder;    // per-user folder for options, profiles, top ranks
+  uint64_t Seed = 1;
+  int32_t ViewportWidth = 1024, ViewportHeight = 768;
+  shell::IPlatform* Platform = nullptr;   // null: a headless platform owned by the context
+};
+
+struct GameContext {
+  explicit GameContext(const GameContextConfig& config);
+  ~GameContext();
+  GameContext(const GameContext&) = delete;
+  GameContext& operator=(const GameContext&) = delete;
+
+  // ---- frame loop ----
+  std::string GameState = "caching";
+  double DeltaTime = 0.0;
+  double FrameTime = 0.0;
+  double TimeScale = 1.0;
+  int32_t IntroLogoStep = 0;
+
+  // ---- input ----
+  bool LeftClick = false;
+  bool RightClick = false;
+  int32_t MouseX = 0, MouseY = 0;
+  std::array<bool, static_cast<size_t>(shell::Key::Count)> KeysDown{};
+  bool CtrlHeld() const { return KeysDown[static_cast<size_t>(shell::Key::Ctrl)]; }
+  bool KeyIsDown(shell::Key k) const { return KeysDown[static_cast<size_t>(k)]; }
+  TMouseDevice MouseDevice;
+  int32_t HitShakeTicks = 0;
+
+  // ---- timers ----
+  shell::TimerSet Timers;
+  int32_t LoadingTicks = 0;      // Timer1 ticks seen in "loading"
+  int32_t FramesSinceFpsReset = 0;
+  double FpsResetTime = 0.0;
+
+  // ---- records ----
+  data::TPlayer Player;
+  data::TOptions Options;
+  data::TOptions OptionsBackup;
+  data::Random Rng;
+  std::unique_ptr<data::DataStore> Data;
+
+  // ---- scene ----
+  scene::TGLScene Scene;
+  scene::TGLCadencer GLCadencer1{&Scene};
+  scene::TGLBitmapFont GLBitmapFont1;
+  scene::TGLMaterialLibrary GLMaterialLibrary1{"GLMaterialLibrary1"};
+  scene::TGLMaterialLibrary ModelsLibrary{"ModelsLibrary"};
+  scene::TGLMaterialLibrary WeaponsLibrary{"WeaponsLibrary"};
+  scene::TGLMaterialLibrary LevelsLibrary{"LevelsLibrary"};
+  scene::TGLMaterialLibrary EnemiesLibrary{"EnemiesLibrary"};
+  scene::TGLMaterialLibrary ExplosionLibrary{"ExplosionLibrary"};
+  scene::TGLMaterialLibrary LevelTexturesLibraryPath{"LevelTexturesLibraryPath"};
+  scene::TGLMaterialLibrary InterFaceLibrary{"InterFaceLibrary"};
+  scene::TGLMaterialLibrary BonusMaterialLibrary{"BonusMaterialLibrary"};
+  shell::TLayout L;              // the named objects of the main window's layout
+  int32_t ViewportWidth, ViewportHeight;
+
+  shell::IPlatform& Platform() { return *platform_; }
+
+ private:
+  std::unique_ptr<shell::HeadlessPlatform> ownedPlatform_;
+  shell::IPlatform* platform_;
+};
+
+}  // namespace vlm

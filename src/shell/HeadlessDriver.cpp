@@ -1,0 +1,38 @@
+#include "shell/HeadlessDriver.h"
+
+#include <algorithm>
+
+#include "shell/GameContext.h"
+#include "shell/Input.h"
+
+namespace vlm::shell {
+
+void RunLoopPass(GameContext& ctx, int64_t nowMs) {
+  ctx.Timers.FireDue(nowMs, [&ctx](TimerId id) { FireTimer(ctx, id); });
+  ctx.GLCadencer1.Progress(double(nowMs) / 1000.0);
+  bool capture = WantsPointerCaptured(ctx);
+  if (ctx.Platform().PointerCaptured() != capture) ctx.Platform().SetPointerCaptured(capture);
+}
+
+void HeadlessDriver::Feed(const std::vector<InputEvent>& events) {
+  // Keep the not-yet-played events, add the new ones, order by time (stable for equal times).
+  events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(next_));
+  next_ = 0;
+  events_.insert(events_.end(), events.begin(), events.end());
+  std::stable_sort(events_.begin(), events_.end(),
+                   [](const InputEvent& a, const InputEvent& b) { return a.TimeMs < b.TimeMs; });
+}
+
+void HeadlessDriver::Step() {
+  nowMs_ += frameMs_;
+  while (next_ < events_.size() && events_[next_].TimeMs <= nowMs_) ApplyInputEvent(ctx_, events_[next_++]);
+  RunLoopPass(ctx_, nowMs_);
+  ++frames_;
+}
+
+void HeadlessDriver::RunFor(int64_t ms) {
+  const int64_t end = nowMs_ + ms;
+  while (nowMs_ < end) Step();
+}
+
+}  // namespace vlm::shell

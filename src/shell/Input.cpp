@@ -1,0 +1,204 @@
+#include "shell/Input.h"
+
+#include <cmath>
+#include <string>
+
+#include "data/Numbers.h"
+#include "shell/FrameLoop.h"
+#include "shell/GameContext.h"
+
+namespace vlm::shell {
+
+namespace {
+
+size_t ButtonIndex(MouseButton b) { return static_cast<size_t>(b); }
+
+// The hover and click dispatch shared by mouse down and the 80 ms timer.
+void DispatchToScreens(GameContext& ctx) {
+  // TODO(message box, pause menu, shop, cut-scenes, menus): the message box handler when MessageDummy is
+  // visible; then the pause-menu handler in "pausemenu", the pause-options handler in "pm_options",
+  // the shop and cut-scene handler in "shop" and "cutscene", the main-menu handler in the seven menu
+  // states. Each picks the object under (MouseX, MouseY) and reacts to LeftClick.
+  (void)ctx;
+}
+
+void HitShake(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  if (ctx.HitShakeTicks > 0) {
+    --ctx.HitShakeTicks;
+    SetMaterialAlpha(*L.PlayerHitBlur, float(ctx.HitShakeTicks) / 3.0f);
+    static constexpr int kShake[] = {0, +1, -1, +1, -1, +1};
+    if (ctx.HitShakeTicks >= 1 && ctx.HitShakeTicks <= 5)
+      ctx.Scene.Camera().FocalLength = 41.0f + float(kShake[ctx.HitShakeTicks]);
+    if (ctx.HitShakeTicks == 0) {
+      ctx.Scene.Camera().FocalLength = 40.0f;
+      L.PlayerHitBlur->Visible = false;
+    }
+  } else {
+    float a = MaterialAlpha(*L.PlayerHitBlur);
+    if (a > 0.0f) {
+      a -= float(ctx.DeltaTime * 0.9);
+      if (a <= 0.0f) {
+        a = 0.0f;
+        L.PlayerHitBlur->Visible = false;
+      }
+      SetMaterialAlpha(*L.PlayerHitBlur, a);
+    }
+  }
+}
+
+}  // namespace
+
+void GLSceneViewer1MouseMove(GameContext& ctx, int32_t x, int32_t y) {
+  ctx.MouseX = x;
+  ctx.MouseY = y;
+}
+
+void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button) {
+  ctx.LeftClick = false;
+  ctx.RightClick = false;
+  ctx.MouseDevice.PendingButtons[ButtonIndex(button)] = false;
+}
+
+void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
+  ctx.MouseDevice.PendingButtons[ButtonIndex(button)] = true;
+  if (button == MouseButton::Left) {
+    ctx.LeftClick = true;
+    if (ctx.GameState == "statistics") {
+      ctx.LeftClick = false;
+      // TODO(statistics): once the count-up has finished, a click moves on to the cut-scene, the
+      // fly-out or the shop.
+    }
+  }
+  DispatchToScreens(ctx);
+  if (button == MouseButton::Right) {
+    ctx.RightClick = true;
+    if (ctx.GameState == "shop") {
+      // TODO(shop): the shop handler runs once more with RightClick set.
+    }
+  }
+}
+
+void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
+  ctx.MouseDevice.PendingX += dx;
+  ctx.MouseDevice.PendingY += dy;
+}
+
+void UpdateMouseDevice(GameContext& ctx) {
+  TMouseDevice& m = ctx.MouseDevice;
+  m.DeltaX = m.PendingX;
+  m.DeltaY = m.PendingY;
+  m.PendingX = m.PendingY = 0;
+  m.Buttons = m.PendingButtons;
+}
+
+bool WantsPointerCaptured(const GameContext& ctx) {
+  const std::string& s = ctx.GameState;
+  return s == "game" || s == "levelintro" || s == "levelintro2";
+}
+
+void FormKeyDown(GameContext& ctx, Key key) {
+  ctx.KeysDown[static_cast<size_t>(key)] = true;
+  if (key == Key::Escape && ctx.CtrlHeld()) {
+    WindowDeactivated(ctx);
+    ctx.Platform().MinimiseApplication();
+  }
+  if ((key == Key::Pause || key == Key::P) && !ctx.L.PauseMenuDummyCube->Visible) {
+    if (ctx.GameState == "game") {
+      ctx.GameState = "pause";
+      ctx.L.PauseDummyCube->Visible = true;
+      ctx.L.PauseBlur->Visible = true;
+    } else if (ctx.GameState == "pause") {
+      ctx.GameState = "game";
+      ctx.L.PauseDummyCube->Visible = false;
+      ctx.L.PauseBlur->Visible = false;
+    }
+  }
+}
+
+void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
+
+void WindowDeactivated(GameContext& ctx) {
+  if (ctx.GameState == "game" && !ctx.L.PauseMenuDummyCube->Visible) {
+    ctx.GameState = "pause";
+    ctx.L.PauseDummyCube->Visible = true;
+    ctx.L.PauseBlur->Visible = true;
+  }
+  ctx.KeysDown.fill(false);
+  ctx.Platform().SetPointerCaptured(false);
+}
+
+void Timer1Timer(GameContext& ctx) {
+  // 1-2. Frame rate.
+  if (ctx.Options.Fps) {
+    double span = ctx.FrameTime - ctx.FpsResetTime;
+    double fps = span > 0.0 ? ctx.FramesSinceFpsReset / span : 0.0;
+    ctx.L.GLHUDText1->Text = "fps=" + std::to_string(data::RoundHalfEven(fps));
+  }
+  ctx.FramesSinceFpsReset = 0;
+  ctx.FpsResetTime = ctx.FrameTime;
+  // 3. Per-second counters of play.
+  if (ctx.GameState == "game") {
+    // TODO(combat): the hit-sphere byte, the shield time and the bonus-5 time with their sprites.
+    data::TPlayer& p = ctx.Player;
+    for (int32_t* t : {&p.SlowMotionSeconds, &p.DoubleDamageSeconds, &p.BurnShotSeconds, &p.FreezeShotSeconds})
+      if (*t > 0) --*t;
+  }
+  // 4. The two-tick level load.
+  if (ctx.GameState == "loading") {
+    if (ctx.LoadingTicks >= 1) {
+      // TODO(level loader): load level CurrentLevel here, then show the world as below.
+      ctx.L.PlayerDummy->Position.y = 0.0f;
+      ctx.L.SceneDummyCube->Visible = true;
+      ctx.L.InterFaceDummyCube->Visible = true;
+      ctx.LoadingTicks = 0;
+      SetMaterialAlpha(*ctx.L.LevelIntroBlur, 1.0f);
+      ctx.L.CanvasSprite->AlphaChannel = 1.0f;
+      ctx.L.LevelIntroBlur->Visible = true;
+      ctx.L.CanvasSprite->Visible = true;
+      ctx.L.EnemiesDummyCube->Position.x = 1.0f;
+    } else {
+      ++ctx.LoadingTicks;
+    }
+  }
+}
+
+void BumpFxTimerTimer(GameContext& ctx) {
+  DispatchToScreens(ctx);
+  HitShake(ctx);
+}
+
+void LevelTimerTimer(GameContext& ctx) {
+  // TODO(level run): the level-end decision with its four qualifying ticks.
+  (void)ctx;
+}
+
+void Timer2Timer(GameContext& ctx) {
+  // TODO(menus): the credits roll in "credits".
+  (void)ctx;
+}
+
+void FireTimer(GameContext& ctx, TimerId id) {
+  switch (id) {
+    case TimerId::Timer1: Timer1Timer(ctx); break;
+    case TimerId::BumpFxTimer: BumpFxTimerTimer(ctx); break;
+    case TimerId::LevelTimer: LevelTimerTimer(ctx); break;
+    case TimerId::EnemiesTimer: break;  // enabled by nothing; does nothing
+    case TimerId::Timer2: Timer2Timer(ctx); break;
+    case TimerId::Count: break;
+  }
+}
+
+void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
+  switch (e.Kind) {
+    case InputEvent::Type::Move: GLSceneViewer1MouseMove(ctx, e.X, e.Y); break;
+    case InputEvent::Type::Down: GLSceneViewer1MouseDown(ctx, e.Button); break;
+    case InputEvent::Type::Up: GLSceneViewer1MouseUp(ctx, e.Button); break;
+    case InputEvent::Type::Rel: MouseDeviceMotion(ctx, e.X, e.Y); break;
+    case InputEvent::Type::KeyDown: FormKeyDown(ctx, e.KeyCode); break;
+    case InputEvent::Type::KeyUp: FormKeyUp(ctx, e.KeyCode); break;
+    case InputEvent::Type::Text: break;  // TODO(name entry): typed text goes to the edit box
+  }
+}
+
+}  // namespace vlm::shell

@@ -1,0 +1,130 @@
+#include "shell/Layout.h"
+
+#include "shell/GameContext.h"
+
+namespace vlm::shell {
+
+namespace {
+
+template <class T>
+T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true) {
+  T* o = parent.AddNewChild<T>();
+  o->Name = name;
+  o->Visible = visible;
+  return o;
+}
+
+TGLBlur* AddBlur(scene::TGLBaseSceneObject& parent, const char* name) {
+  TGLBlur* b = Add<TGLBlur>(parent, name, false);
+  auto& m = b->Material.EffectiveForEdit();
+  m.BlendingMode = scene::TBlendingMode::Additive;
+  m.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+  return b;
+}
+
+TGLHUDSprite* AddHudSprite(scene::TGLBaseSceneObject& parent, const char* name, scene::TGLMaterialLibrary& lib,
+                           const char* material, float x, float y, float w, float h, bool visible) {
+  TGLHUDSprite* s = Add<TGLHUDSprite>(parent, name, visible);
+  s->Material.SetLibMaterial(&lib, material);
+  s->Position = {x, y, 0.0f};
+  s->Width = w;
+  s->Height = h;
+  return s;
+}
+
+}  // namespace
+
+float MaterialAlpha(const scene::TGLSprite& s) { return s.Material.Effective().FrontProperties.Diffuse.a; }
+
+void SetMaterialAlpha(scene::TGLSprite& s, float alpha) {
+  s.Material.EffectiveForEdit().FrontProperties.Diffuse.a = alpha;
+}
+
+void BuildLayout(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  scene::TGLBaseSceneObject& root = ctx.Scene.Objects();
+  const float w = float(ctx.ViewportWidth), h = float(ctx.ViewportHeight);
+
+  L.EmptyEnemiesDummy = Add<TGLDummyCube>(root, "EmptyEnemiesDummy", false);
+  L.EmptyEnemiesDummy->Scale = {0.0f, 0.0f, 0.0f};
+
+  L.SceneDummyCube = Add<TGLDummyCube>(root, "SceneDummyCube", false);
+  L.LevelDummyCube = Add<TGLDummyCube>(*L.SceneDummyCube, "LevelDummyCube");
+  L.PlayerHitBlur = AddBlur(*L.SceneDummyCube, "PlayerHitBlur");
+  L.GLDummyCube2 = Add<TGLDummyCube>(*L.SceneDummyCube, "GLDummyCube2");
+  L.PlayerDummy = Add<TGLDummyCube>(*L.GLDummyCube2, "PlayerDummy");
+  L.EnemiesDummyCube = Add<TGLDummyCube>(*L.GLDummyCube2, "EnemiesDummyCube");
+  L.ExplosionParticleFXRenderer = Add<TGLParticleFXRenderer>(*L.SceneDummyCube, "ExplosionParticleFXRenderer");
+  L.PropertiesObjects = Add<TGLDummyCube>(*L.SceneDummyCube, "PropertiesObjects");
+  L.DummyCubeForExplosion = Add<TGLDummyCube>(*L.SceneDummyCube, "DummyCubeForExplosion");
+  L.CanvasSprite = Add<TGLSprite>(*L.SceneDummyCube, "CanvasSprite", false);
+  L.LevelIntroBlur = AddBlur(*L.SceneDummyCube, "LevelIntroBlur");
+  L.SlowMotionBlur = AddBlur(*L.SceneDummyCube, "SlowMotionBlur");
+  L.PauseMenuBlur = AddBlur(*L.SceneDummyCube, "PauseMenuBlur");
+
+  L.InterFaceDummyCube = Add<TGLDummyCube>(root, "InterFaceDummyCube", false);
+  L.ShopDummyCube = Add<TGLDummyCube>(root, "ShopDummyCube", false);
+  L.CutSceneDummyCube = Add<TGLDummyCube>(root, "CutSceneDummyCube", false);
+  L.PauseDummyCube = Add<TGLDummyCube>(root, "PauseDummyCube", false);
+  L.PauseBlur = AddBlur(*L.PauseDummyCube, "PauseBlur");
+  L.StatisticsDummyCube = Add<TGLDummyCube>(root, "StatisticsDummyCube", false);
+  L.MainMenuDummy = Add<TGLDummyCube>(root, "MainMenuDummy", false);
+  L.MM_blur = AddBlur(*L.MainMenuDummy, "MM_blur");
+
+  L.LogoHudSprite = AddHudSprite(root, "LogoHudSprite", ctx.InterFaceLibrary, "", w / 2, h / 2, 512, 256, false);
+  L.EpisodeLogoHudSprite =
+      AddHudSprite(root, "EpisodeLogoHudSprite", ctx.InterFaceLibrary, "", w / 2, h / 2 - 160, 512, 128, false);
+  L.LoadingHintsText = Add<TGLHUDText>(root, "LoadingHintsText", false);
+  L.LoadingHintsText->BitmapFont = &ctx.GLBitmapFont1;
+  L.LoadingHintsText->Alignment = scene::TTextAlignment::Center;
+  L.LoadingHintsText->Position = {w / 2, h - 120, 0.0f};
+  L.LoadingHintsText->Scale = {0.3f, 0.3f, 1.0f};
+
+  L.PauseMenuDummyCube = Add<TGLDummyCube>(root, "PauseMenuDummyCube", false);
+  L.PM_up = Add<TGLSprite>(*L.PauseMenuDummyCube, "PM_up");
+  L.PM_up->Position.x = 3.8f;
+  L.PM_down = Add<TGLSprite>(*L.PauseMenuDummyCube, "PM_down");
+  L.PM_down->Position.x = -3.8f;
+  L.PM_ForButtons = Add<TGLDummyCube>(*L.PauseMenuDummyCube, "PM_ForButtons");
+  L.PM_Resume = Add<TGLSprite>(*L.PM_ForButtons, "PM_Resume");
+  L.PM_Options = Add<TGLSprite>(*L.PM_ForButtons, "PM_Options");
+  L.PM_Exit = Add<TGLSprite>(*L.PM_ForButtons, "PM_Exit");
+  L.PM_OptionsDummy = Add<TGLDummyCube>(*L.PauseMenuDummyCube, "PM_OptionsDummy", false);
+
+  L.MessageDummy = Add<TGLDummyCube>(root, "MessageDummy", false);
+  L.TRD_EnterNameDummy = Add<TGLDummyCube>(*L.MainMenuDummy, "TRD_EnterNameDummy", false);
+  L.CPD_EnterName = Add<TGLDummyCube>(*L.MainMenuDummy, "CPD_EnterName", false);
+  L.GomSprite = AddHudSprite(*L.InterFaceDummyCube, "GomSprite", ctx.InterFaceLibrary, "gom", w / 2, h / 2, 512,
+                             256, false);
+
+  L.GLHUDText1 = Add<TGLHUDText>(root, "GLHUDText1");
+  L.GLHUDText1->BitmapFont = &ctx.GLBitmapFont1;
+  L.GLHUDText1->Position = {8.0f, 8.0f, 0.0f};
+  L.GLHUDText1->Scale = {0.25f, 0.25f, 1.0f};
+  L.GLHUDText1->Pickable = false;
+
+  L.CursorImage = AddHudSprite(root, "CursorImage", ctx.InterFaceLibrary, "CursorImage", 0, 0, 32, 32, false);
+  L.CursorImage->Pickable = false;
+
+  L.GameIntroDummy = Add<TGLDummyCube>(root, "GameIntroDummy");
+  L.PartnerLogo = AddHudSprite(*L.GameIntroDummy, "PartnerLogo", ctx.InterFaceLibrary, "PartnerLogo", w / 2, h / 2,
+                               512, 256, false);
+  L.TessikLogo =
+      AddHudSprite(*L.GameIntroDummy, "TessikLogo", ctx.InterFaceLibrary, "TessikLogo", w / 2, h / 2, 512, 256, true);
+  L.QuorvelWorksLogo = AddHudSprite(*L.GameIntroDummy, "QuorvelWorksLogo", ctx.InterFaceLibrary, "QuorvelWorksLogo",
+                                    w / 2, h / 2, 512, 256, true);
+  for (TGLHUDSprite* logo : {L.PartnerLogo, L.TessikLogo, L.QuorvelWorksLogo}) logo->AlphaChannel = 0.0f;
+  L.CachingDummy = Add<TGLDummyCube>(root, "CachingDummy");
+
+  scene::TGLCamera& cam = ctx.Scene.Camera();
+  cam.Name = "GLCamera1";
+  cam.DepthOfView = 450.0f;
+  cam.FocalLength = 40.0f;
+  cam.SceneScale = 0.5f;
+  cam.NearPlaneBias = 0.2f;
+  cam.Position = {1.11f, -3.024f, -4.65f};
+  cam.Direction = {0.0f, 1.0f, 0.0f};
+  cam.Up = {1.0f, 0.0f, 0.0f};
+}
+
+}  // namespace vlm::shell

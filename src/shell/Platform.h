@@ -1,0 +1,43 @@
+#pragma once
+// What the game asks of the machine it runs on: the real SDL window, or the headless driver.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vlm::shell {
+
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+  // A modal error or information box. Headless platforms print it and keep it for tests.
+  virtual void ShowError(std::string_view title, std::string_view text) = 0;
+  // In play the pointer is captured (relative mode) so the ship keeps steering at the window's edge.
+  virtual void SetPointerCaptured(bool captured) = 0;
+  virtual bool PointerCaptured() const = 0;
+  virtual void MinimiseApplication() = 0;
+  virtual void RequestQuit() = 0;
+  virtual bool QuitRequested() const = 0;
+};
+
+// The platform of tests, tools and replays: no window, everything recorded.
+class HeadlessPlatform final : public IPlatform {
+ public:
+  void ShowError(std::string_view title, std::string_view text) override;
+  void SetPointerCaptured(bool captured) override { captured_ = captured; }
+  bool PointerCaptured() const override { return captured_; }
+  void MinimiseApplication() override { ++minimiseCount_; }
+  void RequestQuit() override { quit_ = true; }
+  bool QuitRequested() const override { return quit_; }
+
+  const std::vector<std::string>& Errors() const { return errors_; }
+  int MinimiseCount() const { return minimiseCount_; }
+  bool echo = true;  // also print errors on standard error
+
+ private:
+  std::vector<std::string> errors_;
+  bool captured_ = false;
+  bool quit_ = false;
+  int minimiseCount_ = 0;
+};
+
+}  // namespace vlm::shell

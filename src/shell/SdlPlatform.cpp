@@ -1,0 +1,85 @@
+#include "shell/SdlPlatform.h"
+
+#include <cstdio>
+#include <string>
+
+#include "shell/GameContext.h"
+
+namespace vlm::shell {
+
+void SdlPlatform::ShowError(std::string_view title, std::string_view text) {
+  std::string t(title), m(text);
+  std::fprintf(stderr, "%s: %s\n", t.c_str(), m.c_str());
+  // Never block a full-screen game behind a box it cannot show.
+  if (window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN)) return;
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, t.c_str(), m.c_str(), window_);
+}
+
+void SdlPlatform::SetPointerCaptured(bool captured) {
+  captured_ = captured;
+  SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlPlatform::MinimiseApplication() {
+  if (window_) SDL_MinimizeWindow(window_);
+}
+
+std::optional<Key> KeyFromSdl(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return Key::Enter;
+    case SDLK_F12: return Key::F12;
+    case SDLK_PRINTSCREEN: return Key::PrintScreen;
+    case SDLK_p: return Key::P;
+    case SDLK_PAUSE: return Key::Pause;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return Key::Ctrl;
+    case SDLK_LEFT: return Key::Left;
+    case SDLK_RIGHT: return Key::Right;
+    case SDLK_BACKSPACE: return Key::Backspace;
+    default: return std::nullopt;
+  }
+}
+
+namespace {
+std::optional<MouseButton> ButtonFromSdl(Uint8 b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+}  // namespace
+
+void HandleSdlEvent(GameContext& ctx, const SDL_Event& ev) {
+  switch (ev.type) {
+    case SDL_QUIT: ctx.Platform().RequestQuit(); break;
+    case SDL_MOUSEMOTION:
+      MouseDeviceMotion(ctx, ev.motion.xrel, ev.motion.yrel);
+      // In relative mode the pointer stays put; the window position is only meaningful without it.
+      if (!ctx.Platform().PointerCaptured()) GLSceneViewer1MouseMove(ctx, ev.motion.x, ev.motion.y);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (auto b = ButtonFromSdl(ev.button.button)) GLSceneViewer1MouseDown(ctx, *b);
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (auto b = ButtonFromSdl(ev.button.button)) GLSceneViewer1MouseUp(ctx, *b);
+      break;
+    case SDL_KEYDOWN:
+      if (ev.key.repeat) break;
+      if (auto k = KeyFromSdl(ev.key.keysym.sym)) FormKeyDown(ctx, *k);
+      break;
+    case SDL_KEYUP:
+      if (auto k = KeyFromSdl(ev.key.keysym.sym)) FormKeyUp(ctx, *k);
+      break;
+    case SDL_WINDOWEVENT:
+      if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_MINIMIZED)
+        WindowDeactivated(ctx);
+      break;
+    default: break;
+  }
+}
+
+}  // namespace vlm::shell

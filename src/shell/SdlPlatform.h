@@ -1,0 +1,35 @@
+#pragma once
+// The platform of the windowed game: an SDL2 window with an OpenGL context.
+#include <SDL.h>
+
+#include <optional>
+
+#include "shell/Input.h"
+#include "shell/Platform.h"
+
+namespace vlm::shell {
+
+class SdlPlatform final : public IPlatform {
+ public:
+  explicit SdlPlatform(SDL_Window* window = nullptr) : window_(window) {}
+  void SetWindow(SDL_Window* window) { window_ = window; }
+
+  void ShowError(std::string_view title, std::string_view text) override;
+  void SetPointerCaptured(bool captured) override;
+  bool PointerCaptured() const override { return captured_; }
+  void MinimiseApplication() override;
+  void RequestQuit() override { quit_ = true; }
+  bool QuitRequested() const override { return quit_; }
+
+ private:
+  SDL_Window* window_;
+  bool captured_ = false;
+  bool quit_ = false;
+};
+
+// Maps an SDL key to one of the game's keys.
+std::optional<Key> KeyFromSdl(SDL_Keycode key);
+// Translates one SDL event into the game's input, window and focus handling.
+void HandleSdlEvent(GameContext& ctx, const SDL_Event& event);
+
+}  // namespace vlm::shell

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "shell/Input.h"
+#include "shell/InputScript.h"
+#include "shell/Layout.h"
+#include "ShellFixture.h"
+
+namespace vlm::test {
+namespace {
+
+using shell::Key;
+using shell::MouseButton;
+using shell::TimerId;
+
+class InputTest : public ShellTest {};
+
+TEST_F(InputTest, AHitShakesTheCameraOnFourTicks) {
+  ctx->HitShakeTicks = 4;
+  L().PlayerHitBlur->Visible = true;
+  const float focal[] = {42, 40, 42};
+  const float alpha[] = {1.0f, 2.0f / 3, 1.0f / 3};
+  for (int i = 0; i < 3; ++i) {
+    shell::BumpFxTimerTimer(*ctx);
+    EXPECT_FLOAT_EQ(ctx->Scene.Camera().FocalLength, focal[i]) << "tick " << i;
+    EXPECT_NEAR(shell::MaterialAlpha(*L().PlayerHitBlur), alpha[i], 1e-6);
+    EXPECT_TRUE(L().PlayerHitBlur->Visible);
+  }
+  shell::BumpFxTimerTimer(*ctx);
+  EXPECT_FLOAT_EQ(ctx->Scene.Camera().FocalLength, 40.0f);
+  EXPECT_FALSE(L().PlayerHitBlur->Visible);
+}
+
+TEST_F(InputTest, TimersTickAtTheirIntervalsAndDoNotBurstAfterAStall) {
+  ctx->Options.Fps = true;
+  int timer1 = 0, bump = 0;
+  auto count = [&](int64_t now) {
+    ctx->Timers.FireDue(now, [&](TimerId id) {
+      timer1 += id == TimerId::Timer1;
+      bump += id == TimerId::BumpFxTimer;
+    });
+  };
+  for (int64_t t = 0; t <= 2000; t += 10) count(t);
+  EXPECT_EQ(timer1, 2);
+  EXPECT_EQ(bump, 25);
+  count(9000);  // a 7-second stall
+  EXPECT_EQ(timer1, 3);
+  EXPECT_EQ(bump, 26);
+  EXPECT_FALSE(ctx->Timers[TimerId::EnemiesTimer].Enabled);
+  EXPECT_FALSE(ctx->Timers[TimerId::Timer2].Enabled);
+}
+
+TEST_F(InputTest, TheLevelLoadsOnTheSecondTimerTickInLoading) {
+  ctx->GameState = "loading";
+  ctx->LoadingTicks = 0;
+  shell::Timer1Timer(*ctx);
+  EXPECT_FALSE(L().SceneDummyCube->Visible);
+  shell::Timer1Timer(*ctx);
+  EXPECT_TRUE(L().SceneDummyCube->Visible);
+  EXPECT_TRUE(L().LevelIntroBlur->Visible);
+  EXPECT_FLOAT_EQ(shell::MaterialAlpha(*L().LevelIntroBlur), 1.0f);
+  EXPECT_FLOAT_EQ(L().EnemiesDummyCube->Position.x, 1.0f);
+  EXPECT_EQ(ctx->LoadingTicks, 0);
+}
+
+TEST_F(InputTest, FrameRateTextOnlyWithTheOption) {
+  L().GLHUDText1->Text = "keep";
+  driver->RunFor(1100);
+  EXPECT_EQ(L().GLHUDText1->Text, "keep");
+  ctx->Options.Fps = true;
+  driver->RunFor(2000);
+  ASSERT_EQ(L().GLHUDText1->Text.rfind("fps=", 0), 0u);
+  int fps = std::stoi(L().GLHUDText1->Text.substr(4));
+  EXPECT_GE(fps, 61);  // 16 ms frames: 62.5 per second
+  EXPECT_LE(fps, 63);
+}
+
+TEST_F(InputTest, ClickFlagsFollowTheButtons) {
+  shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Left);
+  shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Right);
+  EXPECT_TRUE(ctx->LeftClick);
+  EXPECT_TRUE(ctx->RightClick);
+  shell::GLSceneViewer1MouseUp(*ctx, MouseButton::Middle);  // any button clears both
+  EXPECT_FALSE(ctx->LeftClick);
+  EXPECT_FALSE(ctx->RightClick);
+
+  ctx->GameState = "statistics";  // a click during the count-up is consumed
+  shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Left);
+  EXPECT_FALSE(ctx->LeftClick);
+}
+
+TEST_F(InputTest, PauseKeyTogglesOnlyBetweenGameAndPause) {
+  struct Case {
+    const char* from;
+    bool menuOpen;
+    const char* to;
+  };
+  const Case cases[] = {{"game", false, "pause"},   {"pause", false, "game"},    {"game", true, "game"},
+                        {"mainmenu", false, "mainmenu"}, {"statistics", false, "statistics"}};
+  for (const Case& c : cases) {
+    for (Key k : {Key::P, Key::Pause}) {
+      ctx->GameState = c.from;
+      L().PauseMenuDummyCube->Visible = c.menuOpen;
+      shell::FormKeyDown(*ctx, k);
+      EXPECT_EQ(ctx->GameState, c.to) << c.from << " key " << shell::KeyName(k);
+    }
+  }
+}
+
+TEST_F(InputTest, PointerIsCapturedInPlayAndReleasedInMenusAndOnFocusLoss) {
+  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  ctx->GameState = "game";
+  driver->Step();
+  EXPECT_TRUE(platform.PointerCaptured());
+  shell::WindowDeactivated(*ctx);
+  EXPECT_EQ(ctx->GameState, "pause");
+  EXPECT_FALSE(platform.PointerCaptured());
+  driver->Step();
+  EXPECT_FALSE(platform.PointerCaptured());
+  ctx->GameState = "mainmenu";
+  driver->Step();
+  EXPECT_FALSE(platform.PointerCaptured());
+}
+
+TEST_F(InputTest, CtrlEscapeMinimises) {
+  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  shell::FormKeyDown(*ctx, Key::Escape);
+  EXPECT_EQ(platform.MinimiseCount(), 0);
+  shell::FormKeyDown(*ctx, Key::Ctrl);
+  shell::FormKeyDown(*ctx, Key::Escape);
+  EXPECT_EQ(platform.MinimiseCount(), 1);
+}
+
+TEST_F(InputTest, MouseDeviceReportsMovementSinceTheLastFrame) {
+  driver->Feed(shell::ParseInputScript("10 rel 5 -3\n12 rel 2 1\n12 down left\n40 rel 1 1\n", "t"));
+  driver->Step();  // 16 ms
+  EXPECT_EQ(ctx->MouseDevice.DeltaX, 7);
+  EXPECT_EQ(ctx->MouseDevice.DeltaY, -2);
+  EXPECT_TRUE(ctx->MouseDevice.Buttons[0]);
+  driver->Step();  // 32 ms: nothing moved
+  EXPECT_EQ(ctx->MouseDevice.DeltaX, 0);
+  driver->Step();
+  EXPECT_EQ(ctx->MouseDevice.DeltaX, 1);
+}
+
+TEST(InputScriptTest, RoundTripsAndNamesTheBadLine) {
+  const char* script = "# replay\n0 move 10 20\n5 down left\n5 up right\n7 key Escape down\n9 rel -4 3\n11 text ab c\n";
+  auto events = shell::ParseInputScript(script, "replay.txt");
+  ASSERT_EQ(events.size(), 6u);
+  std::string again;
+  for (auto& e : events) again += shell::FormatInputEvent(e) + "\n";
+  EXPECT_EQ(again, std::string(script).substr(9));
+
+  const char* bad[] = {"5 jump", "x move 1 2", "5 move 1", "5 down thumb", "5 key Nope down", "9 move 1 1\n3 move 1 1"};
+  for (const char* b : bad) {
+    try {
+      shell::ParseInputScript(b, "replay.txt");
+      ADD_FAILURE() << "accepted: " << b;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("replay.txt, line"), std::string::npos) << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vlm::test

@@ -1,0 +1,42 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "shell/GameContext.h"
+#include "shell/HeadlessDriver.h"
+
+namespace vlm::test {
+
+// A fresh game context over empty temporary folders, driven headless.
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("vlm_shell_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(root_ / "game");
+    std::filesystem::create_directories(root_ / "user");
+    GameContextConfig cfg;
+    cfg.WorkingFolder = root_ / "game";
+    cfg.AppDataFolder = root_ / "user";
+    ctx = std::make_unique<GameContext>(cfg);
+    driver = std::make_unique<shell::HeadlessDriver>(*ctx);
+  }
+  void TearDown() override {
+    driver.reset();
+    ctx.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  shell::TLayout& L() { return ctx->L; }
+
+  std::unique_ptr<GameContext> ctx;
+  std::unique_ptr<shell::HeadlessDriver> driver;
+
+ private:
+  std::filesystem::path root_;
+};
+
+}  // namespace vlm::test
