@@ -7,8 +7,10 @@ void LoadEnemyKinds(const levels::IniReadFn& read, TEnemyKinds& kinds) {
     const levels::FieldReader f(read, kEnemyCatalogueFile);
     for (int n = 0;; ++n) {
         const std::string s = levels::SectionName(n);
-        if (!f.TryInt(s, "kind")) return;
-        TEnemyModelData& k = kinds.emplace_back();
+        if (!f.TryInt(s, "kind")) break;
+        // Filled aside and added whole, so that a kind whose keys do not all convert is not
+        // left half-read in the catalogue.
+        TEnemyModelData k;
         k.name = f.Text(s, "name");
         k.kind = f.Int(s, "kind");
         k.attackKind = f.Int(s, "attackKind");
@@ -39,6 +41,17 @@ void LoadEnemyKinds(const levels::IniReadFn& read, TEnemyKinds& kinds) {
         k.expIndex = f.Int(s, "expIndex");
         k.splineindex = f.Int(s, "splineindex");
         k.scores = f.Int(s, "scores");
+        kinds.push_back(std::move(k));
+    }
+    // A kind that launches children must name one that exists, or the first launch would
+    // build an enemy out of nothing.
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const TEnemyModelData& k = kinds[i];
+        const bool spawns = k.attackKind == 6 || k.kind == 3;
+        if (spawns && (k.CreateEnemyIndex < 0 || static_cast<size_t>(k.CreateEnemyIndex) >= kinds.size()))
+            throw levels::EFieldError(kEnemyCatalogueFile, levels::SectionName(static_cast<int>(i)), "CreateEnemyIndex",
+                                      std::to_string(k.CreateEnemyIndex),
+                                      "enemy kind (the catalogue has " + std::to_string(kinds.size()) + ")");
     }
 }
 

@@ -54,7 +54,9 @@ inline constexpr const char* kEnemyCatalogueFile = "\\Data\\t_data\\Enemies.ini"
 // Reads the kinds of sections "0", "1", ... into `kinds` (cleared first), up to the first
 // section whose "kind" is missing or not an integer. Any other key of a read section that
 // does not convert raises levels::EFieldError naming the file, the section and the key;
-// the kinds read before it stay in the catalogue.
+// the kinds read before it stay in the catalogue, the one being read is left out.
+// A kind that launches children (attack kind 6 or class 3) whose CreateEnemyIndex is not a
+// kind of the catalogue raises EFieldError too, after the whole catalogue has been read.
 void LoadEnemyKinds(const levels::IniReadFn& read, TEnemyKinds& kinds);
 
 } // namespace vlm::combat

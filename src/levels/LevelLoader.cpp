@@ -12,7 +12,7 @@ const std::string kSave = "SAVE";
 bool IsEmpty(const std::string& value) { return value.empty(); }
 
 // The placements, sections "0", "1", ... up to the first whose "index" is not an integer.
-void LoadPlacements(const FieldReader& f, ILevelHost& host, TLevelDefinition& out) {
+void LoadPlacements(const FieldReader& f, const TLevelGlobals& g, ILevelHost& host, TLevelDefinition& out) {
     for (int s = 0;; ++s) {
         const std::string section = SectionName(s);
         if (!f.TryInt(section, "index")) break;
@@ -24,6 +24,13 @@ void LoadPlacements(const FieldReader& f, ILevelHost& host, TLevelDefinition& ou
         p.AppearTime = f.Float(section, "AAT");
         p.KindIndex = f.Int(section, "index");
         p.PathCode = f.Int(section, "splineindex");
+        const size_t kinds = host.EnemyKindCount();
+        if (p.KindIndex < 0 || static_cast<size_t>(p.KindIndex) >= kinds)
+            throw EFieldError(f.File(), section, "index", std::to_string(p.KindIndex),
+                              "enemy kind (the catalogue has " + std::to_string(kinds) + ")");
+        if (p.PathCode >= 0 && static_cast<size_t>(p.PathCode) >= g.NavPaths.size())
+            throw EFieldError(f.File(), section, "splineindex", std::to_string(p.PathCode),
+                              "flight path (there are " + std::to_string(g.NavPaths.size()) + ")");
         out.Placements.push_back(p);
         host.AddEnemyPlaceholder(p);
     }
@@ -180,7 +187,7 @@ void LoadLevel(int32_t level, const IniReadFn& read, TLevelGlobals& g, ILevelHos
     // 5, 6: difficulty and the placements.
     g.Difficulty = f.Float(kMain, "difficulty");
     out.Difficulty = g.Difficulty;
-    LoadPlacements(f, host, out);
+    LoadPlacements(f, g, host, out);
 
     // 7 to 9: image settings, shop, final level.
     host.ApplyImageSettings();

@@ -11,7 +11,8 @@
 // Only three reads are guarded: a placement's "index" (ends the placement list), MAIN
 // "finish" (not final) and SAVE "ind" (no save slot). Any other value that does not convert
 // stops the load with EFieldError naming the file, the section and the key; what was done
-// before stays in effect.
+// before stays in effect. So does a placement naming an enemy kind the catalogue does not
+// have, or a flight path the table does not have: the enemy could not be built.
 
 #include <array>
 #include <cstdint>
@@ -106,6 +107,8 @@ public:
     virtual void ResetLevelState() = 0;
     // Step 6: creates the waiting placeholder and counts it in LevelEnemyCount.
     virtual void AddEnemyPlaceholder(const TPlacement& placement) = 0;
+    // The size of the enemy catalogue: a placement naming a kind beyond it stops the load.
+    virtual size_t EnemyKindCount() const = 0;
     // Step 7: gamma and brightness of the options on every material library.
     virtual void ApplyImageSettings() = 0;
     // Step 10: the scenery sprites of a layer file.

@@ -130,6 +130,35 @@ TEST_F(EnemyCatalogueTest, DamagedValuesStopTheLoadNamingFileSectionAndKey) {
     EXPECT_EQ(kinds.size(), 1u);
 }
 
+// Launching a child of a kind that does not exist could only build an enemy out of nothing.
+TEST_F(EnemyCatalogueTest, LaunchersMustNameAKindOfTheCatalogue) {
+    struct Case {
+        const char* launcher;  // overrides of kind 1 of three
+        bool fine;
+    };
+    const Case cases[] = {
+        {"attackKind=6\nCreateEnemyIndex=2\n", true},
+        {"attackKind=6\nCreateEnemyIndex=3\n", false},
+        {"kind=3\nCreateEnemyIndex=-1\n", false},
+        {"attackKind=1\nCreateEnemyIndex=99\n", true},  // does not launch: never used
+    };
+    for (const Case& c : cases) {
+        SetFile(Kind(0) + Kind(1, c.launcher) + Kind(2));
+        TEnemyKinds kinds;
+        if (c.fine) {
+            EXPECT_NO_THROW(LoadEnemyKinds(files.Reader(), kinds)) << c.launcher;
+            continue;
+        }
+        try {
+            LoadEnemyKinds(files.Reader(), kinds);
+            ADD_FAILURE() << "no error for " << c.launcher;
+        } catch (const levels::EFieldError& e) {
+            EXPECT_EQ(e.Section(), "1");
+            EXPECT_EQ(e.Key(), "CreateEnemyIndex");
+        }
+    }
+}
+
 TEST_F(EnemyCatalogueTest, TextKeysAreTakenAsTheyAre) {
     SetFile(Kind(0, "name=\nImageName=ini error\n"));
     const TEnemyKinds kinds = Load();

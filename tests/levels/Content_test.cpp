@@ -54,6 +54,7 @@ protected:
         ASSERT_TRUE(fs::is_directory(ContentFolder() / "Data" / "t_data")) << ContentFolder();
         ASSERT_NO_THROW(LoadNavPaths(*read, globals));
         ASSERT_NO_THROW(combat::LoadEnemyKinds(*read, kinds));
+        host.enemyKinds = kinds.size();
     }
 
     // Loads every level in turn, as a game played through would, with the music on.

@@ -61,6 +61,7 @@ private:
 
 class LevelLoaderTest : public ::testing::Test {
 protected:
+    LevelLoaderTest() { globals.NavPaths.resize(10); }
     void AddLevel(int n, const LevelText& level) { files.Add(LevelFileName(n), level.Text()); }
     // Loads level n; returns the error's text, or "" when it loaded.
     std::string Load(int n) {
@@ -164,6 +165,36 @@ TEST_F(LevelLoaderTest, ADamagedPlacementKeepsThePlaceholdersBeforeIt) {
     EXPECT_EQ(host.placements.size(), 1u);
 }
 
+// An enemy that could not be built stops the load at its placement, naming the key.
+TEST_F(LevelLoaderTest, PlacementsMustNameAKindAndAFlightPathThatExist) {
+    struct Case {
+        const char* index;
+        const char* spline;
+        const char* key;  // "" when the placement is fine
+    };
+    const Case cases[] = {
+        {"19", "9", ""},
+        {"20", "0", "index"},
+        {"-1", "0", "index"},
+        {"0", "10", "splineindex"},
+        {"0", "-4", ""},  // not a motion of its own: the enemy stays where it was placed
+        {"0", "-6", ""},
+    };
+    for (const Case& c : cases) {
+        host = test::RecordingHost();
+        error.clear();
+        AddLevel(1, LevelText().Place(0, "0", "1", "0", "0", "1").Place(1, c.index, c.spline, "0", "0", "2"));
+        const std::string message = Load(1);
+        if (*c.key == 0) {
+            EXPECT_EQ(message, "") << c.index << " " << c.spline;
+            EXPECT_EQ(host.placements.size(), 2u);
+        } else {
+            EXPECT_EQ(error, std::string("Data\\t_data\\levels\\1.ini|1|") + c.key);
+            EXPECT_EQ(host.placements.size(), 1u);
+        }
+    }
+}
+
 // Every key that is not guarded stops the load when it is missing, naming the key.
 TEST_F(LevelLoaderTest, MissingUnguardedKeysStopTheLoadNamingTheKey) {
     const char* keys[] = {"shop", "points", "skins", "TimeShip", "BDrop", "c1speed", "l1speed", "pl"};
@@ -171,6 +202,7 @@ TEST_F(LevelLoaderTest, MissingUnguardedKeysStopTheLoadNamingTheKey) {
         files = test::IniFiles();
         host = test::RecordingHost();
         globals = TLevelGlobals();
+        globals.NavPaths.resize(10);
         error.clear();
         AddLevel(1, LevelText().Remove(key));
         Load(1);

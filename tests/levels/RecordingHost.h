@@ -23,6 +23,7 @@ public:
     bool hasProfile = true;
     int32_t musicVolume = 50;
     int32_t musicOrder = 0;
+    size_t enemyKinds = 20;
 
     // What the loader did.
     std::string gameState = "loading";
@@ -43,6 +44,7 @@ public:
         placements.push_back(p);
         calls.push_back("placeholder");
     }
+    size_t EnemyKindCount() const override { return enemyKinds; }
     void ApplyImageSettings() override { calls.push_back("image settings"); }
     void LoadLayerFile(const std::string& path) override {
         layerFiles.push_back(path);
