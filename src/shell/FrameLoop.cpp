@@ -5,6 +5,8 @@
 #include "shell/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Startup.h"
+#include "data/Numbers.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::shell {
 
@@ -101,6 +103,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
 
   // 5. Slow motion.
   if (In(ctx.GameState, {"game", "levelintro", "statistics"})) SlowMotion(ctx);
+  SetSoundSlowMotion(ctx.GLCadencer1.GetTimeMultiplier(), ctx.Player.SlowMotionSeconds);
   // 6. Sorting.
   ChooseSorting(ctx);
   // 7. Screen frames, each when its state matches.
@@ -183,7 +186,10 @@ void ReturnToMainMenu(GameContext& ctx) {
   // 6. TODO(menus): pick a new menu background.
   L.CursorImage->Visible = true;
   // 7. TODO(profiles): reload the current profile from "Saves" when it has a file name.
-  // 8. TODO(sound): restart the music at order 1 and set its volume from the options.
+  // 8.
+  SetMusicOrder(1);
+  CurrentMusicOrder = 1;
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
   // 9.
   L.MainMenuDummy->Visible = true;
   ctx.GameState = "mainmenu";

@@ -1,10 +1,12 @@
 #include "shell/Startup.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
 #include "data/Errors.h"
 #include "shell/GameContext.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::shell {
 
@@ -45,7 +47,7 @@ void UseDataStoreForSceneFiles(GameContext& ctx) {
   });
 }
 
-bool CreateGame(GameContext& ctx) {
+bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   const std::filesystem::path archive = ctx.Data->WorkingFolder() / "original.vlm";
   try {
     ctx.Data->MountArchive(archive);
@@ -56,6 +58,28 @@ bool CreateGame(GameContext& ctx) {
   UseDataStoreForSceneFiles(ctx);
   for (const std::string& message : data::LoadOptions(*ctx.Data, ctx.Options, ctx.OptionsBackup, ctx.Player))
     ctx.Platform().ShowError("Velmora 2", message);
+
+  // Music and effects: failures are shown and the game goes on without them.
+  Audio().SetMessageHandler([&ctx](sound::AudioMessageKind kind, std::string_view caption, std::string_view text) {
+    if (kind == sound::AudioMessageKind::Note)
+      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+    else
+      ctx.Platform().ShowError(caption, text);
+  });
+  if (InitAudio(audio) == AudioInitResult::Terminate) {
+    ctx.Platform().RequestQuit();
+    return false;
+  }
+  try {
+    LoadMusic(ctx.Data->OpenDataFile("sound\\main.mo3"), "sound\\main.mo3");
+  } catch (const std::exception& e) {
+    AudioError(std::string("Can't play file ") + e.what());
+  }
+  try {
+    LoadSoundBank(ctx.Data->OpenDataFile("sound\\snd.tor"), "sound\\snd.tor");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: sound effects are off\n", e.what());
+  }
 
   for (const TextureRow& row : kStartupTextures) {
     try {

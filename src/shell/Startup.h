@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "sound/AudioEngine.h"
+
 namespace vlm { struct GameContext; }
 
 namespace vlm::shell {
@@ -10,7 +12,7 @@ namespace vlm::shell {
 // Loads what the game needs before its first frame. Problems are shown through the platform;
 // a missing archive stops the rest of the loading, as the game cannot run without its content.
 // Returns false when the game cannot go on.
-bool CreateGame(GameContext& ctx);
+bool CreateGame(GameContext& ctx, sound::AudioOutput audio = sound::AudioOutput::Device);
 // Routes every image and mesh load of the scene through the context's data store.
 void UseDataStoreForSceneFiles(GameContext& ctx);
 // The start-up logos in "gameintro", once per frame.

@@ -17,6 +17,7 @@
 #include "shell/HeadlessDriver.h"
 #include "shell/SdlPlatform.h"
 #include "shell/Startup.h"
+#include "sound/SoundUnit.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
   if (cl.stats) std::printf("%s\n", stats.Summary().c_str());
   renderer.reset();
   ctx.reset();
+  vlm::ShutdownAudio();
   SDL_Quit();
   return 0;
 }
