@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "Manifest.h"
+#include "forge/Manifest.h"
 #include "RecordingHost.h"
 #include "combat/EnemyCatalogue.h"
 #include "data/DataStore.h"
