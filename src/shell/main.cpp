@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "data/Numbers.h"
 #include "data/Options.h"
@@ -21,11 +23,21 @@
 
 namespace {
 
+bool SaveBmp(const vlm::scene::TRGBAImage& img, const std::string& file) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(img.Pixels.data()), img.Width,
+                                                      img.Height, 32, img.Width * 4, SDL_PIXELFORMAT_ABGR8888);
+  if (!s) return false;
+  bool ok = SDL_SaveBMP(s, file.c_str()) == 0;
+  SDL_FreeSurface(s);
+  return ok;
+}
+
 struct CommandLine {
   bool vsync = true;
   bool stats = false;
   bool windowed = false;
   long frames = -1;       // quit after this many frames (smoke tests, measurements)
+  std::vector<std::pair<long, std::string>> captures;  // (ms, file): save the frame drawn at that time
   uint64_t seed = 0;
   bool seedGiven = false;
 };
@@ -37,7 +49,8 @@ void Usage() {
       "  --stats         print frame count, mean and 99th-percentile frame time and peak memory at exit\n"
       "  --windowed      start in a window whatever the options say\n"
       "  --seed N        seed of the random generator (default: from the clock)\n"
-      "  --frames N      quit after N frames");
+      "  --frames N      quit after N frames\n"
+      "  --capture MS F  save the first frame drawn at or after MS milliseconds as the BMP file F");
 }
 
 bool Parse(int argc, char** argv, CommandLine& cl) {
@@ -55,6 +68,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--windowed") cl.windowed = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
+    else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--help" || a == "-h") { Usage(); std::exit(0); }
     else { std::fprintf(stderr, "velmora2: unknown or incomplete option '%s'\n", a.c_str()); Usage(); return false; }
   }
@@ -113,6 +127,12 @@ int main(int argc, char** argv) {
     ctx->ViewportWidth = w;
     ctx->ViewportHeight = h;
     renderer->Render(ctx->Scene, w, h, double(nowMs) / 1000.0);
+    for (auto& [ms, file] : cl.captures) {
+      if (ms >= 0 && nowMs >= ms) {
+        if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
+        ms = -1;
+      }
+    }
     SDL_GL_SwapWindow(renderer->Window());
     const Uint64 after = SDL_GetPerformanceCounter();
     stats.AddFrame(double(after - last) / double(freq));
