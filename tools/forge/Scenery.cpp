@@ -1,0 +1,543 @@
+// Level scenery: space backdrops and cloud planes (all tile seamlessly), planets and auras,
+// layer sprites, the two scrolling level meshes with their textures, the level logos and the
+// cut-scene pictures.
+#include "Painters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vlm::forge {
+namespace {
+
+void writePicture(Output& out, const std::string& path, const Picture& p) { out.jpeg(path, toSurface(p)); }
+
+NebulaStyle skyStyle(int i) {
+    NebulaStyle st;
+    st.scale = 4;
+    if (i == 2) {
+        st.cloudA = hex(0xb8367f);
+        st.cloudB = hex(0xff7a2f);
+        st.cloudC = hex(0x5a34c8);
+        st.deep2 = hex(0x12060e);
+    } else if (i == 3) {
+        st.cloudA = hex(0x1bb59c);
+        st.cloudB = hex(0x2a7bd6);
+        st.cloudC = hex(0x9fe8ff);
+        st.deep2 = hex(0x03121a);
+        st.density = 0.8f;
+    }
+    return st;
+}
+
+void skies(Output& out) {
+    for (int i = 1; i <= 3; ++i) {
+        std::string path = "Data\\Textures\\Sky\\Space" + std::to_string(i) + ".jpg";
+        if (out.wants(path)) out.jpeg(path, nebulaSurface(1024, 1024, seedOf(path), skyStyle(i), true, 2200));
+    }
+    // Cloud planes: bright wisps on black, for additive or see-through planes over the backdrop.
+    const Rgb tints[4] = {hex(0x7fb8ff), hex(0xc99bff), hex(0x7fffd8), hex(0xffb38a)};
+    for (int i = 1; i <= 4; ++i) {
+        std::string path = "Data\\Textures\\Sky\\Clouds" + std::to_string(i) + ".jpg";
+        if (!out.wants(path)) continue;
+        Picture p(256, 256);
+        Noise n(seedOf(path)), w(seedOf(path) + 1);
+        const int P = 4;
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) {
+                float u = x * P / 256.0f, v = y * P / 256.0f;
+                float du = u + w.fbm(u, v, 3, P) * 0.8f, dv = v + w.fbm(u + 5, v + 5, 3, P) * 0.8f;
+                float d = n.fbm(du, dv, 6, P) * 0.5f + 0.5f;
+                float k = std::pow(smoothstep(0.45f, 0.95f, d), 1.4f) * 1.2f;
+                Rgb c = scale(mix(tints[i - 1], hex(0xffffff), k * 0.4f), k);
+                float* q = p.at(x, y);
+                q[0] = c.r;
+                q[1] = c.g;
+                q[2] = c.b;
+            }
+        out.jpeg(path, resized(toSurface(p), 512, 512));
+    }
+    // Layer planes: speed streaks and a sparse dust of bright stars.
+    for (int i = 1; i <= 2; ++i) {
+        std::string path = "Data\\Textures\\Sky\\Layer" + std::to_string(i) + ".jpg";
+        if (!out.wants(path)) continue;
+        Picture p(512, 512);
+        Rng rng(seedOf(path));
+        if (i == 1) {
+            for (int k = 0; k < 160; ++k) {
+                int x = rng.below(512), y0 = rng.below(512), len = 20 + rng.below(90);
+                float b = static_cast<float>(rng.range(0.15, 0.7));
+                for (int j = 0; j < len; ++j) {
+                    float f = 1.0f - std::fabs(j / static_cast<float>(len) * 2 - 1);
+                    p.addRgb(x, (y0 + j) % 512, hex(0xbfe0ff), b * f);
+                }
+            }
+        } else {
+            paintStars(p, seedOf(path), 500, 1.6f);
+        }
+        out.jpeg(path, toSurface(p));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Planets: equirectangular maps that wrap around horizontally.
+
+Picture planetMap(int kind, uint64_t seed) {
+    Picture p(512, 256);
+    Noise n(seed), m(seed + 3), c(seed + 7);
+    const int P = 8;
+    for (int y = 0; y < p.h; ++y) {
+        float lat = (y + 0.5f) / p.h;  // 0 top .. 1 bottom
+        for (int x = 0; x < p.w; ++x) {
+            float u = x * P / 512.0f, v = y * P / 512.0f;
+            Rgb col;
+            if (kind == 1) {  // gas giant: turbulent bands
+                float warp = n.fbm(u * 2, v * 2, 4, P * 2) * 0.25f;
+                float band = std::sin((lat + warp * 0.3f) * 26.0f) * 0.5f + 0.5f;
+                float fine = m.fbm(u * 4, v * 12, 3, P * 4) * 0.5f + 0.5f;
+                col = mix(hex(0x8a5a32), hex(0xf0d2a0), band * 0.7f + fine * 0.3f);
+                col = mix(col, hex(0xc0603a), smoothstep(0.6f, 0.9f, c.fbm(u, v * 3, 3, P)) * 0.5f);
+            } else if (kind == 2) {  // desert world with craters
+                float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f;
+                float r = m.ridged(u * 2, v * 2, 4, P * 2);
+                col = mix(hex(0x5a2414), hex(0xd88a4a), h);
+                col = scale(col, 0.75f + 0.4f * r);
+            } else if (kind == 3) {  // ocean world with continents and clouds
+                float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f;
+                col = h > 0.53f ? mix(hex(0x2f5a2a), hex(0x9a8a5a), smoothstep(0.53f, 0.75f, h))
+                                : mix(hex(0x06203f), hex(0x1a5f8f), h / 0.53f);
+                float ice = smoothstep(0.12f, 0.0f, lat) + smoothstep(0.88f, 1.0f, lat);
+                col = mix(col, hex(0xf0f6ff), clamp01(ice));
+                float cl = smoothstep(0.55f, 0.8f, c.fbm(u * 1.5f + 3, v * 3, 5, P * 2) * 0.5f + 0.5f);
+                col = mix(col, hex(0xffffff), cl * 0.8f);
+            } else {  // ice world
+                float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f;
+                float r = m.ridged(u * 2, v * 2, 5, P * 2);
+                col = mix(hex(0x5f8fb0), hex(0xe8f8ff), h);
+                col = mix(col, hex(0x2f5f8a), std::pow(r, 8.0f) * 0.7f);
+            }
+            float* q = p.at(x, y);
+            q[0] = col.r;
+            q[1] = col.g;
+            q[2] = col.b;
+        }
+    }
+    return p;
+}
+
+// Draws a lit sphere with the map onto a picture (orthographic, light from the upper left).
+void planetDisc(Picture& dst, const Picture& map, float cx, float cy, float r, Rgb atmo) {
+    Vec3 L = normalized({-0.6f, -0.5f, 0.62f});
+    for (int y = std::max(0, static_cast<int>(cy - r * 1.1f)); y < std::min(dst.h, static_cast<int>(cy + r * 1.1f)); ++y)
+        for (int x = std::max(0, static_cast<int>(cx - r * 1.1f)); x < std::min(dst.w, static_cast<int>(cx + r * 1.1f)); ++x) {
+            float dx = (x + 0.5f - cx) / r, dy = (y + 0.5f - cy) / r, d2 = dx * dx + dy * dy;
+            float* q = dst.at(x, y);
+            if (d2 < 1) {
+                float dz = std::sqrt(1 - d2);
+                float lon = std::atan2(dx, dz), lat = std::asin(std::clamp(dy, -1.0f, 1.0f));
+                int mx = static_cast<int>((lon / (2 * M_PI) + 0.5) * map.w) % map.w;
+                int my = std::clamp(static_cast<int>((lat / M_PI + 0.5) * map.h), 0, map.h - 1);
+                const float* m = map.at(mx, my);
+                float lit = std::max(0.0f, dx * L.x + dy * L.y + dz * L.z);
+                float k = 0.04f + 0.96f * lit;
+                float rim = std::pow(1 - dz, 3.0f) * lit;
+                q[0] = m[0] * k + atmo.r * rim;
+                q[1] = m[1] * k + atmo.g * rim;
+                q[2] = m[2] * k + atmo.b * rim;
+            }
+            float d = std::sqrt(d2);
+            if (d > 0.9f && d < 1.12f) {  // atmosphere halo on the lit side
+                float lit = std::max(0.0f, (dx * L.x + dy * L.y) / std::max(d, 0.001f)) * 0.8f + 0.2f;
+                float a = std::exp(-std::pow((d - 1.0f) / 0.04f, 2.0f)) * lit * 0.8f;
+                q[0] += atmo.r * a;
+                q[1] += atmo.g * a;
+                q[2] += atmo.b * a;
+            }
+        }
+}
+
+void planets(Output& out) {
+    for (int i = 1; i <= 4; ++i) {
+        std::string path = "Data\\Textures\\Planets\\Planet" + std::to_string(i) + ".jpg";
+        if (out.wants(path)) writePicture(out, path, planetMap(i, seedOf(path)));
+    }
+    for (int i = 1; i <= 2; ++i) {
+        std::string path = "Data\\Textures\\Planets\\Aura" + std::to_string(i) + ".jpg";
+        if (!out.wants(path)) continue;
+        Picture p(256, 256);
+        Noise n(seedOf(path));
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                float dx = (x + 0.5f - 128) / 128, dy = (y + 0.5f - 128) / 128;
+                float d = std::sqrt(dx * dx + dy * dy);
+                // the planet fills a third of the sprite: the aura rises at its edge and fades out
+                float inner = smoothstep(0.28f, 0.34f, d);
+                float k = inner * std::exp(-(d - 0.33f) * (i == 1 ? 5.0f : 3.5f));
+                if (i == 2) {  // corona rays
+                    float a = std::atan2(dy, dx);
+                    float ray = n.at(std::cos(a) * 6 + 10, std::sin(a) * 6 + 10) * 0.5f + 0.5f;
+                    k *= 0.6f + 0.8f * ray * ray;
+                }
+                k = clamp01(k * 1.2f);
+                float* q = p.at(x, y);
+                q[0] = q[1] = q[2] = k;
+            }
+        writePicture(out, path, p);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Layer sprites
+
+void asteroid(Output& out, const std::string& path, uint64_t seed, bool debris) {
+    Picture p(128, 128, {}, 0);
+    Noise n(seed), m(seed + 1);
+    Vec3 L = normalized({-0.6f, -0.55f, 0.58f});
+    Rng rng(seed);
+    float stretch = static_cast<float>(rng.range(1.0, 1.45)), turn = static_cast<float>(rng.range(0, M_PI));
+    float corners[7];
+    for (float& c : corners) c = static_cast<float>(rng.range(0.55, 1.0));
+    auto height = [&](float x, float y) {
+        if (debris) {  // plates with sharp edges
+            float h = std::floor((m.fbm(x * 2, y * 2, 2) * 0.5f + 0.5f) * 4) / 4;
+            return h * 0.3f + n.fbm(x * 8, y * 8, 3) * 0.03f;
+        }
+        return n.fbm(x * 3, y * 3, 5) * 0.25f + m.ridged(x * 5, y * 5, 3) * 0.12f;
+    };
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            float sx = (x + 0.5f - 64) / 56, sy = (y + 0.5f - 64) / 56;
+            // each rock has its own elongation and turn
+            float dx = (sx * std::cos(turn) + sy * std::sin(turn)) * stretch;
+            float dy = -sx * std::sin(turn) + sy * std::cos(turn);
+            float a = std::atan2(dy, dx), d = std::sqrt(dx * dx + dy * dy);
+            float edge;
+            if (debris) {  // a torn plate: straight edges between seven corners
+                float t = static_cast<float>((a + M_PI) / (2 * M_PI) * 7);
+                int k = static_cast<int>(t) % 7;
+                float f = t - std::floor(t);
+                edge = corners[k] + (corners[(k + 1) % 7] - corners[k]) * f;
+            } else {
+                edge = 0.8f + 0.2f * n.fbm(std::cos(a) * 1.5f + 7, std::sin(a) * 1.5f + 7, 3);
+            }
+            if (d > edge) continue;
+            float dz = std::sqrt(std::max(0.0f, 1 - (d / edge) * (d / edge)));
+            float e = 0.01f;
+            float hx = (height(dx + e, dy) - height(dx - e, dy)) / (2 * e);
+            float hy = (height(dx, dy + e) - height(dx, dy - e)) / (2 * e);
+            Vec3 nrm = normalized({dx / edge - hx * 0.3f, dy / edge - hy * 0.3f, dz + 0.2f});
+            float lit = std::max(0.0f, dot(nrm, L));
+            Rgb base = debris ? hex(0x6a727e) : mix(hex(0x4a4038), hex(0x8a7a68), height(dx, dy) * 2 + 0.5f);
+            Rgb c = scale(base, 0.12f + 1.1f * lit);
+            float* q = p.at(x, y);
+            q[0] = c.r;
+            q[1] = c.g;
+            q[2] = c.b;
+            q[3] = smoothstep(edge, edge - 0.03f, d);
+        }
+    out.bmp(path, toSurface(p), BmpStyle::OverBlack);
+}
+
+void layerSprites(Output& out) {
+    for (int i = 1; i <= 4; ++i) {
+        std::string path = "Data\\Textures\\Layer\\Asteroid" + std::to_string(i) + ".bmp";
+        if (out.wants(path)) asteroid(out, path, seedOf(path), false);
+    }
+    std::string debris = "Data\\Textures\\Layer\\Debris1.bmp";
+    if (out.wants(debris)) asteroid(out, debris, seedOf(debris), true);
+    std::string glowPath = "Data\\Textures\\Layer\\Glow1.jpg";
+    if (out.wants(glowPath)) {
+        Picture p(256, 256);
+        Noise n(seedOf(glowPath));
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                float dx = (x - 128) / 128.0f, dy = (y - 128) / 128.0f;
+                float d = std::sqrt(dx * dx + dy * dy);
+                float k = std::exp(-d * d * 4) * (0.6f + 0.6f * (n.fbm(dx * 3, dy * 3, 4) * 0.5f + 0.5f));
+                k *= smoothstep(1.0f, 0.7f, d);
+                Rgb c = mix(hex(0x5a34c8), hex(0x7fe7ff), k);
+                float* q = p.at(x, y);
+                q[0] = c.r * k;
+                q[1] = c.g * k;
+                q[2] = c.b * k;
+            }
+        writePicture(out, glowPath, p);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Level meshes: 750 units along X (the game places copies 900 apart after its 1.2 scale),
+// 800 across; heights rise towards the camera (-Y). Both ends have the same profile, so the
+// copies join without a seam.
+
+MeshFile ridgeMesh() {
+    MeshFile f;
+    f.materials.push_back({"Ridge", "Ridge.jpg", {0.75f, 0.72f, 0.7f}, {0.2f, 0.2f, 0.2f}, 0.1f});
+    MeshPart p = makePart("Ridge", "Ridge");
+    Noise n(seedOf("Ridge.3ds")), r(seedOf("Ridge.3ds") + 1);
+    const int NX = 64, NZ = 40, P = 6;
+    for (int j = 0; j <= NZ; ++j)
+        for (int i = 0; i <= NX; ++i) {
+            float x = -375 + 750.0f * i / NX, z = -400 + 800.0f * j / NZ;
+            float u = static_cast<float>(i) * P / NX, v = static_cast<float>(j) * P / NZ;
+            float side = std::pow(std::fabs(z) / 400.0f, 1.6f);  // a canyon: walls rise at the sides
+            float h = 70 * side * (0.6f + 0.8f * r.ridged(u, v, 4, P)) + 18 * (n.fbm(u, v, 5, P) * 0.5f + 0.5f);
+            p.vertex({x, -h, z}, {static_cast<float>(i) * 4.0f / NX, static_cast<float>(j) * 4.0f / NZ});
+        }
+    for (int j = 0; j < NZ; ++j)
+        for (int i = 0; i < NX; ++i) {
+            uint32_t a = j * (NX + 1) + i, b = a + 1, c = a + NX + 1, d = c + 1;
+            p.tri(a, b, d);  // faces look towards -Y
+            p.tri(a, d, c);
+        }
+    f.parts.push_back(p);
+    return f;
+}
+
+MeshFile hullStructureMesh() {
+    MeshFile f;
+    f.materials.push_back({"Hull", "Hull.jpg", {0.7f, 0.74f, 0.8f}, {0.6f, 0.6f, 0.6f}, 0.4f});
+    MeshPart p = makePart("Hull", "Hull");
+    auto uv = [](Vec3 q) { return Vec2{q.x / 62.5f, q.z / 62.5f + q.y / 125.0f}; };
+    // base deck
+    uint32_t a = p.vertex({-375, 0, -400}, uv({-375, 0, -400})), b = p.vertex({375, 0, -400}, uv({375, 0, -400}));
+    uint32_t c = p.vertex({375, 0, 400}, uv({375, 0, 400})), d = p.vertex({-375, 0, 400}, uv({-375, 0, 400}));
+    p.tri(a, b, c);
+    p.tri(a, c, d);
+    // blocks on a 25 by 25 grid; the trench down the middle stays low
+    Rng rng(seedOf("Hull.3ds"));
+    const float cell = 30;
+    for (int i = 0; i < 25; ++i)
+        for (int j = 0; j < 26; ++j) {
+            float x = -375 + cell * (i + 0.5f), z = -390 + cell * (j + 0.5f);
+            bool trench = std::fabs(z) < 70;
+            float chance = trench ? 0.15f : 0.7f;
+            if (rng.uniform() > chance) continue;
+            float h = trench ? static_cast<float>(rng.range(2, 6)) : static_cast<float>(rng.range(6, 36)) * (0.5f + std::fabs(z) / 500);
+            float hx = cell * static_cast<float>(rng.range(0.25, 0.48)), hz = cell * static_cast<float>(rng.range(0.25, 0.48));
+            addBox(p, {x, -h / 2, z}, {hx, h / 2, hz}, uv);
+            if (!trench && rng.uniform() < 0.3) {  // a second tier
+                float h2 = static_cast<float>(rng.range(4, 14));
+                addBox(p, {x, -h - h2 / 2, z}, {hx * 0.5f, h2 / 2, hz * 0.5f}, uv);
+            }
+        }
+    f.parts.push_back(p);
+    return f;
+}
+
+void levelTextures(Output& out) {
+    std::string ridge = "Data\\Textures\\Levels\\Ridge.jpg";
+    if (out.wants(ridge)) {
+        Picture p(512, 512);
+        Noise n(seedOf(ridge)), m(seedOf(ridge) + 1);
+        const int P = 8;
+        for (int y = 0; y < 512; ++y)
+            for (int x = 0; x < 512; ++x) {
+                float u = x * P / 512.0f, v = y * P / 512.0f;
+                float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f, cr = m.ridged(u * 2, v * 2, 4, P * 2);
+                Rgb c = mix(hex(0x2a2430), hex(0x7a6a66), h);
+                c = mix(c, hex(0x3a5a7a), std::pow(cr, 6.0f) * 0.5f);  // frosted crests
+                float* q = p.at(x, y);
+                q[0] = c.r;
+                q[1] = c.g;
+                q[2] = c.b;
+            }
+        writePicture(out, ridge, p);
+    }
+    std::string hull = "Data\\Textures\\Levels\\Hull.jpg";
+    if (out.wants(hull)) {
+        Surface s = newSurface(512, 512);
+        Context cc = newContext(s);
+        cairo_t* cr = cc.get();
+        setLinear(cr, 0, 0, 512, 512, {{0, hex(0x3a4250)}, {1, hex(0x2a303c)}});
+        cairo_paint(cr);
+        Rng rng(seedOf(hull));
+        // plates in a 4 by 4 grid, each split again at random, seams dark, edges lit
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                double x = i * 128, y = j * 128;
+                int split = rng.below(3);
+                for (int k = 0; k <= split; ++k) {
+                    double w = 128.0 / (split + 1);
+                    double px = x + k * w, g = rng.range(-0.06, 0.06);
+                    cairo_rectangle(cr, px + 2, y + 2, w - 4, 124);
+                    cairo_set_source_rgb(cr, 0.25 + g, 0.28 + g, 0.33 + g);
+                    cairo_fill(cr);
+                    cairo_rectangle(cr, px + 2.5, y + 2.5, w - 5, 123);
+                    cairo_set_line_width(cr, 1);
+                    cairo_set_source_rgba(cr, 0.8, 0.9, 1.0, 0.15);
+                    cairo_stroke(cr);
+                }
+                if (rng.uniform() < 0.35) {  // a window light
+                    cairo_rectangle(cr, x + 20 + rng.below(60), y + 20 + rng.below(80), 10, 4);
+                    setRgb(cr, rng.uniform() < 0.5 ? pal::gold : pal::ice);
+                    cairo_fill(cr);
+                }
+            }
+        cc.reset();
+        out.jpeg(hull, s);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Level logos and cut-scene pictures
+
+const char* kSectors[kLevelLogoCount] = {
+    "outer rim",     "cinder belt",    "glass nebula", "iron moons",      "drift yards",
+    "ember gate",    "hollow star",    "frost reach",  "veil of thorns",  "shattered crown",
+    "abyssal tide",  "quorvel deep",   "silent armada", "heart of the hive", "velmora prime",
+};
+
+void levelLogos(Output& out) {
+    for (int i = 1; i <= kLevelLogoCount; ++i) {
+        std::string path = "Data\\Textures\\Logos\\Level" + std::to_string(i) + ".jpg";
+        if (!out.wants(path)) continue;
+        NebulaStyle st = skyStyle(1 + (i - 1) % 3);
+        st.scale = 3;
+        Surface s = nebulaSurface(512, 264, seedOf(path), st, false, 1500);
+        Context c = newContext(s);
+        cairo_t* cr = c.get();
+        cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+        cairo_paint(cr);
+        chamferRect(cr, 4, 4, 504, 256, 20);
+        cairo_set_line_width(cr, 3);
+        setLinear(cr, 0, 0, 0, 264, {{0, hex(0xb6d3ee)}, {1, hex(0x2f4563)}});
+        cairo_stroke(cr);
+        Lettering small;
+        small.size = 28;
+        small.tracking = 14;
+        small.top = hex(0xffffff);
+        small.bottom = pal::ice;
+        small.glowStrength = 0.6;
+        drawLettering(cr, "LEVEL", 256, 52, small);
+        Lettering big;
+        big.size = 110;
+        big.tracking = 6;
+        big.top = hex(0xfff4d8);
+        big.bottom = pal::ember;
+        big.glow = pal::ember;
+        big.glowStrength = 1.3;
+        big.glowRadius = 16;
+        big.outline = 2;
+        drawLettering(cr, std::to_string(i), 256, 128, big);
+        Lettering name = small;
+        name.size = 26;
+        name.tracking = 5;
+        drawLettering(cr, upper(kSectors[i - 1]), 256, 212, name, 440);
+        c.reset();
+        out.jpeg(path, s);
+    }
+}
+
+void silhouette(cairo_t* cr, double x, double y, double s, double angle, Rgb lightCol) {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_rotate(cr, angle);
+    cairo_scale(cr, s, s);
+    cairo_move_to(cr, 1, 0);
+    cairo_line_to(cr, -0.6, 0.55);
+    cairo_line_to(cr, -0.35, 0);
+    cairo_line_to(cr, -0.6, -0.55);
+    cairo_close_path(cr);
+    cairo_set_source_rgb(cr, 0.03, 0.03, 0.05);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 0.05);
+    setRgb(cr, lightCol, 0.6);
+    cairo_stroke(cr);
+    cairo_arc(cr, -0.45, 0, 0.12, 0, 2 * M_PI);
+    setRgb(cr, lightCol);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+void cutScenes(Output& out) {
+    for (int i = 1; i <= 6; ++i) {
+        std::string path = "Data\\Textures\\CutScenes\\Scene" + std::to_string(i) + ".jpg";
+        if (!out.wants(path)) continue;
+        uint64_t seed = seedOf(path);
+        NebulaStyle st = skyStyle(1 + i % 3);
+        st.scale = 2.5f;
+        Picture pic(512, 384);
+        {
+            Picture small(256, 192);
+            paintNebula(small, seed, st, false);
+            Surface up = resized(toSurface(small), 512, 384);
+            pic = toPicture(up);
+        }
+        paintStars(pic, seed, 1500);
+        Rng rng(seed);
+        switch (i) {
+        case 1: {  // the colony world under its nebula
+            Picture map = planetMap(3, seed);
+            planetDisc(pic, map, 300, 300, 190, hex(0x7fc8ff));
+            break;
+        }
+        case 5: {  // the hive world
+            Picture map = planetMap(1, seed);
+            planetDisc(pic, map, 380, 120, 90, hex(0x9fff7a));
+            break;
+        }
+        case 6: {  // dawn over the freed world
+            Picture map = planetMap(4, seed);
+            planetDisc(pic, map, 256, 560, 300, hex(0xffd08a));
+            glow(pic, 120, 262, 60, 60, pal::gold, 1.0f);
+            break;
+        }
+        default:
+            break;
+        }
+        Surface s = toSurface(pic);
+        Context c = newContext(s);
+        cairo_t* cr = c.get();
+        if (i == 2) {  // the armada comes out of the dark
+            for (int k = 0; k < 18; ++k)
+                silhouette(cr, rng.range(40, 470), rng.range(40, 340), rng.range(8, 34), M_PI / 2 + rng.range(-0.2, 0.2), pal::hostile);
+        } else if (i == 3) {  // launch: a lone fighter and its trail
+            Picture trail(512, 384, {}, 1);
+            for (int k = 0; k < 60; ++k) glow(trail, 256, 330 - k * 0.5f + 60, 6 + k * 0.2f, 10, hex(0x3f9fff), 0.04f);
+            cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
+            paintSurface(cr, lightSurface(trail), 0, 0);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+            silhouette(cr, 256, 250, 60, -M_PI / 2, pal::ice);
+        } else if (i == 4) {  // battle: beams and blasts
+            Picture fx(512, 384, {}, 1);
+            for (int k = 0; k < 6; ++k) glow(fx, static_cast<float>(rng.range(60, 450)), static_cast<float>(rng.range(60, 320)),
+                                             static_cast<float>(rng.range(14, 40)), static_cast<float>(rng.range(14, 40)), pal::ember, 1.0f);
+            Surface fs = lightSurface(fx);
+            cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
+            paintSurface(cr, fs, 0, 0);
+            for (int k = 0; k < 10; ++k) {
+                cairo_move_to(cr, rng.range(0, 512), 384);
+                cairo_line_to(cr, rng.range(0, 512), rng.range(0, 200));
+                cairo_set_line_width(cr, 2);
+                setRgb(cr, k % 2 ? pal::gold : pal::hostile, 0.7);
+                cairo_stroke(cr);
+            }
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+            for (int k = 0; k < 6; ++k)
+                silhouette(cr, rng.range(60, 450), rng.range(40, 200), rng.range(14, 26), M_PI / 2, pal::hostile);
+            silhouette(cr, 256, 320, 30, -M_PI / 2, pal::ice);
+        }
+        // letterbox frame
+        cairo_rectangle(cr, 1, 1, 510, 382);
+        cairo_set_line_width(cr, 2);
+        setRgb(cr, hex(0x8fb0d0), 0.8);
+        cairo_stroke(cr);
+        c.reset();
+        out.jpeg(path, s);
+    }
+}
+
+}  // namespace
+
+void paintScenery(Output& out) {
+    skies(out);
+    planets(out);
+    layerSprites(out);
+    levelTextures(out);
+    if (out.wants("Data\\Models\\Levels\\Ridge.3ds")) out.mesh("Data\\Models\\Levels\\Ridge.3ds", ridgeMesh());
+    if (out.wants("Data\\Models\\Levels\\Hull.3ds")) out.mesh("Data\\Models\\Levels\\Hull.3ds", hullStructureMesh());
+    levelLogos(out);
+    cutScenes(out);
+}
+
+}  // namespace vlm::forge
