@@ -12,6 +12,8 @@
 #include "data/Options.h"
 #include "data/Player.h"
 #include "data/Random.h"
+#include "combat/EnemyCatalogue.h"
+#include "levels/LevelGlobals.h"
 #include "scene/BitmapFont.h"
 #include "scene/Cadencer.h"
 #include "scene/Material.h"
@@ -74,6 +76,14 @@ struct GameContext {
   data::TOptions OptionsBackup;
   data::Random Rng;
   std::unique_ptr<data::DataStore> Data;
+
+  // ---- levels ----
+  levels::TLevelGlobals Level;
+  combat::TEnemyKinds EnemyKinds;   // the enemy catalogue, loaded once at start-up
+
+  // ---- combat and interface state ----
+  // Each family of game objects keeps its shared state in one struct of its own header,
+  // held here (enemies, enemy shots, explosions, bonuses, the ship and its weapons, HUD).
 
   // ---- scene ----
   scene::TGLScene Scene;
