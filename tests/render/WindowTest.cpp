@@ -177,6 +177,112 @@ TEST_F(WindowTest, TextureOrientationAndMirroring) {
     }
 }
 
+TEST_F(WindowTest, TextureOffsetScaleAndTiles) {
+    // Left half red, right half green.
+    TRGBAImage pic = Solid(8, 8, {0, 255, 0, 255});
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 4; ++x) pic.Pixel(x, y)[0] = 255, pic.Pixel(x, y)[1] = 0;
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 1, 1, 1});
+    sprite->Material.Texture.SetImage(pic);
+    sprite->Material.Texture.MinFilter = TGLMinFilter::Nearest;
+    sprite->Material.Texture.MagFilter = TGLMagFilter::Nearest;
+    auto* hud = scene_.Objects().AddNewChild<TGLHUDSprite>();
+    hud->Position = {60, 30, 0};
+    hud->SetSize(100, 20);
+    hud->Material.FrontProperties.Diffuse = {1, 1, 1, 1};
+    hud->Material.Texture.SetImage(pic);
+    hud->Material.Texture.MinFilter = TGLMinFilter::Nearest;
+    hud->Material.Texture.MagFilter = TGLMagFilter::Nearest;
+    const glm::vec2 c = OnScreen(pos);
+    const float w = View().FocalPixels / 5.0f;  // the sprite's width in pixels
+
+    struct Case {
+        const char* name;
+        glm::vec2 offset, scale;
+        int tiles;
+        Rgb at30, at80;       // sprite, at 30 % and 80 % of its width
+        Rgb hud20, hud80;     // HUD sprite, at 20 % and 80 % of its width
+    };
+    const Rgb red{255, 0, 0}, green{0, 255, 0};
+    const Case cases[] = {
+        {"plain", {0, 0}, {1, 1}, 1, red, green, red, green},
+        {"offset by half", {0.5f, 0}, {1, 1}, 1, green, red, green, red},
+        {"scaled twice", {0, 0}, {2, 1}, 1, green, green, red, green},
+        {"two tiles across", {0, 0}, {1, 1}, 2, red, green, red, green},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        sprite->Material.TextureOffset = hud->Material.TextureOffset = k.offset;
+        sprite->Material.TextureScale = hud->Material.TextureScale = k.scale;
+        hud->XTiles = k.tiles;
+        const TRGBAImage img = Draw();
+        ExpectNear(At(img, c.x - w * 0.2f, c.y), k.at30);
+        ExpectNear(At(img, c.x + w * 0.3f, c.y), k.at80);
+        if (k.tiles == 2) {
+            // Two copies across: 40 % of the width lies in the first copy's right half.
+            ExpectNear(At(img, 10 + 40, 30), green);
+            ExpectNear(At(img, 10 + 60, 30), red);
+        } else {
+            ExpectNear(At(img, 10 + 20, 30), k.hud20);
+            ExpectNear(At(img, 10 + 80, 30), k.hud80);
+        }
+    }
+}
+
+TEST_F(WindowTest, AnimatedSpriteShowsItsCurrentFrame) {
+    // A 2 x 2 grid of 4 x 4 frames: red, green / blue, white.
+    TRGBAImage sheet = Solid(8, 8, {255, 255, 255, 255});
+    const std::array<std::array<std::uint8_t, 3>, 4> colours{{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const auto& col = colours[static_cast<std::size_t>((y / 4) * 2 + x / 4)];
+            std::copy(col.begin(), col.end(), sheet.Pixel(x, y));
+        }
+    TGLMaterialLibrary library("Anim");
+    TGLLibMaterial* mat = library.AddTextureMaterial("grid");
+    mat->Material.Texture.SetImage(sheet);
+    mat->Material.FrontProperties.Diffuse = {1, 1, 1, 1};
+    auto* anim = scene_.Objects().AddNewChild<TGLAnimatedSprite>();
+    anim->MaterialLibrary = &library;
+    anim->PixelRatio = 4.0f;  // a 4-pixel frame is one unit across
+    TSpriteAnimation& a = anim->AddAnimation();
+    a.FrameWidth = a.FrameHeight = 4;
+    a.EndFrame = 3;
+    a.LibMaterialName = "grid";
+    anim->SetAnimationIndex(0);
+    const glm::vec3 pos = InFront(5.0f, 0.7f);
+    anim->Position = pos;
+    const glm::vec2 c = OnScreen(pos);
+    const float half = 0.5f * View().FocalPixels / 5.0f;
+    for (int frame = 0; frame < 4; ++frame) {
+        SCOPED_TRACE(testing::Message() << "frame " << frame);
+        anim->CurrentAnimation()->CurrentFrame = frame;
+        const TRGBAImage img = Draw();
+        const auto& col = colours[static_cast<std::size_t>(frame)];
+        ExpectNear(At(img, c), {col[0], col[1], col[2]});
+        ExpectNear(At(img, c.x + half + 3.0f, c.y), {0, 0, 0});  // one unit across, no more
+    }
+}
+
+TEST_F(WindowTest, PolygonFillsTheShapeOfItsNodes) {
+    // Under a playfield group scaled like the game's (6, 0.1, 8): X up the screen, Z to the left.
+    auto* field = scene_.Objects().AddNewChild<TGLDummyCube>();
+    field->Position = InFront(5.0f);
+    field->Scale = {6.0f, 0.1f, 8.0f};
+    auto* poly = field->AddNewChild<TGLPolygon>();
+    poly->Material.FrontProperties.Diffuse = {1, 0.5f, 0, 1};
+    for (glm::vec3 p : {glm::vec3(0.1f, 0, 0), glm::vec3(-0.1f, 0, 0.1f), glm::vec3(-0.1f, 0, -0.1f)}) poly->AddNode(p);
+    const TRGBAImage img = Draw();
+    auto screen = [&](float x, float z) { return OnScreen(field->LocalToAbsolute({x, 0, z})); };
+    ExpectNear(At(img, screen(-0.03f, 0)), {255, 128, 0});    // inside, near the centroid
+    ExpectNear(At(img, screen(0.08f, 0.0f)), {255, 128, 0});  // towards the tip
+    ExpectNear(At(img, screen(0.08f, 0.08f)), {0, 0, 0});     // beside the tip
+    ExpectNear(At(img, screen(-0.12f, 0)), {0, 0, 0});        // below the base
+    // The tip points up the screen.
+    EXPECT_LT(screen(0.1f, 0).y, screen(-0.1f, 0).y);
+}
+
 TEST_F(WindowTest, BlendingModesCombineWithWhatIsBeneath) {
     struct Case {
         const char* name;
