@@ -374,26 +374,24 @@ void helpPage(Output& out) {
     cairo_set_line_width(cr, 3);
     setRgb(cr, hex(0xb8cce2));
     cairo_stroke(cr);
+    // left button lit gold, right button lit ember, inside the body's outline
+    cairo_save(cr);
+    roundRect(cr, mx - 68, my - 108, 136, 216, 64);
+    cairo_clip(cr);
+    cairo_rectangle(cr, mx - 70, my - 110, 68, 78);
+    setRgb(cr, pal::gold, 0.8);
+    cairo_fill(cr);
+    cairo_rectangle(cr, mx + 2, my - 110, 68, 78);
+    setRgb(cr, pal::ember, 0.8);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_set_line_width(cr, 3);
+    setRgb(cr, hex(0xb8cce2));
     cairo_move_to(cr, mx, my - 110);
     cairo_line_to(cr, mx, my - 30);
     cairo_move_to(cr, mx - 70, my - 30);
     cairo_line_to(cr, mx + 70, my - 30);
     cairo_stroke(cr);
-    // left button lit gold, right button lit ember
-    cairo_move_to(cr, mx - 3, my - 106);
-    cairo_line_to(cr, mx - 3, my - 33);
-    cairo_line_to(cr, mx - 66, my - 33);
-    cairo_arc_negative(cr, mx - 3, my - 40, 63, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
-    setRgb(cr, pal::gold, 0.75);
-    cairo_fill(cr);
-    cairo_move_to(cr, mx + 3, my - 106);
-    cairo_line_to(cr, mx + 3, my - 33);
-    cairo_line_to(cr, mx + 66, my - 33);
-    cairo_arc(cr, mx + 3, my - 40, 63, 0, -0.5 * M_PI);
-    cairo_close_path(cr);
-    setRgb(cr, pal::ember, 0.75);
-    cairo_fill(cr);
     // arrows: left and right movement
     cairo_set_line_width(cr, 6);
     setRgb(cr, pal::ice);
@@ -427,7 +425,7 @@ void helpPage(Output& out) {
         {pal::ember, "RIGHT BUTTON", "launch a salvo of rockets"},
         {pal::toxic, "ESC", "pause the game"},
         {hex(0xc99bff), "CAPSULES", "fly into them to collect bonuses"},
-        {pal::steelLight, "SHOP", "spend upgrade points between levels"},
+        {pal::steelLight, "SHOP", "buy upgrades between levels"},
     };
     double y = 112;
     for (const Line& ln : lines) {
