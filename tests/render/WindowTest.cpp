@@ -81,6 +81,7 @@ protected:
 
     TRGBAImage Draw(double time = 0.0) {
         renderer_->Render(scene_, kWidth, kHeight, time);
+        renderer_->Present();
         TRGBAImage img = renderer_->ReadPixels();
         return img;
     }

@@ -153,7 +153,7 @@ struct Renderer::Impl {
     void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
     void DrawWorldItem(const DrawItem& item);
     void DrawHud(const TGLBaseSceneObject& object);
-    void Present(int width, int height);
+    void CopyToWindow(int width, int height);
 
     GLuint TextureOf(const TGLTexture& texture);
     Look LookOf(const TGLMaterialProps& m, float alpha);
@@ -411,10 +411,10 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
         else
             ++it;
     }
-    Present(width, height);
+    CopyToWindow(width, height);
 }
 
-void Renderer::Impl::Present(int width, int height) {
+void Renderer::Impl::CopyToWindow(int width, int height) {
     if (offscreen) return;
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(context.Window(), &dw, &dh);
@@ -424,7 +424,6 @@ void Renderer::Impl::Present(int width, int height) {
     glBlitFramebuffer(0, 0, width, height, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
                       (dw == width && dh == height) ? GL_NEAREST : GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    context.Swap();
 }
 
 void Renderer::Impl::DrawWorldItem(const DrawItem& item) {
@@ -951,6 +950,10 @@ void Renderer::Render(const TGLScene& scene, int width, int height) {
     const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - impl_->clockStart) /
                            static_cast<double>(SDL_GetPerformanceFrequency());
     impl_->Frame(scene, width, height, seconds);
+}
+
+void Renderer::Present() {
+    if (!impl_->offscreen) impl_->context.Swap();
 }
 
 void Renderer::Finish() { glFinish(); }

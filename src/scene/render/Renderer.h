@@ -59,11 +59,14 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
-    // Draws one frame of the scene at the given size in pixels and presents it. `timeSeconds` is the
-    // clock the blur overlays refresh by (the cadencer's time); the overload without it uses the
-    // steady system clock.
+    // Draws one frame of the scene at the given size in pixels and copies it into the window's back
+    // buffer (scaled to the drawable size when that differs). `timeSeconds` is the clock the blur
+    // overlays refresh by (the cadencer's time); the overload without it uses the steady system clock.
     void Render(const scene::TGLScene& scene, int width, int height, double timeSeconds);
     void Render(const scene::TGLScene& scene, int width, int height);
+    // Shows the rendered frame (swaps the window's buffers; waits for the vertical blank with vsync).
+    // Does nothing for an offscreen renderer.
+    void Present();
 
     // Waits until the GPU has finished every frame handed to it (for measuring).
     void Finish();
