@@ -488,6 +488,13 @@ TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
     img = Draw();
     EXPECT_EQ(renderer_->Stats().meshUploads, 0);  // uploaded once
     EXPECT_EQ(renderer_->Stats().meshDraws, 2);
+    // A new mesh in the same object is uploaded again: here the squares swap materials.
+    std::swap(data.Groups[0].MaterialName, data.Groups[1].MaterialName);
+    mesh->SetMesh(data);
+    img = Draw();
+    EXPECT_EQ(renderer_->Stats().meshUploads, 1);
+    EXPECT_GT(At(img, OnScreen(corner(-0.5f, 0))).g, 200);
+    EXPECT_GT(At(img, OnScreen(corner(0.5f, 0))).r, 200);
 }
 
 TEST_F(WindowTest, SkyBoxCloudsFillTheBackground) {

@@ -6,6 +6,7 @@
 #include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <numbers>
@@ -106,9 +107,20 @@ const MeshBuffers* MeshRenderer::Buffers(const void* identity, std::uint64_t ver
     auto [it, inserted] = meshes_.try_emplace(Key{identity, version});
     MeshBuffers& b = it->second;
     b.lastUsed = now_;
-    if (!inserted) return &b;
-
     const std::size_t n = mesh.Vertices.size();
+    const glm::vec3 probe[3] = {mesh.Vertices.front(), mesh.Vertices[n / 2], mesh.Vertices.back()};
+    if (!inserted) {
+        if (b.vertexData == mesh.Vertices.data() && b.vertexCount == n && b.groupCount == mesh.Groups.size() &&
+            b.probe[0] == probe[0] && b.probe[1] == probe[1] && b.probe[2] == probe[2])
+            return &b;
+        Release(b);  // another mesh under the same identity: upload it afresh
+        b.groups.clear();
+    }
+    b.vertexData = mesh.Vertices.data();
+    b.vertexCount = n;
+    b.groupCount = mesh.Groups.size();
+    std::copy(std::begin(probe), std::end(probe), b.probe);
+
     std::vector<Vertex> vertices(n);
     for (std::size_t i = 0; i < n; ++i) {
         const glm::vec3& p = mesh.Vertices[i];

@@ -6,6 +6,7 @@
 
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 
@@ -29,6 +30,11 @@ struct MeshBuffers {
     };
     std::vector<Range> groups;  // same order as the mesh's face groups
     double lastUsed = 0.0;
+    // What the mesh looked like when uploaded: an object made where a freed one lived carries the
+    // same identity and version, so these tell the two apart.
+    const void* vertexData = nullptr;
+    std::size_t vertexCount = 0, groupCount = 0;
+    glm::vec3 probe[3]{};
 };
 
 struct MeshLight {
