@@ -12,6 +12,7 @@
 #include "data/Options.h"
 #include "data/Player.h"
 #include "data/Random.h"
+#include "combat/Enemies.h"
 #include "combat/EnemyCatalogue.h"
 #include "levels/LevelGlobals.h"
 #include "scene/BitmapFont.h"
@@ -84,6 +85,7 @@ struct GameContext {
   // ---- combat and interface state ----
   // Each family of game objects keeps its shared state in one struct of its own header,
   // held here (enemies, enemy shots, explosions, bonuses, the ship and its weapons, HUD).
+  combat::TEnemyState Enemies;  // hit boxes, pending hits, the formation leader, MainDummy
 
   // ---- scene ----
   scene::TGLScene Scene;

@@ -1,6 +1,7 @@
 #include "shell/Layout.h"
 
 #include "shell/GameContext.h"
+#include "combat/Enemies.h"
 
 namespace vlm::shell {
 
@@ -125,6 +126,8 @@ void BuildLayout(GameContext& ctx) {
   cam.Position = {1.11f, -3.024f, -4.65f};
   cam.Direction = {0.0f, 1.0f, 0.0f};
   cam.Up = {1.0f, 0.0f, 0.0f};
+
+  combat::CreateEnemiesLayout(ctx);  // MainDummy, the playfield group
 }
 
 }  // namespace vlm::shell
