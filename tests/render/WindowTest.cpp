@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -107,6 +108,19 @@ protected:
 
 Renderer* WindowTest::renderer_ = nullptr;
 std::string WindowTest::error_;
+
+TEST_F(WindowTest, ContextIsTheOneAskedFor) {
+    // CTest also runs this suite with the driver capped at older versions to exercise the fallback
+    // contexts; it names the shading language it expects then.
+    const std::string description = renderer_->Description();
+    if (const char* glsl = std::getenv("VLM_EXPECT_GLSL")) {
+        EXPECT_NE(description.find(std::string("GLSL ") + glsl), std::string::npos) << description;
+    }
+    int w = 0, h = 0;
+    renderer_->DrawableSize(w, h);
+    EXPECT_EQ(w, kWidth);
+    EXPECT_EQ(h, kHeight);
+}
 
 TEST_F(WindowTest, RedSpriteLandsWhereTheCameraProjectsIt) {
     // Off-centre, so a mirrored or transposed projection would miss.
