@@ -5,6 +5,9 @@
 #include "shell/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Startup.h"
+#include "interface/Hud.h"
+#include "interface/Statistics.h"
+#include "levels/LevelRun.h"
 #include "data/Numbers.h"
 #include "sound/SoundUnit.h"
 
@@ -107,15 +110,19 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   // 6. Sorting.
   ChooseSorting(ctx);
   // 7. Screen frames, each when its state matches.
-  // TODO(statistics, cut-scenes, shop, level run): "statistics", "cutscene", "shop", "levelintro2" and
-  // "levelintro" frames are called here in this order as those screens land.
+  if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
+  // TODO(cut-scenes, shop): the "cutscene" and "shop" frames are called here in this order as those screens land.
+  if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
+  if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 
   // 8. The world.
   if (IsWorldState(ctx)) {
     // TODO(combat): the player and combat frame runs here.
     if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
-    // TODO(level run, scenery, HUD): level clock, planet, head-up score (not in "statistics"),
-    // scenery layers and clouds with FrameTime.
+    levels::LevelClock(ctx);
+    // TODO(scenery): planet.
+    if (ctx.GameState != "statistics") interface::HudFrame(ctx);
+    // TODO(scenery): scenery layers and clouds with FrameTime.
   }
   // 9. Pause-screen noise.
   // TODO(pause menu): noise frame in "pause" and "pausemenu".
@@ -163,7 +170,8 @@ void HandleFrameKeys(GameContext& ctx) {
 
 void ReturnToMainMenu(GameContext& ctx) {
   TLayout& L = ctx.L;
-  // 1. TODO(level run, weapons): the level timer's end-tick count and the primary fire timer go to 0.
+  // 1. TODO(weapons): the primary fire timer goes to 0.
+  ctx.Level.LevelEndTicks = 0;
   // 2.
   L.SceneDummyCube->Visible = false;
   L.InterFaceDummyCube->Visible = false;

@@ -6,6 +6,8 @@
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
+#include "interface/Statistics.h"
+#include "levels/LevelRun.h"
 
 namespace vlm::shell {
 
@@ -65,9 +67,7 @@ void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
   if (button == MouseButton::Left) {
     ctx.LeftClick = true;
     if (ctx.GameState == "statistics") {
-      ctx.LeftClick = false;
-      // TODO(statistics): once the count-up has finished, a click moves on to the cut-scene, the
-      // fly-out or the shop.
+      interface::StatisticsPress(ctx);
     }
   }
   DispatchToScreens(ctx);
@@ -145,22 +145,7 @@ void Timer1Timer(GameContext& ctx) {
       if (*t > 0) --*t;
   }
   // 4. The two-tick level load.
-  if (ctx.GameState == "loading") {
-    if (ctx.LoadingTicks >= 1) {
-      // TODO(level loader): load level CurrentLevel here, then show the world as below.
-      ctx.L.PlayerDummy->Position.y = 0.0f;
-      ctx.L.SceneDummyCube->Visible = true;
-      ctx.L.InterFaceDummyCube->Visible = true;
-      ctx.LoadingTicks = 0;
-      SetMaterialAlpha(*ctx.L.LevelIntroBlur, 1.0f);
-      ctx.L.CanvasSprite->AlphaChannel = 1.0f;
-      ctx.L.LevelIntroBlur->Visible = true;
-      ctx.L.CanvasSprite->Visible = true;
-      ctx.L.EnemiesDummyCube->Position.x = 1.0f;
-    } else {
-      ++ctx.LoadingTicks;
-    }
-  }
+  if (ctx.GameState == "loading") levels::LoadingStep(ctx);
 }
 
 void BumpFxTimerTimer(GameContext& ctx) {
@@ -169,8 +154,7 @@ void BumpFxTimerTimer(GameContext& ctx) {
 }
 
 void LevelTimerTimer(GameContext& ctx) {
-  // TODO(level run): the level-end decision with its four qualifying ticks.
-  (void)ctx;
+  levels::LevelTimerTick(ctx);
 }
 
 void Timer2Timer(GameContext& ctx) {

@@ -1,6 +1,8 @@
 #include "shell/Layout.h"
 
 #include "shell/GameContext.h"
+#include "interface/Hud.h"
+#include "levels/LevelRun.h"
 #include "combat/Enemies.h"
 
 namespace vlm::shell {
@@ -128,6 +130,9 @@ void BuildLayout(GameContext& ctx) {
   cam.Up = {1.0f, 0.0f, 0.0f};
 
   combat::CreateEnemiesLayout(ctx);  // MainDummy, the playfield group
+  // Level run: the loading screen, the warp overlay and the playfield's place; HUD and statistics.
+  levels::CreateLevelRunLayout(ctx);
+  interface::CreateHudLayout(ctx);
 }
 
 }  // namespace vlm::shell

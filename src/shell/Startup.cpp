@@ -4,7 +4,13 @@
 #include <exception>
 #include <string>
 
+#include "combat/EnemyCatalogue.h"
 #include "data/Errors.h"
+#include "data/Numbers.h"
+#include "levels/DataFields.h"
+#include "levels/LevelLoader.h"
+#include "levels/LevelRun.h"
+#include "levels/NavPaths.h"
 #include "shell/GameContext.h"
 #include "sound/SoundUnit.h"
 
@@ -23,7 +29,74 @@ constexpr TextureRow kStartupTextures[] = {
     {"TessikLogo", "Data\\Textures\\InterFace\\Tessik.jpg"},
     {"QuorvelWorksLogo", "Data\\Textures\\InterFace\\QuorvelWorks.jpg"},
     {"PartnerLogo", "Data\\Textures\\InterFace\\partner.jpg"},
+    {"LoadingBg", "Data\\Textures\\InterFace\\LoadingBg.jpg"},
+    {"CutSceneBg1", "Data\\Textures\\InterFace\\CutSceneBg1.jpg"},
+    {"ArmorAndHealth", "Data\\Textures\\InterFace\\game\\ArmorAndHealth.bmp"},
+    {"ScoresAndLevel", "Data\\Textures\\InterFace\\game\\ScoresAndLevel.bmp"},
+    {"Rockets", "Data\\Textures\\InterFace\\game\\Rockets.bmp"},
+    {"StatisticsPanel", "Data\\Textures\\InterFace\\game\\StatisticsPanel.bmp"},
+    {"Lifes", "Data\\Textures\\InterFace\\game\\Lifes.bmp"},
+    {"gom", "Data\\Textures\\InterFace\\game\\gom.jpg"},
 };
+
+// Loads one image into a material, showing a file that cannot be loaded and going on.
+void LoadTextureOrShow(GameContext& ctx, scene::TGLMaterialLibrary& lib, const std::string& material,
+                       const std::string& file) {
+  try {
+    lib.LoadTexture(material, file);
+  } catch (const std::exception& e) {
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
+}
+
+// The effect and enemy textures: every effect material from "Data\Textures\Fx\" by its name,
+// every enemy material of the layout from "Data\Textures\Enemies\", then one material per
+// enemy kind of the catalogue, black drawn transparent.
+void LoadEffectAndEnemyTextures(GameContext& ctx) {
+  for (size_t i = 0; i < ctx.ExplosionLibrary.Count(); ++i) {
+    const std::string name = ctx.ExplosionLibrary.Material(i)->Name();
+    LoadTextureOrShow(ctx, ctx.ExplosionLibrary, name, "Data\\Textures\\Fx\\" + name + ".jpg");
+  }
+  const size_t layoutEnemyMaterials = ctx.EnemiesLibrary.Count();
+  for (size_t i = 0; i < layoutEnemyMaterials; ++i) {
+    const std::string name = ctx.EnemiesLibrary.Material(i)->Name();
+    LoadTextureOrShow(ctx, ctx.EnemiesLibrary, name, "Data\\Textures\\Enemies\\" + name);
+  }
+  for (const combat::TEnemyModelData& kind : ctx.EnemyKinds) {
+    if (ctx.EnemiesLibrary.LibMaterialByName(kind.ImageName)) continue;  // kinds may share a look
+    scene::TGLLibMaterial* m = ctx.EnemiesLibrary.AddTextureMaterial(kind.ImageName);
+    m->Material.Texture.ImageAlpha = scene::TGLTextureImageAlpha::SuperBlackTransparent;
+    m->Material.BlendingMode = scene::TBlendingMode::Transparency;
+    m->Material.Texture.TextureMode = scene::TGLTextureMode::Replace;
+    m->Material.Texture.MagFilter = scene::TGLMagFilter::Linear;
+    m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+    m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.FrontProperties.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.Texture.Disabled = false;
+    LoadTextureOrShow(ctx, ctx.EnemiesLibrary, kind.ImageName, "Data\\Textures\\Enemies\\" + kind.ImageName);
+  }
+}
+
+// The level logos named by "logos.ini": one interface material each.
+void LoadLogos(GameContext& ctx) {
+  const std::string file = "Data\\t_data\\logos.ini";
+  int32_t value = 0;
+  for (int i = 0; data::TryStrToInt(ctx.Data->ReadIniValue(file, levels::SectionName(i), "int"), value); ++i) {
+    const std::string section = levels::SectionName(i);
+    const std::string name = ctx.Data->ReadIniValue(file, section, "LogoName");
+    scene::TGLLibMaterial* m = ctx.InterFaceLibrary.AddTextureMaterial(name);
+    m->Material.Texture.TextureMode = scene::TGLTextureMode::Modulate;
+    m->Material.Texture.MagFilter = scene::TGLMagFilter::Linear;
+    m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+    m->Material.Texture.Disabled = false;
+    m->Material.BlendingMode = scene::TBlendingMode::Transparency;
+    m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 0.9f};
+    m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.FrontProperties.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    LoadTextureOrShow(ctx, ctx.InterFaceLibrary, name, ctx.Data->ReadIniValue(file, section, "LogoFile"));
+  }
+}
 
 void LoadInterfaceTexture(GameContext& ctx, const TextureRow& row) {
   scene::TGLLibMaterial* m = ctx.InterFaceLibrary.AddTextureMaterial(row.Material);
@@ -81,6 +154,28 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
     std::fprintf(stderr, "%s: sound effects are off\n", e.what());
   }
 
+  // Flight paths and the enemy catalogue. A value that does not convert is shown with its
+  // file, section and key; what was read before it stays.
+  const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
+  try {
+    levels::LoadNavPaths(read, ctx.Level);
+  } catch (const std::exception& e) {
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
+  try {
+    combat::LoadEnemyKinds(read, ctx.EnemyKinds);
+  } catch (const std::exception& e) {
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
+  LoadEffectAndEnemyTextures(ctx);
+  // TODO(bonuses): the bonus textures from "Data\\Textures\\Bonuses\\".
+
+  ctx.GLBitmapFont1.GlyphsFileName = "Data\\Textures\\InterFace\\font.bmp";
+  try {
+    ctx.GLBitmapFont1.LoadGlyphs();
+  } catch (const std::exception& e) {
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
   for (const TextureRow& row : kStartupTextures) {
     try {
       LoadInterfaceTexture(ctx, row);
@@ -92,8 +187,17 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.PartnerLogo->AlphaChannel = 0.0f;
   ctx.L.PartnerLogo->Visible = true;
   ctx.L.QuorvelWorksLogo->AlphaChannel = 0.0f;
-  // TODO(start-up): music, sound bank, nav paths, enemy catalogue, the remaining textures, menus,
-  // profiles and top ranks are loaded here in their order as those pieces land; then the caching step.
+  LoadLogos(ctx);
+  // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
+  // and top ranks are loaded here in their order as those pieces land; then the caching step.
+  levels::ShowRandomHint(ctx);
+  ctx.Level.FinalLevel = false;
+  // The new-game record and the number of levels.
+  levels::NewGamePlayer(ctx, 0);
+  ctx.Level.LevelCount = levels::CountLevels(read);
+  // The camera of play and the ship on its row.
+  levels::PlaceCamera(ctx);
+  ctx.L.PlayerDummy->Position.x = -0.47f;
   ctx.GameState = "gameintro";
   return true;
 }

@@ -1,0 +1,207 @@
+#include "interface/Hud.h"
+
+#include <cstdio>
+
+#include "data/Numbers.h"
+#include "shell/GameContext.h"
+
+namespace vlm::interface {
+
+namespace {
+
+// A screen-space object's place in the 1024 by 768 layout.
+struct TextPlace {
+  float X, Y, ScaleX, ScaleY;
+};
+struct SpritePlace {
+  float X, Y, Width, Height;
+};
+
+constexpr SpritePlace kArmorAndHealth{60.0f, 98.0f, 122.0f, 115.0f};
+constexpr TextPlace kPlayerHealthText{66.5f, 54.0f, 0.21f, 0.468f};
+constexpr TextPlace kPlayerArmorText{66.5f, 114.0f, 0.21f, 0.468f};
+constexpr SpritePlace kRocketsSprite{946.0f, 63.8f, 166.0f, 68.0f};
+constexpr TextPlace kRocketsHUDText{930.0f, 49.0f, 0.22f, 0.52f};
+constexpr SpritePlace kScoresAndLevel{512.0f, 32.5f, 600.0f, 70.0f};
+constexpr TextPlace kLevelText{512.0f, 20.0f, 0.3f, 0.2f};
+constexpr TextPlace kPlayerScoresText{512.0f, 42.0f, 0.3f, 0.2f};
+constexpr SpritePlace kLifesIndicator{59.0f, 18.0f, 120.0f, 40.0f};
+constexpr TextPlace kPlayerLifesText{65.0f, 9.0f, 0.3f, 0.3f};
+
+constexpr TextPlace kSPS_EnemiesDestroyed{283.0f, 226.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_EnemiesDestroyedVal{627.2f, 222.0f, 0.32f, 0.61f};
+constexpr TextPlace kSPS_BonusesTaken{283.0f, 300.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_BonusesTakenVal{627.2f, 296.0f, 0.32f, 0.61f};
+constexpr TextPlace kSPS_Accuracy{283.0f, 374.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_AccuracyVal{627.2f, 370.0f, 0.32f, 0.61f};
+constexpr TextPlace kSPS_Scores{508.6f, 448.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_ScoresVal{508.0f, 488.0f, 0.32f, 0.61f};
+constexpr TextPlace kSPS_clickmouseText{508.0f, 570.0f, 0.26f, 0.3f};
+
+template <class T>
+T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true) {
+  T* o = parent.AddNewChild<T>();
+  o->Name = name;
+  o->Visible = visible;
+  return o;
+}
+
+TGLHUDSprite* AddFrame(GameContext& ctx, scene::TGLBaseSceneObject& parent, const char* name, const char* material) {
+  TGLHUDSprite* s = Add<TGLHUDSprite>(parent, name);
+  s->Material.SetLibMaterial(&ctx.InterFaceLibrary, material);
+  s->Pickable = false;
+  return s;
+}
+
+TGLHUDText* AddText(GameContext& ctx, scene::TGLBaseSceneObject& parent, const char* name,
+                    scene::TTextAlignment alignment, float alpha = 1.0f) {
+  TGLHUDText* t = Add<TGLHUDText>(parent, name);
+  t->BitmapFont = &ctx.GLBitmapFont1;
+  t->Alignment = alignment;
+  t->ModulateColor.a = alpha;
+  t->Pickable = false;
+  return t;
+}
+
+void Place(TGLHUDSprite* s, const SpritePlace& p, float rx, float ry) {
+  s->Position = {p.X * rx, p.Y * ry, 0.0f};
+  s->Width = p.Width * rx;
+  s->Height = p.Height * ry;
+}
+
+void Place(TGLHUDText* t, const TextPlace& p, float rx, float ry) {
+  t->Position = {p.X * rx, p.Y * ry, 0.0f};
+  t->Scale = {p.ScaleX * rx, p.ScaleY * ry, 1.0f};
+}
+
+// Colour components are drawn clamped to 0..1.
+float Clamp01(double v) { return v < 0.0 ? 0.0f : v > 1.0 ? 1.0f : float(v); }
+
+// Writes a decimal into a text without allocating once the text has grown to its size.
+void SetNumber(std::string& text, const char* prefix, int64_t value) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%s%lld", prefix, static_cast<long long>(value));
+  text.assign(buf);
+}
+
+}  // namespace
+
+void CreateHudLayout(GameContext& ctx) {
+  THudState& h = ctx.Hud;
+  shell::TLayout& L = ctx.L;
+  using A = scene::TTextAlignment;
+
+  scene::TGLBaseSceneObject& hud = *L.InterFaceDummyCube;
+  h.ArmorAndHealth = AddFrame(ctx, hud, "ArmorAndHealth", "ArmorAndHealth");
+  h.PlayerHealthText = AddText(ctx, hud, "PlayerHealthText", A::Center);
+  h.PlayerArmorText = AddText(ctx, hud, "PlayerArmorText", A::Center);
+  h.RocketsSprite = AddFrame(ctx, hud, "RocketsSprite", "Rockets");
+  h.RocketsHUDText = AddText(ctx, hud, "RocketsHUDText", A::Center, 0.8f);
+  h.ScoresAndLevel = AddFrame(ctx, hud, "ScoresAndLevel", "ScoresAndLevel");
+  h.LevelText = AddText(ctx, hud, "LevelText", A::Center);
+  h.PlayerScoresText = AddText(ctx, hud, "PlayerScoresText", A::Center);
+  h.LifesIndicator = AddFrame(ctx, hud, "LifesIndicator", "Lifes");
+  h.PlayerLifesText = AddText(ctx, hud, "PlayerLifesText", A::Center);
+
+  scene::TGLBaseSceneObject& stats = *L.StatisticsDummyCube;
+  L.StatisticsDummyCube->Position = {0.0f, -1.05f, 0.0f};
+  L.StatisticsDummyCube->Visible = false;
+  h.GLDummyCube1 = Add<TGLDummyCube>(stats, "GLDummyCube1");
+  h.StatisticsPanelSprite = Add<TGLSprite>(*h.GLDummyCube1, "StatisticsPanelSprite");
+  h.StatisticsPanelSprite->Material.SetLibMaterial(&ctx.InterFaceLibrary, "StatisticsPanel");
+  h.StatisticsPanelSprite->Position = {-0.015f, 0.0f, 0.005f};
+  h.StatisticsPanelSprite->Scale = {1.75f, 0.1f, 1.9f};
+  h.StatisticsPanelSprite->Pickable = false;
+  h.SPS_EnemiesDestroyed = AddText(ctx, stats, "SPS_EnemiesDestroyed", A::Left, 0.9f);
+  h.SPS_EnemiesDestroyed->Text = "enemies destroyed:";
+  h.SPS_EnemiesDestroyedVal = AddText(ctx, stats, "SPS_EnemiesDestroyedVal", A::Left, 0.9f);
+  h.SPS_BonusesTaken = AddText(ctx, stats, "SPS_BonusesTaken", A::Left, 0.9f);
+  h.SPS_BonusesTaken->Text = "Bonuses collected:";
+  h.SPS_BonusesTakenVal = AddText(ctx, stats, "SPS_BonusesTakenVal", A::Left, 0.9f);
+  h.SPS_Accuracy = AddText(ctx, stats, "SPS_Accuracy", A::Left, 0.9f);
+  h.SPS_Accuracy->Text = "accuracy:";
+  h.SPS_AccuracyVal = AddText(ctx, stats, "SPS_AccuracyVal", A::Left, 0.9f);
+  h.SPS_Scores = AddText(ctx, stats, "SPS_Scores", A::Center, 0.9f);
+  h.SPS_Scores->Text = "Total points";
+  h.SPS_ScoresVal = AddText(ctx, stats, "SPS_ScoresVal", A::Center, 0.9f);
+  h.SPS_clickmouseText = AddText(ctx, stats, "SPS_clickmouseText", A::Center, 0.9f);
+  h.SPS_clickmouseText->Text = "Click mouse to continue";
+
+  // Room for the longest texts, so that the frames write into them without allocating.
+  for (TGLHUDText* t : {h.PlayerHealthText, h.PlayerArmorText, h.RocketsHUDText, h.LevelText, h.PlayerScoresText,
+                        h.PlayerLifesText, h.SPS_EnemiesDestroyedVal, h.SPS_BonusesTakenVal, h.SPS_AccuracyVal,
+                        h.SPS_ScoresVal})
+    t->Text.reserve(48);
+
+  PlaceHudLayout(ctx, ctx.ViewportWidth, ctx.ViewportHeight);
+}
+
+void PlaceHudLayout(GameContext& ctx, int width, int height) {
+  THudState& h = ctx.Hud;
+  if (!h.ArmorAndHealth || width <= 0 || height <= 0) return;
+  const float rx = float(width) / 1024.0f, ry = float(height) / 768.0f;
+  Place(h.ArmorAndHealth, kArmorAndHealth, rx, ry);
+  Place(h.PlayerHealthText, kPlayerHealthText, rx, ry);
+  Place(h.PlayerArmorText, kPlayerArmorText, rx, ry);
+  Place(h.RocketsSprite, kRocketsSprite, rx, ry);
+  Place(h.RocketsHUDText, kRocketsHUDText, rx, ry);
+  Place(h.ScoresAndLevel, kScoresAndLevel, rx, ry);
+  Place(h.LevelText, kLevelText, rx, ry);
+  Place(h.PlayerScoresText, kPlayerScoresText, rx, ry);
+  Place(h.LifesIndicator, kLifesIndicator, rx, ry);
+  Place(h.PlayerLifesText, kPlayerLifesText, rx, ry);
+  Place(h.SPS_EnemiesDestroyed, kSPS_EnemiesDestroyed, rx, ry);
+  Place(h.SPS_EnemiesDestroyedVal, kSPS_EnemiesDestroyedVal, rx, ry);
+  Place(h.SPS_BonusesTaken, kSPS_BonusesTaken, rx, ry);
+  Place(h.SPS_BonusesTakenVal, kSPS_BonusesTakenVal, rx, ry);
+  Place(h.SPS_Accuracy, kSPS_Accuracy, rx, ry);
+  Place(h.SPS_AccuracyVal, kSPS_AccuracyVal, rx, ry);
+  Place(h.SPS_Scores, kSPS_Scores, rx, ry);
+  Place(h.SPS_ScoresVal, kSPS_ScoresVal, rx, ry);
+  Place(h.SPS_clickmouseText, kSPS_clickmouseText, rx, ry);
+  h.LayoutWidth = width;
+  h.LayoutHeight = height;
+}
+
+void SetScoreText(GameContext& ctx) {
+  SetNumber(ctx.Hud.PlayerScoresText->Text, "score:", data::RoundHalfEven(ctx.Player.ShownScore));
+}
+
+void SetLifesText(GameContext& ctx) { SetNumber(ctx.Hud.PlayerLifesText->Text, "", ctx.Player.Lifes); }
+
+void HudFrame(GameContext& ctx) {
+  THudState& h = ctx.Hud;
+  data::TPlayer& p = ctx.Player;
+  // 1. TODO(pause menu): the pause menu's closing animation runs here once the pause menu exists.
+  // 2. TODO(ship): CheckExtraLife (combat/Player.h) runs here once the ship lands.
+  SetLifesText(ctx);
+  // 3. The shown score counts up towards the real one.
+  if (double(p.Scores) > p.ShownScore) p.ShownScore += ctx.DeltaTime * 100.0;
+  // 4.
+  SetScoreText(ctx);
+  SetNumber(h.LevelText->Text, "level:", ctx.Level.CurrentLevel);
+  // TODO(ship): RocketsHUDText shows the rockets left once the ship's record has them.
+  // 5. Health: white when full, red at 10 and below.
+  SetNumber(h.PlayerHealthText->Text, "", data::RoundHalfEven(p.Health));
+  const float healthGB = p.Health != 0.0 ? Clamp01(1.0 - 10.0 / p.Health) : 0.0f;
+  h.PlayerHealthText->ModulateColor.g = healthGB;
+  h.PlayerHealthText->ModulateColor.b = healthGB;
+  // 6. TODO(ship): the flare of the ship (PlayerLensFlare) takes red 100 / Health and green and
+  // blue 1 - 10 / Health once the ship's flare exists (HealthFlareColour gives the colour).
+  // 7. Armour. TODO(ship): the text stays empty while the armour level is 0, once the ship's
+  // record carries ArmorLevel; until then the armour points are shown when there are any.
+  if (p.Armor > 0)
+    SetNumber(h.PlayerArmorText->Text, "", p.Armor);
+  else
+    h.PlayerArmorText->Text.clear();
+  const float armorGB = p.Armor != 0 ? Clamp01(1.0 - 10.0 / double(p.Armor)) : 0.0f;
+  h.PlayerArmorText->ModulateColor.g = armorGB;
+  h.PlayerArmorText->ModulateColor.b = armorGB;
+}
+
+scene::TColor HealthFlareColour(double health) {
+  if (health == 0.0) return {1.0f, 0.0f, 0.0f, 1.0f};
+  return {Clamp01(100.0 / health), Clamp01(1.0 - 10.0 / health), Clamp01(1.0 - 10.0 / health), 1.0f};
+}
+
+}  // namespace vlm::interface

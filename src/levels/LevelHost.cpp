@@ -1,0 +1,113 @@
+#include "levels/LevelHost.h"
+
+#include "data/Numbers.h"
+#include "shell/GameContext.h"
+#include "sound/SoundUnit.h"
+
+namespace vlm::levels {
+
+void TGameLevelHost::SetGameState(std::string_view state) { ctx_.GameState = std::string(state); }
+
+void TGameLevelHost::ReseedRandom() { ctx_.Rng.Seed(ctx_.Rng.Next()); }
+
+void TGameLevelHost::ResetLevelState() {
+  // TODO(enemies): ResetEnemyLevelState (no hit boxes, no pending hits, LeaderHitBox -1).
+  // TODO(explosions): LiveExplosions and ExplosionLayer 0.
+  ctx_.Player.ShownScore = double(ctx_.Player.Scores);
+  ctx_.Hud.LevelStats = interface::TLevelStats{};
+  // TODO(ship): the ship's hover direction +1.
+  ctx_.L.PlayerDummy->Position.y = 0.0f;
+}
+
+void TGameLevelHost::AddEnemyPlaceholder(const TPlacement& placement) {
+  // TODO(enemies): combat::AddEnemyPlaceholder(ctx, placement) once the enemies land.
+  (void)placement;
+}
+
+size_t TGameLevelHost::EnemyKindCount() const { return ctx_.EnemyKinds.size(); }
+
+void TGameLevelHost::ApplyImageSettings() {
+  // TODO(scenery): gamma and brightness of the options on the material libraries.
+}
+
+void TGameLevelHost::LoadLayerFile(const std::string& path) {
+  // TODO(scenery): the layer sprites of the file.
+  (void)path;
+}
+
+void TGameLevelHost::AddUpgradePoints(int32_t points) { ctx_.Player.UpgradePoints += points; }
+int32_t TGameLevelHost::UnlockedSkins() const { return ctx_.Player.Skins; }
+void TGameLevelHost::SetUnlockedSkins(int32_t count) { ctx_.Player.Skins = count; }
+int32_t TGameLevelHost::RememberedSkins() const { return ctx_.Player.PreviousSkins; }
+void TGameLevelHost::SetRememberedSkins(int32_t count) { ctx_.Player.PreviousSkins = count; }
+void TGameLevelHost::SetCurrentSkin(int32_t skin) { ctx_.Player.CurrentSkin = skin; }
+
+void TGameLevelHost::DeactivateBonuses() {
+  data::TPlayer& p = ctx_.Player;
+  p.ShieldSeconds = p.SatelliteSeconds = p.DoubleDamageSeconds = 0;
+  p.BurnShotSeconds = p.FreezeShotSeconds = p.SlowMotionSeconds = 0;
+  // TODO(ship): hide PlayerHitSphere and Bonus5Sprite.
+}
+
+TShipConfig TGameLevelHost::Ship() const {
+  // TODO(ship): combat::CurrentShipConfig once the ship lands.
+  return TShipConfig{};
+}
+
+void TGameLevelHost::SetShip(const TShipConfig& ship) {
+  // TODO(ship): combat::ApplyShipConfig once the ship lands.
+  (void)ship;
+}
+
+const std::string& TGameLevelHost::SavedShipCode() const { return ctx_.Player.SavedShipCode; }
+void TGameLevelHost::SetSavedShipCode(const std::string& code) { ctx_.Player.SavedShipCode = code; }
+
+void TGameLevelHost::ApplyShipModels() {
+  // TODO(ship): combat::ApplyShipModels once the ship lands.
+}
+
+void TGameLevelHost::RepairShip() {
+  ctx_.Player.Health = 100.0;
+  ctx_.Player.Armor = ArmorPointsForLevel(ctx_.Player.ArmorLevel);
+}
+
+bool TGameLevelHost::HasProfileFile() const { return !ctx_.Player.FileName.empty(); }
+
+void TGameLevelHost::WriteSaveSlot(int32_t slot) {
+  // TODO(profiles): write save slot `slot` of the current profile.
+  (void)slot;
+}
+
+void TGameLevelHost::StartCutScene() {
+  // TODO(cut-scenes): start the level's cut-scene ("cutscene"). Until cut-scenes exist the
+  // level flies in without it.
+}
+
+void TGameLevelHost::ApplyBlur(const TBlurSettings& blur) {
+  // TODO(scenery): the level's blur overlay.
+  (void)blur;
+}
+
+void TGameLevelHost::SetCloudSpeeds(double clouds1Speed, double layerTexSpeed) {
+  // TODO(scenery): cloud and layer scroll speeds.
+  (void)clouds1Speed;
+  (void)layerTexSpeed;
+}
+
+void TGameLevelHost::ApplyScenery(const TScenery& scenery) {
+  // TODO(scenery): clouds, planet, meshes, sky boxes and fog.
+  (void)scenery;
+}
+
+int32_t TGameLevelHost::MusicVolume() const {
+  return int32_t(data::RoundHalfEven(ctx_.Options.MusicVolume * 100.0));
+}
+
+int32_t TGameLevelHost::CurrentMusicOrder() const { return vlm::CurrentMusicOrder; }
+
+void TGameLevelHost::PlayMusicFromOrder(int32_t order) {
+  vlm::CurrentMusicOrder = order;
+  SetMusicOrder(order);
+}
+
+}  // namespace vlm::levels
