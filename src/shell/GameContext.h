@@ -14,6 +14,7 @@
 #include "data/Random.h"
 #include "combat/Enemies.h"
 #include "combat/EnemyCatalogue.h"
+#include "combat/ExplosionsState.h"
 #include "interface/Hud.h"
 #include "levels/LevelGlobals.h"
 #include "scene/BitmapFont.h"
@@ -87,6 +88,7 @@ struct GameContext {
   // Each family of game objects keeps its shared state in one struct of its own header,
   // held here (enemies, enemy shots, explosions, bonuses, the ship and its weapons, HUD).
   interface::THudState Hud;  // HUD, statistics screen and the level's counters
+  combat::TAftermathState Aftermath;  // enemy shots, explosions and bonuses
   combat::TEnemyState Enemies;  // hit boxes, pending hits, the formation leader, MainDummy
 
   // ---- scene ----

@@ -6,6 +6,7 @@
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
+#include "combat/Bonuses.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
 
@@ -140,9 +141,7 @@ void Timer1Timer(GameContext& ctx) {
   // 3. Per-second counters of play.
   if (ctx.GameState == "game") {
     // TODO(combat): the hit-sphere byte, the shield time and the bonus-5 time with their sprites.
-    data::TPlayer& p = ctx.Player;
-    for (int32_t* t : {&p.SlowMotionSeconds, &p.DoubleDamageSeconds, &p.BurnShotSeconds, &p.FreezeShotSeconds})
-      if (*t > 0) --*t;
+    combat::CountDownBonusTimers(ctx);  // satellite, slow motion, the three shot colours
   }
   // 4. The two-tick level load.
   if (ctx.GameState == "loading") levels::LoadingStep(ctx);

@@ -1,6 +1,7 @@
 #include "shell/Layout.h"
 
 #include "shell/GameContext.h"
+#include "combat/Explosions.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
 #include "combat/Enemies.h"
@@ -133,6 +134,7 @@ void BuildLayout(GameContext& ctx) {
   // Level run: the loading screen, the warp overlay and the playfield's place; HUD and statistics.
   levels::CreateLevelRunLayout(ctx);
   interface::CreateHudLayout(ctx);
+  combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
 }
 
 }  // namespace vlm::shell
