@@ -5,6 +5,7 @@
 #include "shell/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Startup.h"
+#include "combat/Player.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
@@ -117,7 +118,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
 
   // 8. The world.
   if (IsWorldState(ctx)) {
-    // TODO(combat): the player and combat frame runs here.
+    combat::PlayerFrame(ctx);
     if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
     levels::LevelClock(ctx);
     // TODO(scenery): planet.
@@ -170,7 +171,8 @@ void HandleFrameKeys(GameContext& ctx) {
 
 void ReturnToMainMenu(GameContext& ctx) {
   TLayout& L = ctx.L;
-  // 1. TODO(weapons): the primary fire timer goes to 0.
+  // 1.
+  ctx.Player.PrimaryTimer = 0.0;
   ctx.Level.LevelEndTicks = 0;
   // 2.
   L.SceneDummyCube->Visible = false;

@@ -15,6 +15,7 @@
 #include "combat/Enemies.h"
 #include "combat/EnemyCatalogue.h"
 #include "combat/ExplosionsState.h"
+#include "combat/Player.h"
 #include "interface/Hud.h"
 #include "levels/LevelGlobals.h"
 #include "scene/BitmapFont.h"
@@ -90,6 +91,7 @@ struct GameContext {
   interface::THudState Hud;  // HUD, statistics screen and the level's counters
   combat::TAftermathState Aftermath;  // enemy shots, explosions and bonuses
   combat::TEnemyState Enemies;  // hit boxes, pending hits, the formation leader, MainDummy
+  combat::TShipState Ship;  // the ship's objects, the satellite orbit, the shots' particle looks
 
   // ---- scene ----
   scene::TGLScene Scene;

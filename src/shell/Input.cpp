@@ -7,6 +7,7 @@
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
 #include "combat/Bonuses.h"
+#include "combat/Player.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
 
@@ -140,7 +141,7 @@ void Timer1Timer(GameContext& ctx) {
   ctx.FpsResetTime = ctx.FrameTime;
   // 3. Per-second counters of play.
   if (ctx.GameState == "game") {
-    // TODO(combat): the hit-sphere byte, the shield time and the bonus-5 time with their sprites.
+    combat::PlayerSecondTick(ctx);  // the hit shield and the shield time with the spheres
     combat::CountDownBonusTimers(ctx);  // satellite, slow motion, the three shot colours
   }
   // 4. The two-tick level load.

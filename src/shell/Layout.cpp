@@ -1,10 +1,11 @@
 #include "shell/Layout.h"
 
 #include "shell/GameContext.h"
+#include "combat/Enemies.h"
 #include "combat/Explosions.h"
+#include "combat/Player.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
-#include "combat/Enemies.h"
 
 namespace vlm::shell {
 
@@ -134,6 +135,7 @@ void BuildLayout(GameContext& ctx) {
   // Level run: the loading screen, the warp overlay and the playfield's place; HUD and statistics.
   levels::CreateLevelRunLayout(ctx);
   interface::CreateHudLayout(ctx);
+  combat::CreatePlayerLayout(ctx);  // the ship, its playfield groups and the weapons' looks
   combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
 }
 

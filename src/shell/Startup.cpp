@@ -5,6 +5,7 @@
 #include <string>
 
 #include "combat/EnemyCatalogue.h"
+#include "combat/Player.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
 #include "levels/DataFields.h"
@@ -188,6 +189,7 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.PartnerLogo->Visible = true;
   ctx.L.QuorvelWorksLogo->AlphaChannel = 0.0f;
   LoadLogos(ctx);
+  combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
   // and top ranks are loaded here in their order as those pieces land; then the caching step.
   levels::ShowRandomHint(ctx);
