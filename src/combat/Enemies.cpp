@@ -590,15 +590,21 @@ void TEnemyModel::MoveDive(double dt, double frameDelta) {
         Move(float(0.4 * Speed * dt));
         return;
     }
-    // Arrived: swing round to face down the screen, at the frame's own pace.
+    // Arrived: swing round to face down the screen, at the frame's own pace. The facing is a
+    // unit vector: every nudge of one component is followed by normalising it, so the turn
+    // settles on straight down instead of stalling part way.
+    auto nudge = [this](float& component, float by) {
+        component += by;
+        Direction = glm::normalize(Direction);
+    };
     const float step = float(0.4 * frameDelta);
-    if (Direction.x >= -1.0f) Direction.x -= float(0.5 * frameDelta);
+    if (Direction.x >= -1.0f) nudge(Direction.x, -float(0.5 * frameDelta));
     if (Direction.x >= 0.0f) {
-        if (0.0f <= Direction.z && Direction.z <= 1.0f) Direction.z += step;
-        if (-1.0f <= Direction.z && Direction.z < 0.0f) Direction.z -= step;
+        if (0.0f <= Direction.z && Direction.z <= 1.0f) nudge(Direction.z, step);
+        if (-1.0f <= Direction.z && Direction.z < 0.0f) nudge(Direction.z, -step);
     } else if (Direction.x > -1.0f) {
-        if (0.0f <= Direction.z && Direction.z <= 1.0f) Direction.z -= step;
-        if (-1.0f <= Direction.z && Direction.z < 0.0f) Direction.z += step;
+        if (0.0f <= Direction.z && Direction.z <= 1.0f) nudge(Direction.z, -step);
+        if (-1.0f <= Direction.z && Direction.z < 0.0f) nudge(Direction.z, step);
     }
     // Facing down: from the next frame it hovers where it stopped.
     if (Sprite->Rotation == 0.0f) {
