@@ -99,6 +99,17 @@ float BonusIconSlotY(const GameContext& ctx, int slot) {
   return float((100.0 + 50.0 * slot) * ctx.ViewportHeight / 768.0);
 }
 
+void LoadBonusTextures(GameContext& ctx) {
+  for (size_t i = 0; i < ctx.BonusMaterialLibrary.Count(); ++i) {
+    const std::string name = ctx.BonusMaterialLibrary.Material(i)->Name();
+    try {
+      ctx.BonusMaterialLibrary.LoadTexture(name, "Data\\Textures\\Bonuses\\" + name);
+    } catch (const std::exception& e) {
+      ctx.Platform().ShowError("Velmora 2", e.what());  // names the file; the rest still load
+    }
+  }
+}
+
 // ---------------------------------------------------------------- choosing and dropping
 
 int32_t ChooseBonus(GameContext& ctx, bool follower) {

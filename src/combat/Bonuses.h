@@ -84,6 +84,10 @@ int32_t BonusDuration(int32_t bonusStrengthLevel);
 // Fractions of health and of the maximum armour that a health or armour bonus restores.
 double BonusHealthFraction(int32_t bonusStrengthLevel);
 double BonusArmorFraction(int32_t bonusStrengthLevel);
+// Start-up: every material of BonusMaterialLibrary (the capsules "bonus<k>.bmp" and the icons
+// "bonus<k>border.bmp", defined with the layout) loads "Data\Textures\Bonuses\" + its name.
+// A file that cannot be loaded is shown with its name and the others still load.
+void LoadBonusTextures(GameContext& ctx);
 // The vertical window position of icon slot 1 to 7 for the current window height.
 float BonusIconSlotY(const GameContext& ctx, int slot);
 

@@ -92,6 +92,26 @@ void CreateAftermathLayout(GameContext& ctx) {
   s.ExplosionLight->ConstAttenuation = 10.0f;
   s.ExplosionLight->Shining = false;
 
+  // Materials of these effects; start-up loads their pictures by name.
+  auto glowing = [](scene::TGLLibMaterial* m) {
+    m->Material.BlendingMode = scene::TBlendingMode::Additive;  // black vanishes, light adds up
+    m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+    m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+  };
+  for (const char* name : {"exp1", "exp2", "exp3"}) glowing(ctx.ExplosionLibrary.AddTextureMaterial(name));
+  for (int i = 1; i <= 6; ++i)
+    glowing(ctx.EnemiesLibrary.AddTextureMaterial("EnemyClip" + std::to_string(i) + ".bmp"));
+  for (int k = 1; k <= 12; ++k) {
+    for (const char* suffix : {".bmp", "border.bmp"}) {
+      scene::TGLLibMaterial* m = ctx.BonusMaterialLibrary.AddTextureMaterial("bonus" + std::to_string(k) + suffix);
+      m->Material.BlendingMode = scene::TBlendingMode::Transparency;
+      m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+      m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+      m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+    }
+  }
+
   // Enemy fire: red, ember, magenta; the healer's shot toxic green.
   s.EnemyPFXManager0 = AddTrailManager(ctx, "EnemyPFXManager0", Rgb(0xffd0c0), Rgb(0xff3b3b), 0.09f, 0.35f, 1024);
   s.EnemyPFXManager1 = AddTrailManager(ctx, "EnemyPFXManager1", Rgb(0xffe0a0), Rgb(0xff7a2f), 0.09f, 0.35f, 1024);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "combat/Bonuses.h"
 #include "combat/EnemyCatalogue.h"
 #include "combat/Player.h"
 #include "data/Errors.h"
@@ -169,7 +170,7 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
     ctx.Platform().ShowError("Velmora 2", e.what());
   }
   LoadEffectAndEnemyTextures(ctx);
-  // TODO(bonuses): the bonus textures from "Data\\Textures\\Bonuses\\".
+  combat::LoadBonusTextures(ctx);  // capsules and icons from "Data\\Textures\\Bonuses\\"
 
   ctx.GLBitmapFont1.GlyphsFileName = "Data\\Textures\\InterFace\\font.bmp";
   try {
