@@ -183,6 +183,8 @@ void LoadPlayerTextures(GameContext& ctx) {
     scene::TGLLibMaterial* m = ctx.WeaponsLibrary.Material(i);
     load(ctx.WeaponsLibrary, m->Name(), "Data\\Textures\\Weapons\\" + m->Name() + ".bmp");
   }
+  // The ship in its new-game looks; the level start loads it again for the ship being flown.
+  LoadShipMeshes(ctx);
 }
 
 void ResetPlayerForNewGame(GameContext& ctx) {
