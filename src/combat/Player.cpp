@@ -405,9 +405,10 @@ void PlayerFrame(GameContext& ctx) {
   const double dt = ctx.DeltaTime * ctx.TimeScale;
   const bool game = ctx.GameState == "game";
 
-  // 1. The game-over message grows while the music fades; or the ship rises to its row.
+  // 1. The game-over message grows while the music fades; or the ship rises to its row. Only a
+  // death shows the message: a record without lives that never died is no game over.
   if (game) {
-    if (p.Lifes < 1) {
+    if (p.Lifes < 1 && gom.Visible) {
       if (gom.Scale.z < 1.1f) {
         gom.Scale.z += float(ctx.DeltaTime * 0.11);
         gom.Scale.x = gom.Scale.z;
