@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLM_BUILD_TESTS=OFF
 cmake --build build
-exec ./build/velmora2 "$@"
+# Until the menus exist the game starts straight into level 1 (a later --level N wins).
+exec ./build/velmora2 --level 1 "$@"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "combat/Player.h"
 #include "data/Numbers.h"
 #include "shell/GameContext.h"
 
@@ -111,6 +112,9 @@ void CreateHudLayout(GameContext& ctx) {
   h.StatisticsPanelSprite->Material.SetLibMaterial(&ctx.InterFaceLibrary, "StatisticsPanel");
   h.StatisticsPanelSprite->Position = {-0.015f, 0.0f, 0.005f};
   h.StatisticsPanelSprite->Scale = {1.75f, 0.1f, 1.9f};
+  // 560 by 516 pixels of a 1024 by 768 window, this close to the camera.
+  h.StatisticsPanelSprite->Width = 0.27f;
+  h.StatisticsPanelSprite->Height = 0.27f;
   h.StatisticsPanelSprite->Pickable = false;
   h.SPS_EnemiesDestroyed = AddText(ctx, stats, "SPS_EnemiesDestroyed", A::Left, 0.9f);
   h.SPS_EnemiesDestroyed->Text = "enemies destroyed:";
@@ -173,14 +177,15 @@ void HudFrame(GameContext& ctx) {
   THudState& h = ctx.Hud;
   data::TPlayer& p = ctx.Player;
   // 1. TODO(pause menu): the pause menu's closing animation runs here once the pause menu exists.
-  // 2. TODO(ship): CheckExtraLife (combat/Player.h) runs here once the ship lands.
+  // 2.
+  combat::CheckExtraLife(ctx);
   SetLifesText(ctx);
   // 3. The shown score counts up towards the real one.
   if (double(p.Scores) > p.ShownScore) p.ShownScore += ctx.DeltaTime * 100.0;
   // 4.
   SetScoreText(ctx);
   SetNumber(h.LevelText->Text, "level:", ctx.Level.CurrentLevel);
-  // TODO(ship): RocketsHUDText shows the rockets left once the ship's record has them.
+  SetNumber(h.RocketsHUDText->Text, "", p.Rockets);
   // 5. Health: white when full, red at 10 and below.
   SetNumber(h.PlayerHealthText->Text, "", data::RoundHalfEven(p.Health));
   const float healthGB = p.Health != 0.0 ? Clamp01(1.0 - 10.0 / p.Health) : 0.0f;
@@ -188,9 +193,8 @@ void HudFrame(GameContext& ctx) {
   h.PlayerHealthText->ModulateColor.b = healthGB;
   // 6. TODO(ship): the flare of the ship (PlayerLensFlare) takes red 100 / Health and green and
   // blue 1 - 10 / Health once the ship's flare exists (HealthFlareColour gives the colour).
-  // 7. Armour. TODO(ship): the text stays empty while the armour level is 0, once the ship's
-  // record carries ArmorLevel; until then the armour points are shown when there are any.
-  if (p.Armor > 0)
+  // 7. Armour, only with armour fitted.
+  if (p.ArmorLevel != 0)
     SetNumber(h.PlayerArmorText->Text, "", p.Armor);
   else
     h.PlayerArmorText->Text.clear();

@@ -14,8 +14,7 @@ namespace vlm::interface {
 
 namespace {
 
-// The scores that give an extra life, in order.
-// TODO(ship): one table with CheckExtraLife once combat/Player.h publishes it.
+// The scores that give an extra life, in order (CheckExtraLife reads them here too).
 constexpr std::array<int64_t, 20> kBonusLifeScores = {
     10000,  35000,  79000,  98000,  170000,  270000,  316000,  450000,  498000,  585000,
     615000, 660000, 700000, 920000, 1000000, 1200000, 1400000, 1600000, 1800000, 2000000};

@@ -1,5 +1,7 @@
 #include "levels/LevelHost.h"
 
+#include "combat/Enemies.h"
+#include "combat/Player.h"
 #include "data/Numbers.h"
 #include "shell/GameContext.h"
 #include "sound/SoundUnit.h"
@@ -11,17 +13,17 @@ void TGameLevelHost::SetGameState(std::string_view state) { ctx_.GameState = std
 void TGameLevelHost::ReseedRandom() { ctx_.Rng.Seed(ctx_.Rng.Next()); }
 
 void TGameLevelHost::ResetLevelState() {
-  // TODO(enemies): ResetEnemyLevelState (no hit boxes, no pending hits, LeaderHitBox -1).
-  // TODO(explosions): LiveExplosions and ExplosionLayer 0.
+  combat::ResetEnemyLevelState(ctx_);  // no hit boxes, no pending hits, no leader
+  ctx_.Aftermath.LiveExplosions = 0;
+  ctx_.Aftermath.ExplosionLayer = 0;
   ctx_.Player.ShownScore = double(ctx_.Player.Scores);
   ctx_.Hud.LevelStats = interface::TLevelStats{};
-  // TODO(ship): the ship's hover direction +1.
+  ctx_.Ship.HoverDirection = 1;
   ctx_.L.PlayerDummy->Position.y = 0.0f;
 }
 
 void TGameLevelHost::AddEnemyPlaceholder(const TPlacement& placement) {
-  // TODO(enemies): combat::AddEnemyPlaceholder(ctx, placement) once the enemies land.
-  (void)placement;
+  combat::AddEnemyPlaceholder(ctx_, placement);
 }
 
 size_t TGameLevelHost::EnemyKindCount() const { return ctx_.EnemyKinds.size(); }
@@ -46,29 +48,28 @@ void TGameLevelHost::DeactivateBonuses() {
   data::TPlayer& p = ctx_.Player;
   p.ShieldSeconds = p.SatelliteSeconds = p.DoubleDamageSeconds = 0;
   p.BurnShotSeconds = p.FreezeShotSeconds = p.SlowMotionSeconds = 0;
-  // TODO(ship): hide PlayerHitSphere and Bonus5Sprite.
+  if (ctx_.Ship.PlayerHitSphere) ctx_.Ship.PlayerHitSphere->Visible = false;
+  if (ctx_.Ship.Bonus5Sprite) ctx_.Ship.Bonus5Sprite->Visible = false;
 }
 
 TShipConfig TGameLevelHost::Ship() const {
-  // TODO(ship): combat::CurrentShipConfig once the ship lands.
-  return TShipConfig{};
+  return combat::CurrentShipConfig(ctx_);
 }
 
 void TGameLevelHost::SetShip(const TShipConfig& ship) {
-  // TODO(ship): combat::ApplyShipConfig once the ship lands.
-  (void)ship;
+  combat::ApplyShipConfig(ctx_, ship);
 }
 
 const std::string& TGameLevelHost::SavedShipCode() const { return ctx_.Player.SavedShipCode; }
 void TGameLevelHost::SetSavedShipCode(const std::string& code) { ctx_.Player.SavedShipCode = code; }
 
 void TGameLevelHost::ApplyShipModels() {
-  // TODO(ship): combat::ApplyShipModels once the ship lands.
+  combat::ApplyShipModels(ctx_);
 }
 
 void TGameLevelHost::RepairShip() {
   ctx_.Player.Health = 100.0;
-  ctx_.Player.Armor = ArmorPointsForLevel(ctx_.Player.ArmorLevel);
+  ctx_.Player.Armor = combat::MaxArmorForLevel(ctx_.Player.ArmorLevel);
 }
 
 bool TGameLevelHost::HasProfileFile() const { return !ctx_.Player.FileName.empty(); }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <exception>
 
+#include "combat/Enemies.h"
+#include "combat/Player.h"
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
@@ -53,9 +55,7 @@ void NewGamePlayer(GameContext& ctx, int32_t lives) {
   p = data::TPlayer{};
   p.Name = name;
   p.FileName = file;
-  p.Health = 100.0;
-  // TODO(ship): combat::ResetPlayerForNewGame (gun parameters, armour of the armour level).
-  p.Armor = ArmorPointsForLevel(p.ArmorLevel);
+  combat::ResetPlayerForNewGame(ctx);
   p.Lifes = lives;
   p.BonusLifeIndex = 1;
 }
@@ -85,8 +85,11 @@ void StartLevelFromMenu(GameContext& ctx) {
   L.MM_blur->Visible = false;
   L.MainMenuDummy->Visible = false;
   L.GameIntroDummy->Visible = false;
-  // 7. TODO(ship): hover speed 0.4 and direction +1. TODO(enemies): PendingHits emptied.
-  // 8. TODO(ship): combat::LoadShipMeshes (hull, guns, armour, skin).
+  // 7-8. The ship and its meshes.
+  ctx.Ship.HoverSpeed = 0.4;
+  ctx.Ship.HoverDirection = 1;
+  ctx.Enemies.PendingHits.clear();
+  combat::LoadShipMeshes(ctx);
   // 9.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
@@ -102,7 +105,7 @@ void StartLevelDirect(GameContext& ctx, int32_t level) {
 void LoadingStep(GameContext& ctx) {
   if (ctx.GameState != "loading") return;
   if (ctx.LoadingTicks > 0) {
-    // TODO(enemies): PendingHits emptied.
+    ctx.Enemies.PendingHits.clear();
     LoadCurrentLevel(ctx);
   } else {
     ++ctx.LoadingTicks;
@@ -183,9 +186,7 @@ void FlyOutFrame(GameContext& ctx) {
   if (ctx.Level.FinalLevel) {
     ctx.Level.FinalLevel = false;
     ctx.HitShakeTicks = 0;
-    // TODO(ship): combat::EndGame (lives bonus, top ranks, "topranks"). Until the top ranks
-    // exist the finished game goes back to the main menu.
-    shell::ReturnToMainMenu(ctx);
+    combat::EndGame(ctx);
     L.GomSprite->Visible = false;
     L.PlayerHitBlur->Visible = false;
     return;
@@ -212,8 +213,7 @@ void FlyOutFrame(GameContext& ctx) {
 void LevelTimerTick(GameContext& ctx) {
   const shell::TLayout& L = ctx.L;
   const bool cleared = ctx.GameState == "game" && !L.PauseMenuDummyCube->Visible && ctx.Level.LevelEnemyCount <= 0 &&
-                       // TODO(explosions, bonuses): LiveExplosions <= 0 and LiveBonuses <= 0.
-                       !L.GomSprite->Visible;
+                       ctx.Aftermath.LiveExplosions <= 0 && ctx.Aftermath.LiveBonuses <= 0 && !L.GomSprite->Visible;
   if (!cleared) return;
   if (ctx.Level.LevelEndTicks < 3) {
     ++ctx.Level.LevelEndTicks;

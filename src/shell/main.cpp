@@ -19,6 +19,8 @@
 #include "shell/HeadlessDriver.h"
 #include "shell/SdlPlatform.h"
 #include "shell/Startup.h"
+#include "interface/Hud.h"
+#include "levels/LevelRun.h"
 #include "sound/SoundUnit.h"
 
 namespace {
@@ -40,6 +42,7 @@ struct CommandLine {
   std::vector<std::pair<long, std::string>> captures;  // (ms, file): save the frame drawn at that time
   uint64_t seed = 0;
   bool seedGiven = false;
+  long level = 0;         // start this level at once (the way in until the menus exist)
 };
 
 void Usage() {
@@ -50,6 +53,7 @@ void Usage() {
       "  --windowed      start in a window whatever the options say\n"
       "  --seed N        seed of the random generator (default: from the clock)\n"
       "  --frames N      quit after N frames\n"
+      "  --level N       start level N at once with a new game and three lives\n"
       "  --capture MS F  save the first frame drawn at or after MS milliseconds as the BMP file F");
 }
 
@@ -68,6 +72,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--windowed") cl.windowed = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
+    else if (a == "--level" && number(n)) cl.level = n;
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--help" || a == "-h") { Usage(); std::exit(0); }
     else { std::fprintf(stderr, "velmora2: unknown or incomplete option '%s'\n", a.c_str()); Usage(); return false; }
@@ -109,6 +114,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   platform.SetWindow(renderer->Window());
+  if (cl.level != 0) {
+    if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
+      std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
+      renderer.reset();
+      ctx.reset();
+      vlm::ShutdownAudio();
+      SDL_Quit();
+      return 2;
+    }
+    vlm::levels::StartLevelDirect(*ctx, int32_t(cl.level));
+  }
   SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
 
   vlm::render::FrameStats stats;
@@ -124,8 +140,12 @@ int main(int argc, char** argv) {
     vlm::shell::RunLoopPass(*ctx, nowMs);
     int w = width, h = height;
     renderer->DrawableSize(w, h);
-    ctx->ViewportWidth = w;
-    ctx->ViewportHeight = h;
+    if (w != ctx->ViewportWidth || h != ctx->ViewportHeight) {
+      ctx->ViewportWidth = w;
+      ctx->ViewportHeight = h;
+      ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
+      vlm::interface::PlaceHudLayout(*ctx, w, h);
+    }
     renderer->Render(ctx->Scene, w, h, double(nowMs) / 1000.0);
     for (auto& [ms, file] : cl.captures) {
       if (ms >= 0 && nowMs >= ms) {

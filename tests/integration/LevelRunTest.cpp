@@ -1,0 +1,200 @@
+// The whole level run through the real game without a window: start level 1, fly in, play it
+// with a recorded mouse path while firing, see enemies come, hits land both ways and score
+// grow, the level end, the statistics count up, and a click fly out to level 2.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "combat/Enemies.h"
+#include "interface/Hud.h"
+#include "interface/Statistics.h"
+#include "levels/LevelRun.h"
+#include "shell/GameContext.h"
+#include "shell/HeadlessDriver.h"
+#include "shell/Input.h"
+#include "shell/InputScript.h"
+
+namespace vlm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LevelRunIntegration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* build = std::getenv("VLM_BUILD_DIR");
+    if (!build) build = VLM_BUILD_DIR_DEFAULT;
+    const fs::path archive = fs::path(build) / "original.vlm";
+    ASSERT_TRUE(fs::exists(archive)) << archive << " has not been built";
+    root_ = fs::temp_directory_path() / ("vlm_levelrun_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(root_ / "game");
+    fs::create_directories(root_ / "user");
+    fs::create_symlink(archive, root_ / "game" / "original.vlm");
+    levels::THeadlessGameConfig cfg;
+    cfg.WorkingFolder = root_ / "game";
+    cfg.AppDataFolder = root_ / "user";
+    cfg.Seed = 7;
+    std::string error;
+    ctx = levels::CreateHeadlessGame(cfg, &error);
+    ASSERT_NE(ctx, nullptr) << error;
+    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+  }
+  void TearDown() override {
+    driver.reset();
+    ctx.reset();
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  bool RunUntilState(const char* state, int64_t maxMs) {
+    return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
+  }
+  // The mouse swept left and right across the row with the left button held, from `startMs`.
+  std::string SweepScript(int64_t startMs, int64_t lengthMs) {
+    std::string s = std::to_string(startMs) + " down left\n";
+    int dir = 1;
+    for (int64_t t = startMs + 50; t < startMs + lengthMs; t += 50) {
+      if ((t - startMs) % 1600 < 50) dir = -dir;
+      s += std::to_string(t) + " rel " + std::to_string(dir * 40) + " 0\n";
+    }
+    return s;
+  }
+
+  std::unique_ptr<GameContext> ctx;
+  std::unique_ptr<shell::HeadlessDriver> driver;
+
+ private:
+  fs::path root_;
+};
+
+TEST_F(LevelRunIntegration, ALevelFromLoadingToTheNextLevelsFlyIn) {
+  ASSERT_GE(ctx->Level.LevelCount, 2);
+  levels::StartLevelDirect(*ctx, 1);
+  ctx->Player.Lifes = 50;  // the recorded pilot is no ace: keep the game going to the level end
+  EXPECT_EQ(ctx->GameState, "loading");
+  EXPECT_DOUBLE_EQ(ctx->TimeScale, 20.0);
+
+  // The load comes on the second second tick; the fly-in takes about two seconds more.
+  driver->RunFor(900);
+  EXPECT_EQ(ctx->GameState, "loading");
+  ASSERT_TRUE(RunUntilState("levelintro2", 2000));
+  EXPECT_GT(ctx->Level.LevelEnemyCount, 0);
+  ASSERT_TRUE(RunUntilState("game", 3000));
+  EXPECT_FLOAT_EQ(ctx->L.PlayerDummy->Position.x, -0.47f);
+  EXPECT_FALSE(ctx->L.LogoHudSprite->Visible);
+
+  // Something to shoot within two seconds of play.
+  EXPECT_TRUE(driver->RunUntil([&] { return ctx->Hud.LevelStats.EnemiesTotal > 0; }, 2000));
+
+  driver->Feed(shell::ParseInputScript(SweepScript(driver->NowMs(), 200000), "sweep"));
+  double lowestHealth = ctx->Player.Health;
+  const int32_t lives = ctx->Player.Lifes;
+  bool clearing = false;
+  // Play until every wave has come and had time to fly (the last appears at level second 44).
+  ASSERT_TRUE(driver->RunUntil(
+      [&] {
+        lowestHealth = std::min(lowestHealth, ctx->Player.Health);
+        clearing = ctx->Level.LevelEndTicks > 0;
+        return clearing || ctx->GameState != "game" || ctx->Level.LevelTime > 60.0;
+      },
+      200000));
+  // Whoever the recorded pilot missed is finished off through the hit queue, as a volley would.
+  for (size_t box = 0; box < ctx->Enemies.EnemyHitBoxes.size(); ++box) {
+    const combat::TEnemyHitBox& b = ctx->Enemies.EnemyHitBoxes[box];
+    if (b.ZMax != 0.0 || b.ZMin != 0.0 || b.XMax != 0.0 || b.XMin != 0.0)
+      ctx->Enemies.PendingHits.push_back(combat::TPendingHit{int64_t(box), 100000.0, 0, 0, false});
+  }
+  ASSERT_TRUE(driver->RunUntil(
+      [&] {
+        lowestHealth = std::min(lowestHealth, ctx->Player.Health);
+        clearing = ctx->Level.LevelEndTicks > 0;
+        return clearing || ctx->GameState != "game";
+      },
+      200000))
+      << "the level did not end: " << ctx->GameState << ", enemies " << ctx->Level.LevelEnemyCount
+      << ", level time " << ctx->Level.LevelTime << ", explosions " << ctx->Aftermath.LiveExplosions
+      << ", bonuses " << ctx->Aftermath.LiveBonuses << ", destroyed " << ctx->Hud.LevelStats.EnemiesDestroyed
+      << " of " << ctx->Hud.LevelStats.EnemiesTotal << ", hits " << ctx->Hud.LevelStats.Hits << " of "
+      << ctx->Hud.LevelStats.Shots;
+  ASSERT_TRUE(clearing) << "left play in state " << ctx->GameState;
+  const interface::TLevelStats played = ctx->Hud.LevelStats;
+  EXPECT_GT(played.EnemiesTotal, 20);
+  EXPECT_GT(played.EnemiesDestroyed, 0);
+  EXPECT_GT(played.Shots, 0);
+  EXPECT_GT(played.Hits, 0);
+  EXPECT_GT(ctx->Player.Scores, 0);
+  EXPECT_TRUE(lowestHealth < 100.0 || ctx->Player.Lifes < lives) << "the enemies never hit the ship";
+  // Once clear, the level ends on the fourth qualifying tick of the 400 ms timer.
+  EXPECT_EQ(ctx->GameState, "game");
+
+  // Fix the counters the statistics will show: 75%, 25% and 25% are a bonus of 625, which
+  // takes the shown score past 10 000 during the count-up.
+  interface::TLevelStats& s = ctx->Hud.LevelStats;
+  s.EnemiesDestroyed = 30;
+  s.EnemiesTotal = 40;
+  s.BonusesTaken = 2;
+  s.BonusesTotal = 8;
+  s.Hits = 150;
+  s.Shots = 600;
+  ctx->Player.Scores = 9500;
+  ctx->Player.ShownScore = 9500;
+  ctx->Player.BonusLifeIndex = 1;
+  const int32_t livesBefore = ctx->Player.Lifes;
+  ASSERT_TRUE(RunUntilState("statistics", 1700));
+  EXPECT_EQ(ctx->Player.Scores, 9500 + 625);
+  EXPECT_EQ(ctx->Level.CurrentLevel, 2);
+  EXPECT_TRUE(ctx->L.StatisticsDummyCube->Visible);
+
+  // A click during the count-up is used up and changes nothing.
+  driver->Feed(shell::ParseInputScript(std::to_string(driver->NowMs() + 100) + " up left\n" +
+                                           std::to_string(driver->NowMs() + 200) + " down left\n" +
+                                           std::to_string(driver->NowMs() + 250) + " up left\n",
+                                       "early click"));
+  driver->RunFor(400);
+  EXPECT_EQ(ctx->GameState, "statistics");
+  ASSERT_TRUE(driver->RunUntil([&] { return ctx->Player.ShownScore >= double(ctx->Player.Scores); }, 5000));
+  driver->Step();  // the frame after the catch-up shows the score itself
+  EXPECT_EQ(ctx->Player.Lifes, livesBefore + 1);
+  EXPECT_EQ(ctx->Hud.SPS_EnemiesDestroyedVal->Text, "75%");
+  EXPECT_EQ(ctx->Hud.SPS_BonusesTakenVal->Text, "25%");
+  EXPECT_EQ(ctx->Hud.SPS_AccuracyVal->Text, "25%");
+  EXPECT_EQ(ctx->Hud.SPS_ScoresVal->Text, "10125");
+
+  // The click moves on: the ship flies out, and level 2 loads and flies in.
+  driver->Feed(shell::ParseInputScript(std::to_string(driver->NowMs() + 50) + " down left\n" +
+                                           std::to_string(driver->NowMs() + 100) + " up left\n",
+                                       "click"));
+  ASSERT_TRUE(RunUntilState("levelintro", 500));
+  EXPECT_FALSE(ctx->L.StatisticsDummyCube->Visible);
+  ASSERT_TRUE(RunUntilState("loading", 10000));
+  ASSERT_TRUE(RunUntilState("levelintro2", 3000));
+  EXPECT_EQ(ctx->Level.CurrentLevel, 2);
+  EXPECT_EQ(ctx->Hud.LevelStats.EnemiesTotal, 0);
+  ASSERT_TRUE(RunUntilState("game", 4000));
+}
+
+TEST_F(LevelRunIntegration, ABrokenLevelFileStopsWithItsFileSectionAndKey) {
+  // A level beyond the last one has no file: the load stops at its first read.
+  ctx->Level.CurrentLevel = ctx->Level.LevelCount + 1;
+  levels::NewGamePlayer(*ctx, 3);
+  levels::StartLevelFromMenu(*ctx);
+  driver->RunFor(2100);
+  auto* platform = dynamic_cast<shell::HeadlessPlatform*>(&ctx->Platform());
+  ASSERT_NE(platform, nullptr);
+  ASSERT_FALSE(platform->Errors().empty());
+  const std::string& message = platform->Errors().back();
+  EXPECT_NE(message.find(std::to_string(ctx->Level.LevelCount + 1) + ".ini"), std::string::npos) << message;
+  EXPECT_NE(message.find("MAIN"), std::string::npos) << message;
+  EXPECT_NE(message.find("difficulty"), std::string::npos) << message;
+  EXPECT_TRUE(platform->QuitRequested());
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_FALSE(ctx->L.SceneDummyCube->Visible);
+  EXPECT_FALSE(ctx->L.LogoHudSprite->Visible);
+}
+
+}  // namespace
+}  // namespace vlm::test
