@@ -103,9 +103,9 @@ void main() {
     vec3 light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
     float nk = max(dot(n, u_keyDir), 0.0);
     light += u_keyColor * u_diffuse.rgb * nk;
-    vec3 spec = vec3(0.0);
+    vec3 shine = vec3(0.0);
     if (u_shininess > 0.0 && nk > 0.0)
-        spec += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+        shine += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
     for (int i = 0; i < 4; ++i) {
         if (i >= u_lightCount) break;
         vec3 d = u_lightPos[i] - v_eyePos;
@@ -128,7 +128,7 @@ void main() {
         vec3 env = texture(u_envTexture, r.xy / max(m, 1e-4) + 0.5).rgb;
         c.rgb = c.rgb * (0.65 + 0.7 * env) + 0.15 * env;
     }
-    c.rgb += spec;
+    c.rgb += shine;
     if (c.a <= u_alphaRef) discard;
     if (u_fog != 0) {
         float f = clamp((u_fogRange.y - abs(v_eyePos.z)) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
