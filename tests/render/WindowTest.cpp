@@ -349,18 +349,31 @@ TEST_F(WindowTest, FogDarkensDistantObjects) {
     ExpectNear(At(img, OnScreen(farPos)), {255, 255, 255});
 }
 
-TEST_F(WindowTest, SortingDrawsBlendedObjectsLast) {
-    // A half-transparent blue sprite in front comes first in scene order, an opaque red one
-    // behind it second.
-    const glm::vec3 front = InFront(5.0f), back = InFront(7.0f);
+TEST_F(WindowTest, SortingModesOrderTheBlendedObjects) {
+    // In scene order: a half-transparent blue sprite in front, a half-transparent red one behind
+    // it, an opaque green one at the back.
+    const glm::vec3 front = InFront(5.0f), middle = InFront(7.0f), back = InFront(9.0f);
     AddSprite(front, 0.5f, {0, 0, 1, 0.5f}, TBlendingMode::Transparency);
-    AddSprite(back, 1.0f, {1, 0, 0, 1});
-    // In scene order the front sprite fills the depth first and hides the red one behind it.
-    scene_.ObjectsSorting = TGLObjectsSorting::None;
-    ExpectNear(At(Draw(), OnScreen(front)), {0, 0, 128});
-    // Opaque first: the red one is there to be blended over.
-    scene_.ObjectsSorting = TGLObjectsSorting::RenderBlendedLast;
-    ExpectNear(At(Draw(), OnScreen(front)), {128, 0, 128});
+    AddSprite(middle, 1.0f, {1, 0, 0, 0.5f}, TBlendingMode::Transparency);
+    AddSprite(back, 2.0f, {0, 1, 0, 1});
+    struct Case {
+        TGLObjectsSorting sorting;
+        const char* name;
+        Rgb expected;
+    };
+    const Case cases[] = {
+        // Scene order: the front sprite fills the depth first and hides both behind it.
+        {TGLObjectsSorting::None, "none", {0, 0, 128}},
+        // Opaque first: green, then blue over it; the red one is behind blue's depth.
+        {TGLObjectsSorting::RenderBlendedLast, "blended last", {0, 128, 128}},
+        // Opaque first, then the blended ones from the farthest: green, red over it, blue over both.
+        {TGLObjectsSorting::RenderFarthestFirst, "farthest first", {64, 64, 128}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        scene_.ObjectsSorting = k.sorting;
+        ExpectNear(At(Draw(), OnScreen(front)), k.expected);
+    }
 }
 
 TEST_F(WindowTest, HudIsDrawnOverTheWorldInSceneOrder) {
