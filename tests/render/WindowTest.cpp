@@ -4,6 +4,8 @@
 #include "scene/render/Renderer.h"
 #include "render/AllocationCounter.h"
 
+#include <epoxy/gl.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -56,6 +58,12 @@ protected:
     void SetUp() override {
         // No display or no OpenGL is a failure here, never a skip: this test exists to draw.
         ASSERT_NE(renderer_, nullptr) << "cannot open the test window: " << error_;
+        renderer_->TakeGlErrors();
+    }
+    void TearDown() override {
+        if (renderer_) {
+            EXPECT_EQ(renderer_->TakeGlErrors(), "");
+        }
     }
 
     // A point `depth` units in front of the camera, shifted `right` and `up` along the screen.
@@ -120,6 +128,12 @@ TEST_F(WindowTest, ContextIsTheOneAskedFor) {
     renderer_->DrawableSize(w, h);
     EXPECT_EQ(w, kWidth);
     EXPECT_EQ(h, kHeight);
+}
+
+TEST_F(WindowTest, DriverErrorsAreReportedOnce) {
+    glEnable(0x1234);  // not a capability: the driver raises GL_INVALID_ENUM
+    EXPECT_EQ(renderer_->TakeGlErrors(), "OpenGL error 0x0500");
+    EXPECT_EQ(renderer_->TakeGlErrors(), "");
 }
 
 TEST_F(WindowTest, RedSpriteLandsWhereTheCameraProjectsIt) {
@@ -675,6 +689,7 @@ TEST_F(WindowTest, ASteadyFrameAllocatesNothing) {
         allocations = counter.Count();
     }
     EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(renderer_->TakeGlErrors(), "");  // every kind drawn without a driver complaint
     EXPECT_EQ(renderer_->Stats().textureUploads, 0);
     EXPECT_EQ(renderer_->Stats().objectsDrawn, 59);  // everything but the light source
 }

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <unordered_map>
@@ -1000,6 +1001,19 @@ bool Renderer::SetVsync(bool on) {
 bool Renderer::Vsync() const { return impl_->vsync; }
 
 const RenderStats& Renderer::Stats() const { return impl_->stats; }
+
+std::string Renderer::TakeGlErrors() {
+    std::string text;
+    for (int i = 0; i < 32; ++i) {  // a lost context may keep answering with errors
+        const GLenum e = glGetError();
+        if (e == GL_NO_ERROR) break;
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%04x", static_cast<unsigned>(e));
+        text += text.empty() ? "OpenGL error " : ", ";
+        text += code;
+    }
+    return text;
+}
 
 SDL_Window* Renderer::Window() const { return impl_->context.Window(); }
 

@@ -83,6 +83,9 @@ public:
     bool Vsync() const;
 
     const RenderStats& Stats() const;
+    // The OpenGL errors raised since the last call, as text ("" when there were none). Drawing never
+    // stops on them; this is for tests and diagnostics.
+    std::string TakeGlErrors();
     SDL_Window* Window() const;
     // "OpenGL 4.5 (Core Profile) Mesa 22.3.6, llvmpipe (LLVM 15.0.6, 256 bits), GLSL 330".
     std::string Description() const;
