@@ -218,6 +218,11 @@ void MeshRenderer::Draw(const MeshBuffers& buffers, std::size_t group, const glm
 
 void MeshRenderer::EndFrame(double nowSeconds) {
     now_ = nowSeconds;
+    if (now_ < lastSweep_) {
+        // The clock went back (a new game clock): what was used counts as used just now.
+        for (auto& entry : meshes_) entry.second.lastUsed = std::min(entry.second.lastUsed, now_);
+        lastSweep_ = now_;
+    }
     if (now_ - lastSweep_ < 1.0) return;
     lastSweep_ = now_;
     for (auto it = meshes_.begin(); it != meshes_.end();) {

@@ -328,7 +328,8 @@ void Renderer::Impl::Collect(const TGLBaseSceneObject& object, const glm::mat4& 
     }
     if (draws) {
         const glm::vec3 eye(vp.View * matrix[3]);
-        world.push_back({&object, matrix, -eye.z, static_cast<std::uint32_t>(world.size()), blended});
+        const float depth = std::isfinite(eye.z) ? -eye.z : 0.0f;  // NaN would upset the depth sort
+        world.push_back({&object, matrix, depth, static_cast<std::uint32_t>(world.size()), blended});
     }
     for (std::size_t i = 0, n = object.Count(); i < n; ++i) Collect(*object.Child(i), matrix);
 }
@@ -400,7 +401,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls();
     stats.batchedPrimitives = batch.Primitives();
     stats.meshDraws = meshes.DrawCalls();
-    stats.textureUploads = textures.Uploads();
+    stats.textureUploads += textures.Uploads();
     stats.meshUploads = meshes.Uploads();
 
     textures.EndFrame(time);

@@ -1,5 +1,7 @@
 #include "scene/render/TextureCache.h"
 
+#include <algorithm>
+
 namespace vlm::render {
 
 TextureCache::~TextureCache() {
@@ -68,6 +70,11 @@ void TextureCache::Forget(std::uint64_t id) {
 
 void TextureCache::EndFrame(double nowSeconds) {
     now_ = nowSeconds;
+    if (now_ < lastSweep_) {
+        // The clock went back (a new game clock): what was used counts as used just now.
+        for (auto& entry : entries_) entry.second.lastUsed = std::min(entry.second.lastUsed, now_);
+        lastSweep_ = now_;
+    }
     if (now_ - lastSweep_ < 1.0) return;
     lastSweep_ = now_;
     for (auto it = entries_.begin(); it != entries_.end();) {
