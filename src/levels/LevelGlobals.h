@@ -30,7 +30,6 @@ struct TLevelGlobals {
     int32_t LevelEndTicks = 0;      // qualifying level-timer ticks toward the level end
     int32_t CurrentLevel = 1;       // the level being played or about to be loaded
     int32_t LevelCount = 0;         // from CountLevels at start-up
-    int32_t LoadingTicks = 0;       // Timer1 ticks seen in "loading"
 
     // Enemy counters the loader resets (the enemies keep them up to date).
     int32_t LevelEnemyCount = 0;    // placeholders and live enemies; the level ends at 0

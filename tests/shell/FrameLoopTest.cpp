@@ -23,6 +23,7 @@ TEST_F(FrameLoopTest, SlowFramesAreClampedSoTheGameRunsSlowerThanRealTime) {
 
 TEST_F(FrameLoopTest, SlowMotionFallsTowardsHalfSpeedAndRecovers) {
   ctx->GameState = "game";
+  ctx->Level.LevelEnemyCount = 1;  // an enemy still to come keeps the level running
   ctx->Player.SlowMotionSeconds = 5;
   L().SlowMotionBlur->Visible = true;
   driver->RunFor(3000);
@@ -42,14 +43,17 @@ TEST_F(FrameLoopTest, SlowMotionFallsTowardsHalfSpeedAndRecovers) {
 
 TEST_F(FrameLoopTest, FlyInDoesNotTouchTheTimeMultiplier) {
   ctx->GameState = "levelintro2";
+  ctx->TimeScale = 20.0;  // the warp has just begun
   ctx->Player.SlowMotionSeconds = 5;
-  driver->RunFor(1000);
+  driver->RunFor(300);
+  ASSERT_EQ(ctx->GameState, "levelintro2");
   EXPECT_DOUBLE_EQ(ctx->GLCadencer1.GetTimeMultiplier(), 1.0);
   EXPECT_FLOAT_EQ(ctx->Scene.Camera().FocalLength, 40.0f);
 }
 
 TEST_F(FrameLoopTest, TimeScaleRecoversAtTwoHundredthsPerGameSecond) {
   ctx->GameState = "game";
+  ctx->Level.LevelEnemyCount = 1;
   ctx->TimeScale = 0.7;
   driver->SetFrameMs(20);
   driver->RunFor(14500);
