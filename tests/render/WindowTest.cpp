@@ -204,6 +204,21 @@ TEST_F(WindowTest, TextureOrientationAndMirroring) {
         ExpectNear(At(img, c.x - q * 1.8f, c.y - q), k.topLeft);
         ExpectNear(At(img, c.x + q * 1.8f, c.y - q), k.topRight);
     }
+    // Rotation turns the picture counter-clockwise: a quarter turn brings its top to the left.
+    sprite->MirrorU = sprite->MirrorV = false;
+    sprite->Rotation = 90.0f;
+    const TRGBAImage turned = Draw();
+    ExpectNear(At(turned, c.x - q, c.y), {255, 0, 0});
+    ExpectNear(At(turned, c.x + q, c.y), {0, 0, 255});
+}
+
+TEST_F(WindowTest, NoZWriteLetsLaterObjectsBehindShowThrough) {
+    const glm::vec3 front = InFront(5.0f), back = InFront(7.0f);
+    TGLSprite* near = AddSprite(front, 0.5f, {1, 0, 0, 1});
+    AddSprite(back, 1.0f, {0, 1, 0, 1});  // drawn after the red one, behind it
+    ExpectNear(At(Draw(), OnScreen(front)), {255, 0, 0});
+    near->NoZWrite = true;
+    ExpectNear(At(Draw(), OnScreen(front)), {0, 255, 0});
 }
 
 TEST_F(WindowTest, TextureOffsetScaleAndTiles) {
