@@ -507,6 +507,24 @@ TEST_F(WindowTest, LightSourceBrightensMeshes) {
     EXPECT_LT(faded.b, bright.b - 20) << bright << " -> " << faded;
 }
 
+TEST_F(WindowTest, SecondTextureReflectsOnMeshes) {
+    TGLMaterialLibrary library("Models");
+    TGLLibMaterial* hull = library.AddTextureMaterial("Hull");
+    hull->Material.FrontProperties.Diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    library.AddTextureMaterial("Env")->Material.Texture.SetImage(Solid(4, 4, {255, 0, 0, 255}));
+    auto* sphere = scene_.Objects().AddNewChild<TGLSphere>();
+    const glm::vec3 pos = InFront(6.0f);
+    sphere->Position = pos;
+    sphere->Radius = 1.0f;
+    sphere->Material.SetLibMaterial(&library, "Hull");
+    const Rgb plain = At(Draw(), OnScreen(pos));
+    EXPECT_NEAR(plain.r, plain.b, 3) << plain;  // grey without the reflection
+    hull->Texture2Name = "Env";
+    const Rgb shiny = At(Draw(), OnScreen(pos));
+    EXPECT_GT(shiny.r, plain.r + 30) << plain << " -> " << shiny;
+    EXPECT_LT(shiny.b, plain.b) << plain << " -> " << shiny;
+}
+
 TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
     TGLMaterialLibrary library("MeshLib");
     // Lit by their emission alone, so each shows its own colour.
