@@ -327,6 +327,16 @@ TEST_F(WindowTest, PolygonFillsTheShapeOfItsNodes) {
     EXPECT_LT(screen(0.1f, 0).y, screen(-0.1f, 0).y);
 }
 
+TEST_F(WindowTest, AnImageShortOfPixelsDrawsUntextured) {
+    TRGBAImage broken = Solid(64, 64, {0, 0, 255, 255});
+    broken.Pixels.resize(100);  // far fewer than 64 x 64 pixels
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 0.5f, {1, 1, 0, 1});
+    sprite->Material.Texture.SetImage(broken);
+    ExpectNear(At(Draw(), OnScreen(pos)), {255, 255, 0});
+    EXPECT_EQ(renderer_->Stats().textureUploads, 0);
+}
+
 TEST_F(WindowTest, BlendingModesCombineWithWhatIsBeneath) {
     struct Case {
         const char* name;

@@ -223,7 +223,11 @@ Renderer::Impl::~Impl() {
 GLuint Renderer::Impl::TextureOf(const TGLTexture& texture) {
     if (texture.Disabled || !texture.HasImage()) return textures.White();
     const TGLImage* image = texture.Image();
-    if (!image || image->Data.Empty()) return textures.White();
+    // An image whose pixels do not fill its size is never handed to the driver (it would read past
+    // them).
+    if (!image || image->Data.Empty() ||
+        image->Data.Pixels.size() < static_cast<std::size_t>(image->Data.Width) * image->Data.Height * 4)
+        return textures.White();
     return textures.Get(image->Id, image->Data.Width, image->Data.Height, image->Data.Pixels.data(),
                         ToGl(texture.MinFilter), ToGl(texture.MagFilter),
                         texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
