@@ -173,6 +173,23 @@ void CreateEnemiesLayout(GameContext& ctx) {
     s.MainDummy->Scale = glm::vec3(6.0f, 0.1f, 8.0f);
     // The health bars hang under EnemiesDummyCube and are placed in playfield units too.
     ctx.L.EnemiesDummyCube->Scale = glm::vec3(6.0f, 0.1f, 8.0f);
+
+    // The enemies' own materials; start-up loads their pictures by name from the enemy textures.
+    // Status markers glow (their black vanishes); the health bar is drawn with its alpha.
+    for (const char* name : {kRedStatus, kGreenStatus, kBlueStatus}) {
+        scene::TGLLibMaterial* m = ctx.EnemiesLibrary.AddTextureMaterial(name);
+        m->Material.BlendingMode = scene::TBlendingMode::Additive;
+        m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+        m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+    }
+    for (const char* name : {kBarFillMaterial, kBarFrameMaterial}) {
+        scene::TGLLibMaterial* m = ctx.EnemiesLibrary.AddTextureMaterial(name);
+        m->Material.BlendingMode = scene::TBlendingMode::Transparency;
+        m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        m->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+        m->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
+    }
 }
 
 // ------------------------------------------------------------------ placeholders
