@@ -1,4 +1,5 @@
 #include "Tool.h"
+#include "Review.h"
 
 #include "data/Archive.h"
 #include "data/DataStore.h"
@@ -30,7 +31,9 @@ constexpr const char* kUsage =
     "  vlm2tool save get FILE SECTION KEY       read a scrambled file\n"
     "  vlm2tool save set FILE SECTION KEY VALUE write into a scrambled file\n"
     "  vlm2tool scramble FILE                   scramble every line in place\n"
-    "  vlm2tool unscramble FILE                 unscramble every line in place\n";
+    "  vlm2tool unscramble FILE                 unscramble every line in place\n"
+    "  vlm2tool contact-sheet ARCHIVE OUT.png   every picture as a thumbnail on one sheet\n"
+    "  vlm2tool render-audio ARCHIVE OUTDIR     every effect and tune as WAV files\n";
 
 struct UsageError {
     std::string message;
@@ -205,6 +208,22 @@ int Rescramble(const std::vector<std::string>& args, bool scramble)
     return 0;
 }
 
+int ContactSheet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 2)
+        throw UsageError{"contact-sheet needs ARCHIVE and OUT.png"};
+    WriteContactSheet(args[0], args[1], out, err);
+    return 0;
+}
+
+int RenderAudioFiles(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 2)
+        throw UsageError{"render-audio needs ARCHIVE and OUTDIR"};
+    RenderAudio(args[0], args[1], out, err);
+    return 0;
+}
+
 } // namespace
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -228,6 +247,10 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             return Rescramble(rest, true);
         if (command == "unscramble")
             return Rescramble(rest, false);
+        if (command == "contact-sheet")
+            return ContactSheet(rest, out, err);
+        if (command == "render-audio")
+            return RenderAudioFiles(rest, out, err);
         if (command == "help" || command == "--help" || command == "-h") {
             out << kUsage;
             return 0;
