@@ -1,6 +1,9 @@
 #include "shell/FrameLoop.h"
 
 #include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
 
 #include "shell/GameContext.h"
 #include "shell/Input.h"
@@ -78,6 +81,25 @@ void ChooseSorting(GameContext& ctx) {
 
 }  // namespace
 
+std::string ScreenshotFileName(const std::tm& t) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d_%02d_%04d_%02d_%02d_%02d.bmp", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  return buf;
+}
+
+void SaveScreenshot(GameContext& ctx) {
+  // One file per frame while the key is held; files of the same second replace each other.
+  // A failure is not reported: the player sees no file, the game goes on.
+  std::error_code ec;
+  const std::filesystem::path folder = ctx.Data->AppDataFolder() / "ScreenShots";
+  std::filesystem::create_directories(folder, ec);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  ctx.Platform().SaveScreenshot(folder / ScreenshotFileName(local));
+}
+
 bool IsWorldState(const GameContext& ctx) {
   return In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
 }
@@ -141,9 +163,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
 
 void HandleFrameKeys(GameContext& ctx) {
   TLayout& L = ctx.L;
-  if (ctx.KeyIsDown(Key::PrintScreen) || ctx.KeyIsDown(Key::F12)) {
-    // TODO(display modes): save a screenshot into "ScreenShots".
-  }
+  if (ctx.KeyIsDown(Key::PrintScreen) || ctx.KeyIsDown(Key::F12)) SaveScreenshot(ctx);
   if (ctx.KeyIsDown(Key::Enter)) {
     // TODO(top ranks, change player): commit the typed name in "topranks" with TRD_EnterNameDummy
     // visible; create the profile in "changeplayer" with CPD_EnterName visible.

@@ -27,6 +27,8 @@
 #include "shell/Platform.h"
 #include "shell/Timers.h"
 
+namespace vlm::shell { class TReplayRecorder; }
+
 namespace vlm {
 
 // The mouse as a device: relative movement in counts and the buttons, polled once per frame.
@@ -67,6 +69,9 @@ struct GameContext {
   bool KeyIsDown(shell::Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
   int32_t HitShakeTicks = 0;
+
+  // ---- replays ----
+  shell::TReplayRecorder* Recorder = nullptr;  // set while the run is being recorded
 
   // ---- timers ----
   shell::TimerSet Timers;

@@ -4,12 +4,18 @@
 
 #include "shell/GameContext.h"
 #include "shell/Input.h"
+#include "shell/Replay.h"
 
 namespace vlm::shell {
 
-void RunLoopPass(GameContext& ctx, int64_t nowMs) {
-  ctx.Timers.FireDue(nowMs, [&ctx](TimerId id) { FireTimer(ctx, id); });
-  ctx.GLCadencer1.Progress(double(nowMs) / 1000.0);
+void RunLoopPass(GameContext& ctx, int64_t nowUs) {
+  ctx.Timers.FireDue(nowUs / 1000, [&ctx](TimerId id) { FireTimer(ctx, id); });
+  FinishLoopPass(ctx, nowUs);
+}
+
+void FinishLoopPass(GameContext& ctx, int64_t nowUs) {
+  if (ctx.Recorder) ctx.Recorder->Frame(nowUs);
+  ctx.GLCadencer1.Progress(double(nowUs) / 1e6);
   bool capture = WantsPointerCaptured(ctx);
   if (ctx.Platform().PointerCaptured() != capture) ctx.Platform().SetPointerCaptured(capture);
 }
@@ -26,7 +32,7 @@ void HeadlessDriver::Feed(const std::vector<InputEvent>& events) {
 void HeadlessDriver::Step() {
   nowMs_ += frameMs_;
   while (next_ < events_.size() && events_[next_].TimeMs <= nowMs_) ApplyInputEvent(ctx_, events_[next_++]);
-  RunLoopPass(ctx_, nowMs_);
+  RunLoopPass(ctx_, nowMs_ * 1000);
   ++frames_;
 }
 

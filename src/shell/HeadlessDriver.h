@@ -46,7 +46,10 @@ class HeadlessDriver {
 };
 
 // One pass of the main loop, shared by the windowed game and the headless driver: fires the
-// timers due at nowMs, ticks the frame clock, and keeps the pointer capture in step with the state.
-void RunLoopPass(GameContext& ctx, int64_t nowMs);
+// timers due at nowUs, then FinishLoopPass.
+void RunLoopPass(GameContext& ctx, int64_t nowUs);
+// The rest of a pass: records the frame when recording, ticks the frame clock at nowUs, and keeps
+// the pointer capture in step with the state. Replays call it after their recorded timers.
+void FinishLoopPass(GameContext& ctx, int64_t nowUs);
 
 }  // namespace vlm::shell

@@ -6,6 +6,7 @@
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
+#include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
 #include "interface/Statistics.h"
@@ -163,6 +164,7 @@ void Timer2Timer(GameContext& ctx) {
 }
 
 void FireTimer(GameContext& ctx, TimerId id) {
+  if (ctx.Recorder) ctx.Recorder->Timer(id);
   switch (id) {
     case TimerId::Timer1: Timer1Timer(ctx); break;
     case TimerId::BumpFxTimer: BumpFxTimerTimer(ctx); break;
@@ -174,6 +176,7 @@ void FireTimer(GameContext& ctx, TimerId id) {
 }
 
 void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
+  if (ctx.Recorder) ctx.Recorder->Event(e);
   switch (e.Kind) {
     case InputEvent::Type::Move: GLSceneViewer1MouseMove(ctx, e.X, e.Y); break;
     case InputEvent::Type::Down: GLSceneViewer1MouseDown(ctx, e.Button); break;
@@ -182,6 +185,7 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
     case InputEvent::Type::KeyDown: FormKeyDown(ctx, e.KeyCode); break;
     case InputEvent::Type::KeyUp: FormKeyUp(ctx, e.KeyCode); break;
     case InputEvent::Type::Text: break;  // TODO(name entry): typed text goes to the edit box
+    case InputEvent::Type::Deactivate: WindowDeactivated(ctx); break;
   }
 }
 

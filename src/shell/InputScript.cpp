@@ -77,6 +77,9 @@ std::vector<InputEvent> ParseInputScript(std::string_view text, std::string_view
       if (!k || (words[3] != "down" && words[3] != "up")) fail("expected 'key <name> down|up'");
       e.Kind = words[3] == "down" ? InputEvent::Type::KeyDown : InputEvent::Type::KeyUp;
       e.KeyCode = *k;
+    } else if (what == "deactivate") {
+      if (words.size() != 2) fail("'deactivate' takes nothing");
+      e.Kind = InputEvent::Type::Deactivate;
     } else if (what == "text") {
       size_t at = line.find("text") + 4;
       if (at < line.size() && line[at] == ' ') ++at;
@@ -101,6 +104,7 @@ std::string FormatInputEvent(const InputEvent& e) {
     case InputEvent::Type::KeyDown: return s + "key " + std::string(KeyName(e.KeyCode)) + " down";
     case InputEvent::Type::KeyUp: return s + "key " + std::string(KeyName(e.KeyCode)) + " up";
     case InputEvent::Type::Text: return s + "text " + e.Chars;
+    case InputEvent::Type::Deactivate: return s + "deactivate";
   }
   return s;
 }

@@ -9,6 +9,7 @@
 //   <ms> rel <dx> <dy>         relative movement of the mouse device (counts)
 //   <ms> key <name> down|up    name: Escape Enter F12 PrintScreen P Pause Ctrl Left Right
 //   <ms> text <characters>     typed text (name entry)
+//   <ms> deactivate            the window lost the focus or was minimised
 // Times are milliseconds of virtual time from the start of the run and must not decrease.
 #include <cstdint>
 #include <optional>
@@ -23,7 +24,7 @@ namespace vlm::shell {
 enum class MouseButton : uint8_t { Left, Right, Middle };
 
 struct InputEvent {
-  enum class Type : uint8_t { Move, Down, Up, Rel, KeyDown, KeyUp, Text };
+  enum class Type : uint8_t { Move, Down, Up, Rel, KeyDown, KeyUp, Text, Deactivate };
   int64_t TimeMs = 0;
   Type Kind = Type::Move;
   int32_t X = 0, Y = 0;

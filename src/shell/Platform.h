@@ -1,5 +1,6 @@
 #pragma once
 // What the game asks of the machine it runs on: the real SDL window, or the headless driver.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ class IPlatform {
   virtual void MinimiseApplication() = 0;
   virtual void RequestQuit() = 0;
   virtual bool QuitRequested() const = 0;
+  // Saves the last drawn frame as a 24-bit BMP; false when it cannot (no window, disk full).
+  virtual bool SaveScreenshot(const std::filesystem::path& file) = 0;
 };
 
 // The platform of tests, tools and replays: no window, everything recorded.
@@ -28,13 +31,20 @@ class HeadlessPlatform final : public IPlatform {
   void MinimiseApplication() override { ++minimiseCount_; }
   void RequestQuit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
+  // No pixels without a window: the request is only remembered.
+  bool SaveScreenshot(const std::filesystem::path& file) override {
+    screenshots_.push_back(file);
+    return false;
+  }
 
   const std::vector<std::string>& Errors() const { return errors_; }
+  const std::vector<std::filesystem::path>& Screenshots() const { return screenshots_; }
   int MinimiseCount() const { return minimiseCount_; }
   bool echo = true;  // also print errors on standard error
 
  private:
   std::vector<std::string> errors_;
+  std::vector<std::filesystem::path> screenshots_;
   bool captured_ = false;
   bool quit_ = false;
   int minimiseCount_ = 0;

@@ -20,6 +20,10 @@ void SdlPlatform::SetPointerCaptured(bool captured) {
   SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
 }
 
+bool SdlPlatform::SaveScreenshot(const std::filesystem::path& file) {
+  return ScreenshotWriter && ScreenshotWriter(file);
+}
+
 void SdlPlatform::MinimiseApplication() {
   if (window_) SDL_MinimizeWindow(window_);
 }
@@ -54,29 +58,49 @@ std::optional<MouseButton> ButtonFromSdl(Uint8 b) {
 }  // namespace
 
 void HandleSdlEvent(GameContext& ctx, const SDL_Event& ev) {
+  // Everything the game is given goes through ApplyInputEvent, so replays see it all.
+  InputEvent e;
+  auto apply = [&ctx, &e](InputEvent::Type type) {
+    e.Kind = type;
+    ApplyInputEvent(ctx, e);
+  };
   switch (ev.type) {
     case SDL_QUIT: ctx.Platform().RequestQuit(); break;
     case SDL_MOUSEMOTION:
-      MouseDeviceMotion(ctx, ev.motion.xrel, ev.motion.yrel);
+      if (ev.motion.xrel || ev.motion.yrel) {
+        e.X = ev.motion.xrel;
+        e.Y = ev.motion.yrel;
+        apply(InputEvent::Type::Rel);
+      }
       // In relative mode the pointer stays put; the window position is only meaningful without it.
-      if (!ctx.Platform().PointerCaptured()) GLSceneViewer1MouseMove(ctx, ev.motion.x, ev.motion.y);
+      if (!ctx.Platform().PointerCaptured()) {
+        e.X = ev.motion.x;
+        e.Y = ev.motion.y;
+        apply(InputEvent::Type::Move);
+      }
       break;
     case SDL_MOUSEBUTTONDOWN:
-      if (auto b = ButtonFromSdl(ev.button.button)) GLSceneViewer1MouseDown(ctx, *b);
-      break;
     case SDL_MOUSEBUTTONUP:
-      if (auto b = ButtonFromSdl(ev.button.button)) GLSceneViewer1MouseUp(ctx, *b);
+      if (auto b = ButtonFromSdl(ev.button.button)) {
+        e.Button = *b;
+        apply(ev.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Type::Down : InputEvent::Type::Up);
+      }
       break;
     case SDL_KEYDOWN:
-      if (ev.key.repeat) break;
-      if (auto k = KeyFromSdl(ev.key.keysym.sym)) FormKeyDown(ctx, *k);
-      break;
     case SDL_KEYUP:
-      if (auto k = KeyFromSdl(ev.key.keysym.sym)) FormKeyUp(ctx, *k);
+      if (ev.key.repeat) break;
+      if (auto k = KeyFromSdl(ev.key.keysym.sym)) {
+        e.KeyCode = *k;
+        apply(ev.type == SDL_KEYDOWN ? InputEvent::Type::KeyDown : InputEvent::Type::KeyUp);
+      }
+      break;
+    case SDL_TEXTINPUT:
+      e.Chars = ev.text.text;
+      apply(InputEvent::Type::Text);
       break;
     case SDL_WINDOWEVENT:
       if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_MINIMIZED)
-        WindowDeactivated(ctx);
+        apply(InputEvent::Type::Deactivate);
       break;
     default: break;
   }

@@ -2,6 +2,7 @@
 // The platform of the windowed game: an SDL2 window with an OpenGL context.
 #include <SDL.h>
 
+#include <functional>
 #include <optional>
 
 #include "shell/Input.h"
@@ -20,6 +21,9 @@ class SdlPlatform final : public IPlatform {
   void MinimiseApplication() override;
   void RequestQuit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
+  bool SaveScreenshot(const std::filesystem::path& file) override;
+  // Reads back the last frame; set by the game once its renderer exists.
+  std::function<bool(const std::filesystem::path&)> ScreenshotWriter;
 
  private:
   SDL_Window* window_;

@@ -1,60 +1,65 @@
-// Velmora 2: the windowed game.
+// Velmora 2: the game, in a window or headless, live, from recorded input or from a replay.
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "data/Numbers.h"
 #include "data/Options.h"
 #include "data/Paths.h"
+#include "interface/Hud.h"
+#include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
+#include "shell/Input.h"
+#include "shell/Replay.h"
 #include "shell/SdlPlatform.h"
 #include "shell/Startup.h"
-#include "interface/Hud.h"
-#include "levels/LevelRun.h"
+#include "shell/StateDump.h"
 #include "sound/SoundUnit.h"
 
 namespace {
-
-bool SaveBmp(const vlm::scene::TRGBAImage& img, const std::string& file) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(img.Pixels.data()), img.Width,
-                                                      img.Height, 32, img.Width * 4, SDL_PIXELFORMAT_ABGR8888);
-  if (!s) return false;
-  bool ok = SDL_SaveBMP(s, file.c_str()) == 0;
-  SDL_FreeSurface(s);
-  return ok;
-}
 
 struct CommandLine {
   bool vsync = true;
   bool stats = false;
   bool windowed = false;
-  long frames = -1;       // quit after this many frames (smoke tests, measurements)
+  bool headless = false;
+  long frames = -1;  // quit after this many frames
+  long frameMs = 16; // headless frame length
   std::vector<std::pair<long, std::string>> captures;  // (ms, file): save the frame drawn at that time
   uint64_t seed = 0;
   bool seedGiven = false;
-  long level = 0;         // start this level at once (the way in until the menus exist)
+  long level = 0;  // start this level at once
+  std::string record, replay, dataDir, dumpState, input;
 };
 
 void Usage() {
   std::puts(
       "usage: velmora2 [options]\n"
-      "  --no-vsync      draw as fast as the machine allows\n"
-      "  --stats         print frame count, mean and 99th-percentile frame time and peak memory at exit\n"
-      "  --windowed      start in a window whatever the options say\n"
-      "  --seed N        seed of the random generator (default: from the clock)\n"
-      "  --frames N      quit after N frames\n"
-      "  --level N       start level N at once with a new game and three lives\n"
-      "  --capture MS F  save the first frame drawn at or after MS milliseconds as the BMP file F");
+      "  --level N        start level N at once with a new game and three lives\n"
+      "  --windowed       start in a window whatever the options say\n"
+      "  --no-vsync       draw as fast as the machine allows\n"
+      "  --stats          print frame count, mean and 99th-percentile frame time and peak memory at exit\n"
+      "  --seed N         seed of the random generator (default: from the clock)\n"
+      "  --frames N       quit after N frames\n"
+      "  --headless       no window and no sound: frames of --frame-ms on a virtual clock\n"
+      "  --frame-ms N     length of a headless frame in milliseconds (default 16)\n"
+      "  --input FILE     play the timed input events of FILE (see docs/replays.md)\n"
+      "  --record FILE    write everything the game is given into the replay FILE\n"
+      "  --replay FILE    play the replay FILE back (headless or in a window)\n"
+      "  --data-dir DIR   read the content and archive from DIR instead of the game's folder\n"
+      "  --dump-state F   write a JSON snapshot of the game to F at exit\n"
+      "  --capture MS F   save the first frame drawn at or after MS milliseconds as the BMP file F");
 }
 
 bool Parse(int argc, char** argv, CommandLine& cl) {
@@ -66,103 +71,219 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
       out = std::strtol(argv[++i], &end, 10);
       return end && *end == 0;
     };
+    auto text = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
     long n = 0;
     if (a == "--no-vsync") cl.vsync = false;
     else if (a == "--stats") cl.stats = true;
     else if (a == "--windowed") cl.windowed = true;
+    else if (a == "--headless") cl.headless = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
+    else if (a == "--frame-ms" && number(n) && n > 0) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
     else if (a == "--level" && number(n)) cl.level = n;
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
+    else if (a == "--record" && text(cl.record)) {}
+    else if (a == "--replay" && text(cl.replay)) {}
+    else if (a == "--data-dir" && text(cl.dataDir)) {}
+    else if (a == "--dump-state" && text(cl.dumpState)) {}
+    else if (a == "--input" && text(cl.input)) {}
     else if (a == "--help" || a == "-h") { Usage(); std::exit(0); }
     else { std::fprintf(stderr, "velmora2: unknown or incomplete option '%s'\n", a.c_str()); Usage(); return false; }
   }
+  if (!cl.record.empty() && !cl.replay.empty()) {
+    std::fprintf(stderr, "velmora2: --record and --replay cannot be used together\n");
+    return false;
+  }
   return true;
 }
+
+bool SaveBmp(const vlm::scene::TRGBAImage& img, const std::string& file) {
+  if (img.Empty()) return false;
+  // 24-bit, as screenshots are kept.
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(img.Pixels.data()), img.Width,
+                                                      img.Height, 32, img.Width * 4, SDL_PIXELFORMAT_ABGR8888);
+  if (!s) return false;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_BGR24, 0);
+  bool ok = rgb && SDL_SaveBMP(rgb, file.c_str()) == 0;
+  SDL_FreeSurface(rgb);
+  SDL_FreeSurface(s);
+  return ok;
+}
+
+std::optional<std::vector<vlm::shell::InputEvent>> ReadInputScript(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "velmora2: cannot read the input file %s\n", file.c_str());
+    return std::nullopt;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  try {
+    return vlm::shell::ParseInputScript(text.str(), file);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velmora2: %s\n", e.what());
+    return std::nullopt;
+  }
+}
+
+struct Shutdown {
+  ~Shutdown() {
+    vlm::ShutdownAudio();
+    SDL_Quit();
+  }
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   CommandLine cl;
   if (!Parse(argc, argv, cl)) return 2;
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
+
+  std::optional<vlm::shell::TReplay> replay;
+  if (!cl.replay.empty()) {
+    try {
+      replay = vlm::shell::ReadReplay(cl.replay);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "velmora2: %s\n", e.what());
+      return 2;
+    }
+    cl.seed = replay->Seed;
+    cl.seedGiven = true;
+    cl.level = replay->StartLevel;
+  }
+  std::vector<vlm::shell::InputEvent> script;
+  if (!cl.input.empty()) {
+    auto events = ReadInputScript(cl.input);
+    if (!events) return 2;
+    script = std::move(*events);
+  }
+
+  const Uint32 sdlFlags = cl.headless ? SDL_INIT_TIMER | SDL_INIT_EVENTS : SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS;
+  if (SDL_Init(sdlFlags) != 0) {
     std::fprintf(stderr, "velmora2: cannot start SDL: %s\n", SDL_GetError());
     return 1;
   }
+  Shutdown shutdown;
 
-  vlm::shell::SdlPlatform platform;
+  vlm::shell::SdlPlatform windowPlatform;
+  vlm::shell::HeadlessPlatform headlessPlatform;
+  vlm::shell::IPlatform& platform =
+      cl.headless ? static_cast<vlm::shell::IPlatform&>(headlessPlatform) : windowPlatform;
   vlm::GameContextConfig cfg;
-  cfg.WorkingFolder = vlm::data::ExecutableFolder();
+  cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::ExecutableFolder() : std::filesystem::absolute(cl.dataDir);
   cfg.AppDataFolder = vlm::data::DefaultAppDataFolder();
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = std::make_unique<vlm::GameContext>(cfg);
-  bool ok = vlm::shell::CreateGame(*ctx);
-  if (!ok) {
-    SDL_Quit();
+  if (!vlm::shell::CreateGame(*ctx, cl.headless ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
     return 1;
+  if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
+
+  std::unique_ptr<vlm::shell::TReplayRecorder> recorder;
+  if (!cl.record.empty()) {
+    try {
+      recorder = std::make_unique<vlm::shell::TReplayRecorder>(cl.record, cfg.Seed, int32_t(cl.level), ctx->Options);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "velmora2: %s\n", e.what());
+      return 1;
+    }
+    ctx->Recorder = recorder.get();
   }
 
-  const int res = ctx->Options.Resolution;
-  const int width = vlm::data::ScreenWidths[res], height = vlm::data::ScreenHeights[res];
-  std::string error;
-  auto renderer = vlm::render::Renderer::Create("Vlm-II", width, height, ctx->Options.FullScreen && !cl.windowed,
-                                                cl.vsync, &error);
-  if (!renderer) {
-    platform.ShowError("Velmora 2", "Cannot open the game window: " + error);
-    SDL_Quit();
-    return 1;
+  std::unique_ptr<vlm::render::Renderer> renderer;
+  int width = vlm::data::ScreenWidths[ctx->Options.Resolution];
+  int height = vlm::data::ScreenHeights[ctx->Options.Resolution];
+  if (!cl.headless) {
+    std::string error;
+    renderer = vlm::render::Renderer::Create("Vlm-II", width, height, ctx->Options.FullScreen && !cl.windowed,
+                                             cl.vsync, &error);
+    if (!renderer) {
+      platform.ShowError("Velmora 2", "Cannot open the game window: " + error);
+      return 1;
+    }
+    windowPlatform.SetWindow(renderer->Window());
+    windowPlatform.ScreenshotWriter = [&renderer](const std::filesystem::path& file) {
+      return SaveBmp(renderer->ReadPixels(), file.string());
+    };
+    SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
   }
-  platform.SetWindow(renderer->Window());
+
   if (cl.level != 0) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
       std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
-      renderer.reset();
-      ctx.reset();
-      vlm::ShutdownAudio();
-      SDL_Quit();
       return 2;
     }
     vlm::levels::StartLevelDirect(*ctx, int32_t(cl.level));
   }
-  SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
 
   vlm::render::FrameStats stats;
   const Uint64 freq = SDL_GetPerformanceFrequency();
   const Uint64 start = SDL_GetPerformanceCounter();
   Uint64 last = start;
+  int64_t virtualUs = 0;
+  size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
   while (!platform.QuitRequested()) {
-    SDL_Event ev;
-    while (SDL_PollEvent(&ev)) vlm::shell::HandleSdlEvent(*ctx, ev);
-    const Uint64 now = SDL_GetPerformanceCounter();
-    const int64_t nowMs = int64_t((now - start) * 1000 / freq);
-    vlm::shell::RunLoopPass(*ctx, nowMs);
-    int w = width, h = height;
-    renderer->DrawableSize(w, h);
-    if (w != ctx->ViewportWidth || h != ctx->ViewportHeight) {
-      ctx->ViewportWidth = w;
-      ctx->ViewportHeight = h;
-      ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
-      vlm::interface::PlaceHudLayout(*ctx, w, h);
-    }
-    renderer->Render(ctx->Scene, w, h, double(nowMs) / 1000.0);
-    for (auto& [ms, file] : cl.captures) {
-      if (ms >= 0 && nowMs >= ms) {
-        if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
-        ms = -1;
+    if (!cl.headless) {
+      SDL_Event ev;
+      while (SDL_PollEvent(&ev)) {
+        if (replay && ev.type != SDL_QUIT) continue;  // a replay is steered by what it recorded
+        vlm::shell::HandleSdlEvent(*ctx, ev);
       }
     }
-    SDL_GL_SwapWindow(renderer->Window());
+    int64_t nowUs;
+    if (replay) {
+      if (nextPass >= replay->Passes.size()) break;
+      nowUs = replay->Passes[nextPass].FrameTimeUs;
+      vlm::shell::PlayReplayPass(*ctx, replay->Passes[nextPass++]);
+    } else {
+      nowUs = cl.headless ? (virtualUs += cl.frameMs * 1000)
+                          : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
+      while (nextScripted < script.size() && script[nextScripted].TimeMs * 1000 <= nowUs)
+        vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
+      vlm::shell::RunLoopPass(*ctx, nowUs);
+    }
+    if (renderer) {
+      int w = width, h = height;
+      renderer->DrawableSize(w, h);
+      if (w != ctx->ViewportWidth || h != ctx->ViewportHeight) {
+        ctx->ViewportWidth = w;
+        ctx->ViewportHeight = h;
+        ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
+        vlm::interface::PlaceHudLayout(*ctx, w, h);
+      }
+      renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
+      for (auto& [ms, file] : cl.captures) {
+        if (ms >= 0 && nowUs >= ms * 1000) {
+          if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
+          ms = -1;
+        }
+      }
+      SDL_GL_SwapWindow(renderer->Window());
+    }
     const Uint64 after = SDL_GetPerformanceCounter();
     stats.AddFrame(double(after - last) / double(freq));
     last = after;
     if (cl.frames >= 0 && ++frames >= cl.frames) break;
   }
+
+  ctx->Recorder = nullptr;
+  recorder.reset();
+  int rc = 0;
+  if (!cl.dumpState.empty()) {
+    try {
+      vlm::shell::WriteStateSnapshot(*ctx, cl.dumpState);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "velmora2: %s\n", e.what());
+      rc = 1;
+    }
+  }
   if (cl.stats) std::printf("%s\n", stats.Summary().c_str());
   renderer.reset();
   ctx.reset();
-  vlm::ShutdownAudio();
-  SDL_Quit();
-  return 0;
+  return rc;
 }
