@@ -166,3 +166,34 @@ TEST_F(FrameLoopTest, ReturnToMainMenuResetsSlowMotionPauseMenuAndWorld) {
 
 }  // namespace
 }  // namespace vlm::test
+
+namespace vlm::test {
+namespace {
+
+TEST_F(FrameLoopTest, HeldScreenshotKeysSaveOneFramePerFrameIntoScreenShots) {
+  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  for (Key k : {Key::F12, Key::PrintScreen}) {
+    const size_t before = platform.Screenshots().size();
+    shell::FormKeyDown(*ctx, k);
+    driver->Step();
+    driver->Step();
+    shell::FormKeyUp(*ctx, k);
+    driver->Step();
+    ASSERT_EQ(platform.Screenshots().size(), before + 2) << shell::KeyName(k);
+    const auto& file = platform.Screenshots().back();
+    EXPECT_EQ(file.parent_path().filename(), "ScreenShots");
+    EXPECT_TRUE(std::filesystem::is_directory(file.parent_path()));
+    EXPECT_EQ(file.extension(), ".bmp");
+  }
+  std::tm t{};
+  t.tm_mday = 9;
+  t.tm_mon = 11;
+  t.tm_year = 126;
+  t.tm_hour = 23;
+  t.tm_min = 5;
+  t.tm_sec = 7;
+  EXPECT_EQ(shell::ScreenshotFileName(t), "09_12_2026_23_05_07.bmp");
+}
+
+}  // namespace
+}  // namespace vlm::test
