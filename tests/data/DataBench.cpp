@@ -1,6 +1,7 @@
 // Figures for the data layer: INI lookups with the one-file cache, archive reads, LZRW1.
 #include "data/Archive.h"
 #include "data/DataStore.h"
+#include "data/IniText.h"
 #include "data/Lzrw1.h"
 #include "data/TempFolder.h"
 
@@ -36,6 +37,38 @@ void BM_ReadIniValueCached(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ReadIniValueCached);
+
+// The cached lookup in a big file: 10,000 lines (1,250 sections of eight lines), the key near its end.
+void BM_ReadIniValueCached10000Lines(benchmark::State& state)
+{
+    DataStore store("/nonexistent", "/nonexistent");
+    std::string text = EnemyCatalogue(1250);
+    store.MountArchive(Archive::FromBytes(BuildArchive({{"big.ini", Bytes(text)}}, false), "original.vlm"));
+    benchmark::DoNotOptimize(store.ReadIniValue("big.ini", "0", "speed"));  // the one copy
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.ReadIniValue("big.ini", "1249", "expIndex"));
+    state.counters["lines"] = double(SplitLines(text).size());
+}
+BENCHMARK(BM_ReadIniValueCached10000Lines);
+
+// Finding and reading one small entry in an archive of 1,000 entries.
+void BM_ArchiveLookup1000Entries(benchmark::State& state)
+{
+    std::vector<ArchiveInput> inputs;
+    for (int i = 0; i < 1000; ++i)
+        inputs.push_back({"Data/Textures/Set" + std::to_string(i % 20) + "/Item" + std::to_string(i) + ".bmp",
+                          Bytes("entry " + std::to_string(i))});
+    DataStore store("/nonexistent", "/nonexistent");
+    store.MountArchive(Archive::FromBytes(BuildArchive(inputs, false), "original.vlm"));
+    int i = 0;
+    for (auto _ : state) {
+        const std::string name = "Data\\Textures\\Set" + std::to_string(i % 20) + "\\ITEM" + std::to_string(i % 1000) + ".BMP";
+        benchmark::DoNotOptimize(store.DataFileExists(name));
+        benchmark::DoNotOptimize(store.OpenDataFile(name));
+        i += 37;
+    }
+}
+BENCHMARK(BM_ArchiveLookup1000Entries);
 
 // Alternating two files forces a copy (decompress + parse) on every read.
 void BM_ReadIniValueCopying(benchmark::State& state)
