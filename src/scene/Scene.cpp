@@ -128,19 +128,47 @@ bool WorldConvexHit(const TViewProjection& vp, const glm::vec3* world, int n, co
     return true;
 }
 
+// A plane through the eye, in eye coordinates: points with dot(N, p) < 0 lie outside.
+struct TEyePlane {
+    float X, Y, Z;  // unit normal
+};
+
 struct TPickContext {
     const TViewProjection* VP;
     TRect Rect;
     TGLScene::TPickHit* Out;
     size_t Max;
     size_t Count;
+    // The four sides of the pick square (widened by a little slack) seen from the eye: a
+    // ball wholly outside one of them cannot project onto the square.
+    TEyePlane Sides[4];
 };
 
-}  // namespace
+// Pixels of slack around the pick square for the cheap bounds, so that rounding in a bound
+// never rejects what the exact test would hit.
+constexpr float kBoundSlackPixels = 1.0f;
 
-// Walks the tree in drawing order (children first to last), skipping hidden and freed
-// subtrees, and records hits.
-static void PickWalk(const TGLBaseSceneObject& obj, const glm::mat4& parentAbs, TPickContext& ctx);
+// The side planes of the pick square.  A point in front of the eye (depth d = -z > 0) shows
+// at window x = cx + f * x / d, so "x at least X0" is f * x + (X0 - cx) * z >= 0, and so on.
+void MakePickSides(TPickContext& ctx) {
+    const TViewProjection& vp = *ctx.VP;
+    const float f = vp.FocalPixels;
+    const float cx = static_cast<float>(vp.ViewportWidth) * 0.5f;
+    const float cy = static_cast<float>(vp.ViewportHeight) * 0.5f;
+    const float s = kBoundSlackPixels;
+    const glm::vec3 n[4] = {
+        {f, 0.0f, ctx.Rect.X0 - s - cx},     // right of the left edge
+        {-f, 0.0f, -(ctx.Rect.X1 + s - cx)}, // left of the right edge
+        {0.0f, -f, ctx.Rect.Y0 - s - cy},    // below the top edge (window y = cy - f * y / d)
+        {0.0f, f, -(ctx.Rect.Y1 + s - cy)},  // above the bottom edge
+    };
+    for (int i = 0; i < 4; ++i) {
+        const glm::vec3 u = n[i] / glm::length(n[i]);
+        ctx.Sides[i] = TEyePlane{u.x, u.y, u.z};
+    }
+}
+
+}  // namespace
 
 namespace {
 
@@ -249,23 +277,188 @@ bool HitObject(const TGLBaseSceneObject& obj, const glm::mat4& abs, TPickContext
 
 }  // namespace
 
-static void PickWalk(const TGLBaseSceneObject& obj, const glm::mat4& parentAbs, TPickContext& ctx) {
-    if (ctx.Count >= ctx.Max) return;
-    const glm::mat4 abs = parentAbs * obj.LocalMatrix();
-    if (obj.Pickable) {
-        float depth = 0.0f;
-        if (HitObject(obj, abs, ctx, depth)) {
-            ctx.Out[ctx.Count++] = TGLScene::TPickHit{const_cast<TGLBaseSceneObject*>(&obj), depth};
-            if (ctx.Count >= ctx.Max) return;
-        }
-    }
-    for (size_t i = 0; i < obj.Count(); ++i) {
-        const TGLBaseSceneObject* c = obj.Child(i);
-        if (!c->Visible || c->IsFreedSelf()) continue;
-        PickWalk(*c, abs, ctx);
-        if (ctx.Count >= ctx.Max) return;
+namespace {
+
+bool Unturned(const TGLBaseSceneObject& obj) {
+    return obj.Direction == glm::vec3(0.0f, 0.0f, 1.0f) && obj.Up == glm::vec3(0.0f, 1.0f, 0.0f);
+}
+
+// parent * obj.LocalMatrix(), with a short cut for objects in their unturned orientation
+// (most of a level: shots, sparks, bonuses), whose local matrix is only scale and position.
+void ComposeAbsolute(const glm::mat4& parent, const TGLBaseSceneObject& obj, glm::mat4& out) {
+    if (Unturned(obj)) {
+        const glm::vec3& s = obj.Scale;
+        const glm::vec3& p = obj.Position;
+        out[0] = parent[0] * s.x;
+        out[1] = parent[1] * s.y;
+        out[2] = parent[2] * s.z;
+        out[3] = parent[0] * p.x + parent[1] * p.y + parent[2] * p.z + parent[3];
+    } else {
+        out = parent * obj.LocalMatrix();
     }
 }
+
+// Squared lengths of the matrix's first three columns.
+glm::vec3 ColumnsSquared(const glm::mat4& m) {
+    const glm::vec3 a(m[0]), b(m[1]), c(m[2]);
+    return {glm::dot(a, a), glm::dot(b, b), glm::dot(c, c)};
+}
+
+// Upper bound of how far a linear map stretches a vector: its Frobenius norm (never below
+// its largest singular value), from the squared lengths of its columns.
+float StretchBound(const glm::vec3& columnsSquared) {
+    return std::sqrt(columnsSquared.x + columnsSquared.y + columnsSquared.z);
+}
+
+// True when nothing within `radius` of the world point `centre` can be hit: the ball lies
+// wholly behind the near plane, beyond the far plane, or outside a side of the pick square.
+// The side test holds for the part of the ball in front of the near plane, the only part
+// the exact test keeps.  Conservative: false whenever in doubt (NaN included).
+bool BallMisses(const TPickContext& ctx, const glm::vec3& centre, float radius) {
+    const TViewProjection& vp = *ctx.VP;
+    const glm::mat4& v = vp.View;
+    const float ex = v[0][0] * centre.x + v[1][0] * centre.y + v[2][0] * centre.z + v[3][0];
+    const float ey = v[0][1] * centre.x + v[1][1] * centre.y + v[2][1] * centre.z + v[3][1];
+    const float ez = v[0][2] * centre.x + v[1][2] * centre.y + v[2][2] * centre.z + v[3][2];
+    // Widened for the rounding of the exact test, which works from other intermediate values.
+    const float mag = std::max({std::fabs(ex), std::fabs(ey), std::fabs(ez)});
+    const float r = radius * 1.001f + 1e-4f * (1.0f + mag);
+    const float d = -ez;
+    if (d + r < vp.NearPlane) return true;  // every point clipped away
+    if (d - r > vp.FarPlane) return true;   // even the nearest point is too far
+    for (const TEyePlane& p : ctx.Sides)
+        if (p.X * ex + p.Y * ey + p.Z * ez < -r) return true;
+    return false;
+}
+
+// Sprites: corners lie at most |half width| + |half height| stretched by the matrix from
+// the centre; a rotation mixes the two half axes, adding at most a factor sqrt(2).
+float SpriteReach(float width, float height, float rotation, float stretch) {
+    const float reach = (std::fabs(width) + std::fabs(height)) * 0.5f * stretch;
+    return rotation != 0.0f ? reach * 1.41422f : reach;
+}
+
+// A cheap look before the exact test of a world object: true when it certainly is not hit.
+// `centre` is its absolute position, `stretch` a StretchBound() of its absolute matrix;
+// `abs` is that matrix where the kind needs it (free forms), else nullptr.
+bool WorldSurelyMissed(const TGLBaseSceneObject& obj, const glm::vec3& centre, float stretch, const glm::mat4* abs,
+                       const TPickContext& ctx) {
+    switch (obj.Kind) {
+        case TObjectKind::Sprite: {
+            const auto& s = static_cast<const TGLSprite&>(obj);
+            return BallMisses(ctx, centre, SpriteReach(s.Width, s.Height, s.Rotation, stretch));
+        }
+        case TObjectKind::AnimatedSprite: {
+            const auto& s = static_cast<const TGLAnimatedSprite&>(obj);
+            return BallMisses(ctx, centre, SpriteReach(s.SpriteWidth(), s.SpriteHeight(), s.Rotation, stretch));
+        }
+        case TObjectKind::Polygon: {
+            const auto& p = static_cast<const TGLPolygon&>(obj);
+            if (p.Nodes.size() < 3) return true;
+            float farthest = 0.0f;
+            for (const glm::vec3& n : p.Nodes) farthest = std::max(farthest, glm::dot(n, n));
+            return BallMisses(ctx, centre, std::sqrt(farthest) * stretch);
+        }
+        case TObjectKind::FreeForm: {
+            const auto& f = static_cast<const TGLFreeForm&>(obj);
+            if (f.Mesh.Empty()) return true;
+            if (!abs) return false;
+            const glm::vec3 mid = (f.Mesh.BoundsMin + f.Mesh.BoundsMax) * 0.5f;
+            const glm::vec3 half = (f.Mesh.BoundsMax - f.Mesh.BoundsMin) * 0.5f;
+            return BallMisses(ctx, glm::vec3(*abs * glm::vec4(mid, 1.0f)), glm::length(half) * stretch);
+        }
+        default:
+            return false;  // spheres: the exact test is about as cheap
+    }
+}
+
+// The same for HUD sprites, in window pixels: the corners are sqrt(hw^2 + hh^2) <= |hw| + |hh|
+// from the centre, whatever the rotation.
+bool HUDSpriteSurelyMissed(const TGLHUDSprite& s, const TPickContext& ctx) {
+    const float reach = (std::fabs(s.Width) + std::fabs(s.Height)) * 0.5f + kBoundSlackPixels;
+    const TRect& q = ctx.Rect;
+    return s.Position.x + reach <= q.X0 || s.Position.x - reach >= q.X1 || s.Position.y + reach <= q.Y0 ||
+           s.Position.y - reach >= q.Y1;  // NaN: false, the exact test decides
+}
+
+bool IsWorldPickKind(TObjectKind kind) {
+    switch (kind) {
+        case TObjectKind::Sprite:
+        case TObjectKind::AnimatedSprite:
+        case TObjectKind::Polygon:
+        case TObjectKind::Sphere:
+        case TObjectKind::FreeForm:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void Record(const TGLBaseSceneObject& obj, float depth, TPickContext& ctx) {
+    ctx.Out[ctx.Count++] = TGLScene::TPickHit{const_cast<TGLBaseSceneObject*>(&obj), depth};
+}
+
+void PickChildren(const TGLBaseSceneObject& obj, const glm::mat4& abs, TPickContext& ctx);
+
+// Tests a visible, live object and walks its subtree, recording hits.  The parent's
+// absolute matrix comes with the squared lengths of its columns, so that an unturned leaf
+// (the bulk of a level) is bounded from its position and scale alone; its own matrix is
+// made only when the bound cannot rule it out, or for its children.  HUD objects are
+// placed in window pixels, and childless groups, lights and the like are never hit.
+void PickObject(const TGLBaseSceneObject& obj, const glm::mat4& parentAbs, const glm::vec3& parentColumnsSquared,
+                TPickContext& ctx) {
+    const bool hasChildren = obj.Count() > 0;
+    glm::mat4 abs;
+    bool haveAbs = false;
+    if (obj.Pickable) {
+        float depth = 0.0f;
+        if (IsWorldPickKind(obj.Kind)) {
+            glm::vec3 centre;
+            float stretch;
+            if (Unturned(obj) && obj.Kind != TObjectKind::FreeForm) {
+                const glm::vec3& p = obj.Position;
+                centre = glm::vec3(parentAbs[0]) * p.x + glm::vec3(parentAbs[1]) * p.y +
+                         glm::vec3(parentAbs[2]) * p.z + glm::vec3(parentAbs[3]);
+                stretch = StretchBound(parentColumnsSquared * obj.Scale * obj.Scale);
+            } else {
+                ComposeAbsolute(parentAbs, obj, abs);
+                haveAbs = true;
+                centre = glm::vec3(abs[3]);
+                stretch = StretchBound(ColumnsSquared(abs));
+            }
+            if (!WorldSurelyMissed(obj, centre, stretch, haveAbs ? &abs : nullptr, ctx)) {
+                if (!haveAbs) ComposeAbsolute(parentAbs, obj, abs);
+                haveAbs = true;
+                if (HitObject(obj, abs, ctx, depth)) {
+                    Record(obj, depth, ctx);
+                    if (ctx.Count >= ctx.Max) return;
+                }
+            }
+        } else if (obj.Kind == TObjectKind::HUDSprite || obj.Kind == TObjectKind::HUDText) {
+            // Their test does not look at the matrix.
+            if (!(obj.Kind == TObjectKind::HUDSprite && HUDSpriteSurelyMissed(static_cast<const TGLHUDSprite&>(obj), ctx)) &&
+                HitObject(obj, parentAbs, ctx, depth)) {
+                Record(obj, depth, ctx);
+                if (ctx.Count >= ctx.Max) return;
+            }
+        }
+    }
+    if (!hasChildren) return;
+    if (!haveAbs) ComposeAbsolute(parentAbs, obj, abs);
+    PickChildren(obj, abs, ctx);
+}
+
+// The visible, live children of an object with absolute matrix `abs`, first to last (the
+// drawing order), hidden and freed subtrees skipped whole.
+void PickChildren(const TGLBaseSceneObject& obj, const glm::mat4& abs, TPickContext& ctx) {
+    const glm::vec3 columnsSquared = ColumnsSquared(abs);
+    for (size_t i = 0; i < obj.Count() && ctx.Count < ctx.Max; ++i) {
+        const TGLBaseSceneObject* c = obj.Child(i);
+        if (c->Visible && !c->IsFreedSelf()) PickObject(*c, abs, columnsSquared, ctx);
+    }
+}
+
+}  // namespace
 
 size_t TGLScene::PickHits(int x, int y, int viewportWidth, int viewportHeight, TPickHit* out, size_t maxHits) const {
     if (!out || maxHits == 0) return 0;
@@ -273,20 +466,17 @@ size_t TGLScene::PickHits(int x, int y, int viewportWidth, int viewportHeight, T
     TPickContext ctx{&vp,
                      TRect{static_cast<float>(x) - 1.0f, static_cast<float>(y) - 1.0f, static_cast<float>(x) + 2.0f,
                            static_cast<float>(y) + 2.0f},
-                     out, maxHits, 0};
+                     out, maxHits, 0, {}};
+    MakePickSides(ctx);
     const glm::mat4 identity(1.0f);
     const TGLBaseSceneObject* tops[2] = {mRoot.get(), mCamera.get()};
     for (const TGLBaseSceneObject* top : tops) {
-        if (!top->Visible) continue;
+        if (!top->Visible || ctx.Count >= ctx.Max) continue;
         if (top == mCamera.get()) {
             // The camera itself is not drawn; its children are, in its frame.
-            const glm::mat4 camAbs = top->LocalMatrix();
-            for (size_t i = 0; i < top->Count() && ctx.Count < ctx.Max; ++i) {
-                const TGLBaseSceneObject* c = top->Child(i);
-                if (c->Visible && !c->IsFreedSelf()) PickWalk(*c, camAbs, ctx);
-            }
+            PickChildren(*top, top->LocalMatrix(), ctx);
         } else {
-            PickWalk(*top, identity, ctx);
+            PickObject(*top, identity, ColumnsSquared(identity), ctx);
         }
     }
     return ctx.Count;
