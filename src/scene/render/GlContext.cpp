@@ -40,10 +40,10 @@ bool GlContext::Open(const std::string& title, int width, int height, bool fulls
         }
         ownsVideo_ = true;
     }
-    // The scene is drawn into an offscreen target and copied to the window, so the window itself
-    // needs neither depth nor multisampling.
+    // The frame is drawn straight into the window when it can be, so the window has a depth buffer;
+    // no multisampling.
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, hidden ? 0 : 24);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);

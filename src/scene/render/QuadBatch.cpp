@@ -26,19 +26,30 @@ QuadBatch::~QuadBatch() {
     if (vao_) glDeleteVertexArrays(1, &vao_);
 }
 
-bool QuadBatch::Init(int glslVersion, GlState* gl, std::string& error) {
+bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error) {
     gl_ = gl;
-    if (!program_.Build("quads", glslVersion, shaders::kQuadVertex, shaders::kQuadFragment,
-                        {{0, "a_pos"}, {1, "a_uv"}, {2, "a_color"}}, error))
-        return false;
-    uMatrix_ = program_.Uniform("u_matrix");
-    uView_ = program_.Uniform("u_view");
-    uTexture_ = program_.Uniform("u_texture");
-    uReplace_ = program_.Uniform("u_replace");
-    uAlphaRef_ = program_.Uniform("u_alphaRef");
-    uFog_ = program_.Uniform("u_fog");
-    uFogRange_ = program_.Uniform("u_fogRange");
-    uFogColor_ = program_.Uniform("u_fogColor");
+    untextured_ = untextured;
+    for (unsigned i = 0; i < kVariants; ++i) {
+        if ((i & kUntextured) && (i & kReplace)) continue;  // never asked for: nothing to replace with
+        std::string defines;
+        if (i & kFog) defines += "#define FOG 1\n";
+        if (i & kReplace) defines += "#define REPLACE 1\n";
+        if (i & kAlphaTest) defines += "#define ALPHA_TEST 1\n";
+        if (i & kUntextured) defines += "#define UNTEXTURED 1\n";
+        const std::string vertex = defines + shaders::kQuadVertex;
+        const std::string fragment = defines + shaders::kQuadFragment;
+        Variant& v = variants_[i];
+        if (!v.program.Build("quads", glslVersion, vertex.c_str(), fragment.c_str(),
+                             {{0, "a_pos"}, {1, "a_uv"}, {2, "a_color"}}, error))
+            return false;
+        v.uMatrix = v.program.Uniform("u_matrix");
+        v.uView = v.program.Uniform("u_view");
+        v.uAlphaRef = v.program.Uniform("u_alphaRef");
+        v.uFogRange = v.program.Uniform("u_fogRange");
+        v.uFogColor = v.program.Uniform("u_fogColor");
+        v.program.Use();
+        glUniform1i(v.program.Uniform("u_texture"), 0);
+    }
 
     vertices_.reserve(kMaxVertices);
     indices_.reserve(kMaxIndices);
@@ -61,10 +72,24 @@ bool QuadBatch::Init(int glslVersion, GlState* gl, std::string& error) {
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(BatchVertex),
                           reinterpret_cast<const void*>(offsetof(BatchVertex, rgba)));
     glBindVertexArray(0);
-
-    program_.Use();
-    glUniform1i(uTexture_, 0);
     return true;
+}
+
+unsigned QuadBatch::VariantOf(const BatchState& state) const {
+    unsigned v = 0;
+    if (fogEnabled_ && state.fog && state.space == BatchSpace::World) v |= kFog;
+    if (state.texture == untextured_) v |= kUntextured;
+    else if (state.replace) v |= kReplace;
+    // Dropping see-through texels matters where they would leave depth behind, where nothing blends
+    // (alpha test materials) and for modulation (a clear texel would still darken). Transparency and
+    // additive blending leave the picture unchanged for a texel of alpha 0, so without a depth write
+    // the test only costs time (and keeps the rasterizer from testing depth before shading).
+    if (state.alphaRef >= 0.0f) {
+        const bool blendHidesClear =
+            (state.blend == BlendMode::Transparency || state.blend == BlendMode::Additive) && state.alphaRef <= 0.0f;
+        if (!blendHidesClear || (state.depthWrite && state.depthTest)) v |= kAlphaTest;
+    }
+    return v;
 }
 
 void QuadBatch::SetWorld(const glm::mat4& viewProjection, const glm::mat4& view) {
@@ -124,7 +149,8 @@ void QuadBatch::Flush() {
         vertices_.clear();
         return;
     }
-    program_.Use();
+    const Variant& variant = variants_[VariantOf(state_)];
+    variant.program.Use();
     const glm::mat4 identity(1.0f);
     const glm::mat4* matrix = &identity;
     const glm::mat4* view = &identity;
@@ -134,14 +160,13 @@ void QuadBatch::Flush() {
     } else if (state_.space == BatchSpace::Screen) {
         matrix = &screen_;
     }
-    glUniformMatrix4fv(uMatrix_, 1, GL_FALSE, glm::value_ptr(*matrix));
-    glUniformMatrix4fv(uView_, 1, GL_FALSE, glm::value_ptr(*view));
-    glUniform1i(uReplace_, state_.replace ? 1 : 0);
-    glUniform1f(uAlphaRef_, state_.alphaRef);
-    const bool fog = fogEnabled_ && state_.fog && state_.space == BatchSpace::World;
-    glUniform1i(uFog_, fog ? 1 : 0);
-    glUniform2f(uFogRange_, fogStart_, fogEnd_);
-    glUniform3f(uFogColor_, fogColor_.r, fogColor_.g, fogColor_.b);
+    glUniformMatrix4fv(variant.uMatrix, 1, GL_FALSE, glm::value_ptr(*matrix));
+    if (variant.uView >= 0) glUniformMatrix4fv(variant.uView, 1, GL_FALSE, glm::value_ptr(*view));
+    if (variant.uAlphaRef >= 0) glUniform1f(variant.uAlphaRef, state_.alphaRef);
+    if (variant.uFogRange >= 0) {
+        glUniform2f(variant.uFogRange, fogStart_, fogEnd_);
+        glUniform3f(variant.uFogColor, fogColor_.r, fogColor_.g, fogColor_.b);
+    }
 
     gl_->SetBlend(state_.blend);
     gl_->SetDepthTest(state_.depthTest);

@@ -2,7 +2,8 @@
 // Batches textured, coloured triangles (quads and convex fans) in submission order. Consecutive
 // primitives with the same state (texture, blending, texture mode, depth, fog, space) are merged into
 // one draw call; a state change or a full buffer flushes. The vertex and index arrays are allocated
-// once, so a steady frame allocates nothing.
+// once, so a steady frame allocates nothing. Each draw uses the smallest program its state needs
+// (no fog, alpha test or texture lookup where none is wanted).
 #include "scene/render/GlProgram.h"
 #include "scene/render/GlState.h"
 
@@ -56,7 +57,8 @@ public:
     QuadBatch(const QuadBatch&) = delete;
     QuadBatch& operator=(const QuadBatch&) = delete;
 
-    bool Init(int glslVersion, GlState* gl, std::string& error);
+    // `untextured` is the plain white texture: batches bound to it skip the texture lookup.
+    bool Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error);
 
     // Per-frame inputs of the program. Flushes first if anything is pending.
     void SetWorld(const glm::mat4& viewProjection, const glm::mat4& view);
@@ -82,11 +84,18 @@ public:
 private:
     void Reserve(std::size_t vertices, std::size_t indices);
 
-    GlProgram program_;
+    // Program switches (bits of a variant's index).
+    static constexpr unsigned kFog = 1, kReplace = 2, kAlphaTest = 4, kUntextured = 8, kVariants = 16;
+    struct Variant {
+        GlProgram program;
+        GLint uMatrix = -1, uView = -1, uAlphaRef = -1, uFogRange = -1, uFogColor = -1;
+    };
+    unsigned VariantOf(const BatchState& state) const;
+
+    Variant variants_[kVariants];
     GlState* gl_ = nullptr;
+    GLuint untextured_ = 0;
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
-    GLint uMatrix_ = -1, uView_ = -1, uTexture_ = -1, uReplace_ = -1, uAlphaRef_ = -1, uFog_ = -1, uFogRange_ = -1,
-          uFogColor_ = -1;
 
     std::size_t ringVertex_ = 0, ringIndex_ = 0;
     std::vector<BatchVertex> vertices_;

@@ -131,6 +131,9 @@ struct Renderer::Impl {
     GlProgram downsample;
     GLint downsampleStep = -1;
     GLuint fullScreenVao = 0, fullScreenVbo = 0;
+    bool windowHasDepth = false;  // the window's own framebuffer can take a frame (it has depth)
+    bool hasBlur = false;         // this frame has a blur overlay
+    bool inWindow = false;        // the last frame was drawn straight into the window's back buffer
 
     std::unordered_map<const TGLBaseSceneObject*, BlurState> blurs;
     std::unordered_map<const TGLParticleFXManager*, NoiseTexture> noiseTextures;
@@ -148,6 +151,7 @@ struct Renderer::Impl {
     Uint64 clockStart = SDL_GetPerformanceCounter();
 
     bool Init(std::string& error);
+    bool BackBufferSurvivesSwap();
     ~Impl();
 
     void Frame(const TGLScene& scene, int width, int height, double time);
@@ -184,7 +188,7 @@ bool Renderer::Impl::Init(std::string& error) {
     const int glsl = context.Info().glslVersion;
     gl.Reset();
     textures.Init();
-    if (!batch.Init(glsl, &gl, error)) return false;
+    if (!batch.Init(glsl, &gl, textures.White(), error)) return false;
     if (!meshes.Init(glsl, &gl, error)) return false;
     if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
                           {{0, "a_pos"}}, error))
@@ -201,6 +205,15 @@ bool Renderer::Impl::Init(std::string& error) {
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
     glBindVertexArray(0);
+    if (!offscreen) {
+        // The window's framebuffer needs its own depth buffer to be drawn into directly.
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        GLint depthBits = 0;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                              &depthBits);
+        if (glGetError() != GL_NO_ERROR) depthBits = 0;  // a driver that cannot tell: go offscreen
+        windowHasDepth = depthBits >= 16 && BackBufferSurvivesSwap();
+    }
     world.reserve(4096);
     hud.reserve(1024);
     blendedOrder.reserve(4096);
@@ -209,6 +222,29 @@ bool Renderer::Impl::Init(std::string& error) {
         return false;
     }
     return true;
+}
+
+bool Renderer::Impl::BackBufferSurvivesSwap() {
+    // ReadPixels() must see the last frame also after it was presented. Drivers that copy the back
+    // buffer to the window keep it; drivers that flip hand back another (older or blank) buffer.
+    // Two nearly black frames tell them apart without showing anything.
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(context.Window(), &w, &h);
+    if (w <= 0 || h <= 0) return false;
+    glViewport(0, 0, w, h);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    context.Swap();
+    glClearColor(1.0f / 255.0f, 2.0f / 255.0f, 3.0f / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    context.Swap();
+    std::uint8_t pixel[4] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(w / 2, h / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return glGetError() == GL_NO_ERROR && pixel[0] == 1 && pixel[1] == 2 && pixel[2] == 3;
 }
 
 Renderer::Impl::~Impl() {
@@ -303,6 +339,7 @@ void Renderer::Impl::Collect(const TGLBaseSceneObject& object, const glm::mat4& 
     }
     case TObjectKind::Sprite:
     case TObjectKind::Blur:
+        if (object.Kind == TObjectKind::Blur) hasBlur = true;
         blended = IsBlended(static_cast<const TGLSprite&>(object).Material.Effective().BlendingMode);
         break;
     case TObjectKind::AnimatedSprite: {
@@ -345,33 +382,45 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     textures.ResetCounters();
     now = time;
     if (width <= 0 || height <= 0) return;  // minimised: nothing to draw into
-    std::string error;
-    if (!frame.Ensure(width, height, true, error)) return;
-
-    frame.Bind();
-    const TGLViewerSettings& viewer = scene.Viewer;
-    glClearColor(std::clamp(viewer.BackgroundColor.r, 0.0f, 1.0f), std::clamp(viewer.BackgroundColor.g, 0.0f, 1.0f),
-                 std::clamp(viewer.BackgroundColor.b, 0.0f, 1.0f), 1.0f);
-    gl.Reset();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     vp = ComputeViewProjection(scene.Camera(), width, height);
-    const glm::vec3 fogColor(Clamp01(viewer.FogColor));
-    batch.SetWorld(vp.ViewProjection, vp.View);
-    batch.SetScreen(width, height);
-    batch.SetFog(viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor);
-    meshes.BeginFrame(vp.View, vp.Projection, viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor,
-                      glm::vec3(Clamp01(viewer.AmbientColor)));
-
     world.clear();
     hud.clear();
     lightCount = 0;
+    hasBlur = false;
     Collect(scene.Objects(), glm::mat4(1.0f));
     const TGLCamera& camera = scene.Camera();
     if (camera.Visible) {
         const glm::mat4 cameraMatrix = camera.AbsoluteMatrix();
         for (std::size_t i = 0, n = camera.Count(); i < n; ++i) Collect(*camera.Child(i), cameraMatrix);
     }
+
+    // Straight into the window's back buffer when it matches the frame: no copy of the whole picture
+    // per frame. A blur overlay reads the frame as drawn so far, and a window of another size needs
+    // the frame scaled, so those frames go through the offscreen target.
+    int drawableWidth = 0, drawableHeight = 0;
+    if (!offscreen) SDL_GL_GetDrawableSize(context.Window(), &drawableWidth, &drawableHeight);
+    inWindow = !offscreen && windowHasDepth && !hasBlur && drawableWidth == width && drawableHeight == height;
+    if (inWindow) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
+    } else {
+        std::string error;
+        if (!frame.Ensure(width, height, true, error)) return;
+        frame.Bind();
+    }
+    const TGLViewerSettings& viewer = scene.Viewer;
+    glClearColor(std::clamp(viewer.BackgroundColor.r, 0.0f, 1.0f), std::clamp(viewer.BackgroundColor.g, 0.0f, 1.0f),
+                 std::clamp(viewer.BackgroundColor.b, 0.0f, 1.0f), 1.0f);
+    gl.Reset();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    const glm::vec3 fogColor(Clamp01(viewer.FogColor));
+    batch.SetWorld(vp.ViewProjection, vp.View);
+    batch.SetScreen(width, height);
+    batch.SetFog(viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor);
+    meshes.BeginFrame(vp.View, vp.Projection, viewer.FogEnabled, viewer.FogStart, viewer.FogEnd, fogColor,
+                      glm::vec3(Clamp01(viewer.AmbientColor)));
     meshes.SetLights(lights.data(), lightCount);
 
     switch (scene.ObjectsSorting) {
@@ -421,7 +470,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
 }
 
 void Renderer::Impl::CopyToWindow(int width, int height) {
-    if (offscreen) return;
+    if (offscreen || inWindow) return;
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(context.Window(), &dw, &dh);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
@@ -967,14 +1016,26 @@ void Renderer::Finish() { glFinish(); }
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;
     const RenderTarget& frame = impl_->frame;
-    if (!frame.Valid()) return image;
-    image.Width = frame.Width();
-    image.Height = frame.Height();
-    image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (impl_->inWindow) {
+        // The frame is in the window's back buffer, which keeps it also after the swap (checked at
+        // start, else frames are never drawn there).
+        SDL_GL_GetDrawableSize(impl_->context.Window(), &image.Width, &image.Height);
+        if (image.Width <= 0 || image.Height <= 0) return {};
+        image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
+    } else {
+        if (!frame.Valid()) return image;
+        image.Width = frame.Width();
+        image.Height = frame.Height();
+        image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    }
     // GL rows run bottom-up; pictures are stored top row first.
     const std::size_t row = static_cast<std::size_t>(image.Width) * 4;
     std::vector<std::uint8_t> swap(row);

@@ -18,8 +18,12 @@
 //   blur itself (its own overlay included, which makes the trail), refreshed every BlurDeltaTime
 //   seconds, and draws it over the whole window stretched by its BlurLeft/Top/Right/Bottom insets,
 //   tinted by its diffuse colour, with its alpha as strength.
-// - The frame is drawn into an offscreen target and copied to the window, so ReadPixels() always
-//   sees the last frame, also with a hidden window.
+// - The frame is drawn straight into the window's back buffer when the window is the frame's size
+//   and its driver keeps the back buffer through a swap (no full-screen copy per frame). Frames with
+//   a blur overlay, frames of another size than the window (scaled on the way), every frame on a
+//   driver that flips its buffers and every frame of an offscreen renderer are drawn into an
+//   offscreen target and copied. ReadPixels() sees the last frame either way, before and after
+//   Present().
 #include "scene/Image.h"
 
 #include <SDL.h>
@@ -59,8 +63,8 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
-    // Draws one frame of the scene at the given size in pixels and copies it into the window's back
-    // buffer (scaled to the drawable size when that differs). `timeSeconds` is the clock the blur
+    // Draws one frame of the scene at the given size in pixels into the window's back buffer (scaled
+    // to the drawable size when that differs). `timeSeconds` is the clock the blur
     // overlays refresh by (the cadencer's time); the overload without it uses the steady system clock.
     void Render(const scene::TGLScene& scene, int width, int height, double timeSeconds);
     void Render(const scene::TGLScene& scene, int width, int height);

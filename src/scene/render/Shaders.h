@@ -5,43 +5,66 @@ namespace vlm::render::shaders {
 
 // Batched quads and fans: sprites, polygons, HUD, texts, particles, sky boxes, the blur overlay.
 // Vertices arrive already in the space that u_matrix maps to clip space; u_view gives the eye-space
-// depth used by the fog (identity for screen-space batches, where the fog is off).
+// depth used by the fog. The batch compiles one program per combination of the switches below, so
+// a pixel only pays for what its batch uses (a software rasterizer runs every branch it is given):
+// FOG (linear fog), REPLACE (texture colour replaces the vertex colour), ALPHA_TEST (texels at or
+// below u_alphaRef are discarded), UNTEXTURED (the vertex colour alone).
 inline constexpr const char* kQuadVertex = R"(
 in vec3 a_pos;
 in vec2 a_uv;
 in vec4 a_color;
 uniform mat4 u_matrix;
-uniform mat4 u_view;
-out vec2 v_uv;
 out vec4 v_color;
+#ifndef UNTEXTURED
+out vec2 v_uv;
+#endif
+#ifdef FOG
+uniform mat4 u_view;
 out float v_depth;
+#endif
 void main() {
+#ifndef UNTEXTURED
     v_uv = a_uv;
+#endif
     v_color = a_color;
+#ifdef FOG
     v_depth = abs((u_view * vec4(a_pos, 1.0)).z);
+#endif
     gl_Position = u_matrix * vec4(a_pos, 1.0);
 }
 )";
 
 inline constexpr const char* kQuadFragment = R"(
-in vec2 v_uv;
 in vec4 v_color;
-in float v_depth;
+#ifndef UNTEXTURED
+in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform int u_replace;
+#endif
+#ifdef ALPHA_TEST
 uniform float u_alphaRef;
-uniform int u_fog;
+#endif
+#ifdef FOG
+in float v_depth;
 uniform vec2 u_fogRange;
 uniform vec3 u_fogColor;
+#endif
 out vec4 o_color;
 void main() {
+#if defined(UNTEXTURED)
+    vec4 c = v_color;
+#elif defined(REPLACE)
     vec4 t = texture(u_texture, v_uv);
-    vec4 c = (u_replace != 0) ? vec4(t.rgb, t.a * v_color.a) : t * v_color;
+    vec4 c = vec4(t.rgb, t.a * v_color.a);
+#else
+    vec4 c = texture(u_texture, v_uv) * v_color;
+#endif
+#ifdef ALPHA_TEST
     if (c.a <= u_alphaRef) discard;
-    if (u_fog != 0) {
-        float f = clamp((u_fogRange.y - v_depth) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
-        c.rgb = mix(u_fogColor, c.rgb, f);
-    }
+#endif
+#ifdef FOG
+    float f = clamp((u_fogRange.y - v_depth) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
+    c.rgb = mix(u_fogColor, c.rgb, f);
+#endif
     o_color = c;
 }
 )";

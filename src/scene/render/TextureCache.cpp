@@ -30,9 +30,15 @@ GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uin
     auto [it, inserted] = entries_.try_emplace(id);
     Entry& e = it->second;
     e.lastUsed = now_;
-    if (inserted) glGenTextures(1, &e.texture);
-    glBindTexture(GL_TEXTURE_2D, e.texture);
+    // Asked for once per sprite: the driver is only touched when the picture or its sampling changes.
+    bool bound = false;
+    auto bind = [&] {
+        if (!bound) glBindTexture(GL_TEXTURE_2D, e.texture);
+        bound = true;
+    };
     if (inserted) {
+        glGenTextures(1, &e.texture);
+        bind();
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
         e.width = width;
@@ -42,19 +48,23 @@ GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uin
         ++uploads_;
     }
     if (NeedsMipmaps(minFilter) && !e.hasMipmaps) {
+        bind();
         glGenerateMipmap(GL_TEXTURE_2D);
         e.hasMipmaps = true;
     }
     if (e.minFilter != minFilter) {
+        bind();
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
         e.minFilter = minFilter;
     }
     if (e.wrap != wrap) {
+        bind();
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrap));
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrap));
         e.wrap = wrap;
     }
     if (e.magFilter != magFilter) {
+        bind();
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
         e.magFilter = magFilter;
     }
