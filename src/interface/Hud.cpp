@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "combat/Player.h"
+#include "interface/PauseMenu.h"
 #include "data/Numbers.h"
 #include "shell/GameContext.h"
 
@@ -176,7 +177,8 @@ void SetLifesText(GameContext& ctx) { SetNumber(ctx.Hud.PlayerLifesText->Text, "
 void HudFrame(GameContext& ctx) {
   THudState& h = ctx.Hud;
   data::TPlayer& p = ctx.Player;
-  // 1. TODO(pause menu): the pause menu's closing animation runs here once the pause menu exists.
+  // 1. The pause menu slides out after a resume.
+  PauseMenuClosingFrame(ctx);
   // 2.
   combat::CheckExtraLife(ctx);
   SetLifesText(ctx);

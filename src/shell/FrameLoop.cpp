@@ -10,6 +10,7 @@
 #include "shell/Startup.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/PauseMenu.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
 #include "data/Numbers.h"
@@ -125,7 +126,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   ctx.DeltaTime = deltaTime;
   ctx.FrameTime = newTime;
   // 4. Pause menu slide and fades.
-  // TODO(pause menu): the pause-menu frame runs here in "pausemenu" once the pause menu exists.
+  if (ctx.GameState == "pausemenu") interface::PauseMenuFrame(ctx);
 
   // 5. Slow motion.
   if (In(ctx.GameState, {"game", "levelintro", "statistics"})) SlowMotion(ctx);
@@ -148,7 +149,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
     // TODO(scenery): scenery layers and clouds with FrameTime.
   }
   // 9. Pause-screen noise.
-  // TODO(pause menu): noise frame in "pause" and "pausemenu".
+  if (In(ctx.GameState, {"pause", "pausemenu"})) interface::PauseScreenFrame(ctx);
 
   // 10. The mouse device, in every state.
   UpdateMouseDevice(ctx);

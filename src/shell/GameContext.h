@@ -17,6 +17,7 @@
 #include "combat/ExplosionsState.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/PauseMenu.h"
 #include "levels/LevelGlobals.h"
 #include "scene/BitmapFont.h"
 #include "scene/Cadencer.h"
@@ -97,6 +98,7 @@ struct GameContext {
   combat::TAftermathState Aftermath;  // enemy shots, explosions and bonuses
   combat::TEnemyState Enemies;  // hit boxes, pending hits, the formation leader, MainDummy
   combat::TShipState Ship;  // the ship's objects, the satellite orbit, the shots' particle looks
+  interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
 
   // ---- scene ----
   scene::TGLScene Scene;

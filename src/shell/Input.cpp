@@ -9,6 +9,7 @@
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
+#include "interface/PauseMenu.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
 
@@ -20,11 +21,11 @@ size_t ButtonIndex(MouseButton b) { return static_cast<size_t>(b); }
 
 // The hover and click dispatch shared by mouse down and the 80 ms timer.
 void DispatchToScreens(GameContext& ctx) {
-  // TODO(message box, pause menu, shop, cut-scenes, menus): the message box handler when MessageDummy is
-  // visible; then the pause-menu handler in "pausemenu", the pause-options handler in "pm_options",
+  // TODO(message box): the message box handler when MessageDummy is visible.
+  if (ctx.GameState == "pausemenu") interface::PauseMenuInput(ctx);
+  // TODO(pause options, shop, cut-scenes, menus): the pause-options handler in "pm_options",
   // the shop and cut-scene handler in "shop" and "cutscene", the main-menu handler in the seven menu
   // states. Each picks the object under (MouseX, MouseY) and reacts to LeftClick.
-  (void)ctx;
 }
 
 void HitShake(GameContext& ctx) {

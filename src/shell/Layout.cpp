@@ -5,6 +5,7 @@
 #include "combat/Explosions.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/PauseMenu.h"
 #include "levels/LevelRun.h"
 
 namespace vlm::shell {
@@ -70,8 +71,7 @@ void BuildLayout(GameContext& ctx) {
   L.InterFaceDummyCube = Add<TGLDummyCube>(root, "InterFaceDummyCube", false);
   L.ShopDummyCube = Add<TGLDummyCube>(root, "ShopDummyCube", false);
   L.CutSceneDummyCube = Add<TGLDummyCube>(root, "CutSceneDummyCube", false);
-  L.PauseDummyCube = Add<TGLDummyCube>(root, "PauseDummyCube", false);
-  L.PauseBlur = AddBlur(*L.PauseDummyCube, "PauseBlur");
+  L.PauseDummyCube = Add<TGLDummyCube>(root, "PauseDummyCube", false);  // filled by CreatePauseLayout
   L.StatisticsDummyCube = Add<TGLDummyCube>(root, "StatisticsDummyCube", false);
   L.MainMenuDummy = Add<TGLDummyCube>(root, "MainMenuDummy", false);
   L.MM_blur = AddBlur(*L.MainMenuDummy, "MM_blur");
@@ -85,16 +85,7 @@ void BuildLayout(GameContext& ctx) {
   L.LoadingHintsText->Position = {w / 2, h - 120, 0.0f};
   L.LoadingHintsText->Scale = {0.3f, 0.3f, 1.0f};
 
-  L.PauseMenuDummyCube = Add<TGLDummyCube>(root, "PauseMenuDummyCube", false);
-  L.PM_up = Add<TGLSprite>(*L.PauseMenuDummyCube, "PM_up");
-  L.PM_up->Position.x = 3.8f;
-  L.PM_down = Add<TGLSprite>(*L.PauseMenuDummyCube, "PM_down");
-  L.PM_down->Position.x = -3.8f;
-  L.PM_ForButtons = Add<TGLDummyCube>(*L.PauseMenuDummyCube, "PM_ForButtons");
-  L.PM_Resume = Add<TGLSprite>(*L.PM_ForButtons, "PM_Resume");
-  L.PM_Options = Add<TGLSprite>(*L.PM_ForButtons, "PM_Options");
-  L.PM_Exit = Add<TGLSprite>(*L.PM_ForButtons, "PM_Exit");
-  L.PM_OptionsDummy = Add<TGLDummyCube>(*L.PauseMenuDummyCube, "PM_OptionsDummy", false);
+  L.PauseMenuDummyCube = Add<TGLDummyCube>(root, "PauseMenuDummyCube", false);  // filled by CreatePauseLayout
 
   L.MessageDummy = Add<TGLDummyCube>(root, "MessageDummy", false);
   L.TRD_EnterNameDummy = Add<TGLDummyCube>(*L.MainMenuDummy, "TRD_EnterNameDummy", false);
@@ -135,6 +126,7 @@ void BuildLayout(GameContext& ctx) {
   // Level run: the loading screen, the warp overlay and the playfield's place; HUD and statistics.
   levels::CreateLevelRunLayout(ctx);
   interface::CreateHudLayout(ctx);
+  interface::CreatePauseLayout(ctx);  // the pause screen and the pause menu's bars and buttons
   combat::CreatePlayerLayout(ctx);  // the ship, its playfield groups and the weapons' looks
   combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
 }

@@ -9,6 +9,7 @@
 #include "combat/Player.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
+#include "interface/PauseMenu.h"
 #include "levels/DataFields.h"
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
@@ -191,6 +192,7 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.QuorvelWorksLogo->AlphaChannel = 0.0f;
   LoadLogos(ctx);
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
+  interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
   // and top ranks are loaded here in their order as those pieces land; then the caching step.
   levels::ShowRandomHint(ctx);
