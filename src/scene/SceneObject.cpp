@@ -256,19 +256,30 @@ void TGLBaseSceneObject::MarkSweepPending() {
 void TGLBaseSceneObject::SweepFreedChildren() {
     if (!mSweepPending) return;
     mSweepPending = false;
-    size_t i = 0;
-    while (i < mChildren.size()) {
+    // Detach every freed child in one pass, keeping the order of the others, then delete them.
+    // Many shots and sparks end in the same frame: erasing them one by one would shift long
+    // child lists again and again. The list of the dead is reused, so a steady frame allocates nothing.
+    static thread_local std::vector<TGLBaseSceneObject*> dead;
+    const size_t base = dead.size();  // a destructor may sweep again; its entries follow ours
+    size_t kept = 0;
+    for (size_t i = 0; i < mChildren.size(); ++i) {
         TGLBaseSceneObject* c = mChildren[i];
         if (c->mFreed) {
-            mChildren.erase(mChildren.begin() + static_cast<std::ptrdiff_t>(i));
-            ++mChildEdits;
             c->mParent = nullptr;
-            delete c;  // its destructor may free or add other objects; the loop copes
-            continue;
+            dead.push_back(c);
+        } else {
+            mChildren[kept++] = c;
         }
-        ++i;
     }
-    for (size_t j = 0; j < mChildren.size(); ++j) mChildren[j]->SweepFreedChildren();
+    if (kept != mChildren.size()) {
+        mChildren.resize(kept);
+        ++mChildEdits;
+    }
+    // Its destructor may free or add other objects; they are seen by this or the next sweep.
+    for (size_t k = base; k < dead.size(); ++k) delete dead[k];
+    dead.resize(base);
+    for (size_t i = 0; i < mChildren.size(); ++i)
+        if (mChildren[i]->mSweepPending) mChildren[i]->SweepFreedChildren();
 }
 
 // ---------------------------------------------------------------- progress
