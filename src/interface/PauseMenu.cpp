@@ -205,8 +205,11 @@ void LoadPauseTextures(GameContext& ctx) {
   // Both noise layers show the one noise picture; they differ by how they drift.
   scene::TGLLibMaterial* noise1 = AddInterfaceMaterial(ctx, "PauseNoise1", B::Additive);
   scene::TGLLibMaterial* noise2 = AddInterfaceMaterial(ctx, "PauseNoise2", B::Additive);
+  // Faint, and finely grained: the green veil over them feeds back on itself and brightens them
+  // several times over. The offsets drift in picture units, so the grain does not change the speed.
   for (scene::TGLLibMaterial* n : {noise1, noise2}) {
-    n->Material.FrontProperties.Diffuse = {0.55f, 0.55f, 0.55f, 1.0f};
+    n->Material.FrontProperties.Diffuse = {0.2f, 0.2f, 0.2f, 1.0f};
+    n->Material.TextureScale = {8.0f, 8.0f};
     n->Material.Texture.MinFilter = scene::TGLMinFilter::LinearMipmapLinear;
   }
   if (LoadOrShow(ctx, "PauseNoise1", pause + "Noise1.jpg")) noise2->Material.Texture.AssignImage(noise1->Material.Texture);

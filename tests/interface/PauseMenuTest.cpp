@@ -156,6 +156,37 @@ TEST_F(PauseMenuTest, EscapeIsIgnoredWhileTheBarsAreMoving) {
   EXPECT_EQ(ctx->GameState, "pausemenu");
 }
 
+TEST_F(PauseMenuTest, OpenAndResumeActOnlyWithTheMenuAtRest) {
+  struct Case {
+    const char* state;
+    bool menuShown;
+    float barsAt;
+    bool opens, resumes;
+  };
+  const Case cases[] = {
+      {"game", false, 3.8f, true, false},        {"game", false, 3.65f, true, false},
+      {"game", false, 3.5f, false, false},       {"pause", false, 3.8f, false, false},
+      {"pausemenu", true, 2.62f, false, true},   {"pausemenu", true, 2.75f, false, true},
+      {"pausemenu", true, 2.9f, false, false},   {"game", true, 3.7f, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.state) + " at " + std::to_string(c.barsAt));
+    ctx->GameState = c.state;
+    L().PauseMenuDummyCube->Visible = c.menuShown;
+    L().PM_up->Position.x = c.barsAt;
+    EXPECT_EQ(interface::OpenPauseMenu(*ctx), c.opens);
+    if (c.opens) {
+      EXPECT_EQ(ctx->GameState, "pausemenu");
+      EXPECT_FLOAT_EQ(L().PM_up->Position.x, interface::kBarsOut);
+      EXPECT_FLOAT_EQ(L().PM_down->Position.x, -interface::kBarsOut);
+      EXPECT_TRUE(L().PauseMenuDummyCube->Visible);
+      continue;
+    }
+    EXPECT_EQ(interface::ResumeFromPauseMenu(*ctx), c.resumes);
+    EXPECT_EQ(ctx->GameState, c.resumes ? "game" : c.state);
+  }
+}
+
 TEST_F(PauseMenuTest, HoveringLightsOnlyThePickedButtonAndSoundsOncePerEntry) {
   OpenFully();
   struct Case {
