@@ -170,23 +170,7 @@ void HandleFrameKeys(GameContext& ctx) {
     // visible; create the profile in "changeplayer" with CPD_EnterName visible.
   }
   if (ctx.KeyIsDown(Key::Escape) && !L.PM_OptionsDummy->Visible && !L.GomSprite->Visible) {
-    if (L.PauseMenuDummyCube->Visible && std::fabs(L.PM_up->Position.x - 2.62f) < 0.2f) {
-      L.CursorImage->Visible = false;
-      L.InterFaceDummyCube->Visible = true;
-      ctx.GameState = "game";
-    } else if (!L.PauseMenuDummyCube->Visible && ctx.GameState == "game" &&
-               std::fabs(L.PM_up->Position.x - 3.8f) < 0.2f) {
-      L.PM_up->Position.x = 3.8f;
-      L.PM_down->Position.x = -3.8f;
-      L.CursorImage->Visible = true;
-      ctx.GameState = "pausemenu";
-      L.PauseMenuBlur->Visible = true;
-      SetMaterialAlpha(*L.PauseMenuBlur, 0.0f);
-      L.PM_Resume->AlphaChannel = 0.0f;
-      L.PM_Options->AlphaChannel = 0.0f;
-      L.PM_Exit->AlphaChannel = 0.0f;
-      L.PauseMenuDummyCube->Visible = true;
-    }
+    if (!interface::ResumeFromPauseMenu(ctx)) interface::OpenPauseMenu(ctx);
   }
 }
 
