@@ -191,6 +191,7 @@ struct GameSprites {
             TGLLibMaterial* m = library.AddTextureMaterial(k.name);
             m->Material.Texture.SetImage(k.image);
             m->Material.BlendingMode = k.blending;
+            m->Material.Texture.MinFilter = TGLMinFilter::Linear;  // as the game's effect materials
         }
         scene.ObjectsSorting = TGLObjectsSorting::RenderBlendedLast;
         vp = ComputeViewProjection(scene.Camera(), kWidth, kHeight);
@@ -284,6 +285,7 @@ void BM_GameSprites(benchmark::State& state) {
     }
     const auto& stats = renderer->Stats();
     state.counters["sprites"] = stats.batchedPrimitives;
+    state.counters["trimmed"] = stats.objectsTrimmed;
     state.counters["draw_calls"] = stats.drawCalls;
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["mean_ms"] = frames.MeanSeconds() * 1e3;

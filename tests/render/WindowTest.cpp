@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -210,6 +211,62 @@ TEST_F(WindowTest, TextureOrientationAndMirroring) {
     const TRGBAImage turned = Draw();
     ExpectNear(At(turned, c.x - q, c.y), {255, 0, 0});
     ExpectNear(At(turned, c.x + q, c.y), {0, 0, 255});
+}
+
+TEST_F(WindowTest, SpritesCutToTheirPictureLookTheSameAsWholeOnes) {
+    // A lopsided picture on a clear ground: an L in the upper left, a dot touching the right edge
+    // (which a wrapping texture carries over to the left edge).
+    TRGBAImage pic = Solid(16, 16, {0, 0, 0, 0});
+    auto show = [&](int x, int y, std::array<std::uint8_t, 4> c) {
+        std::uint8_t* p = pic.Pixel(x, y);
+        for (int i = 0; i < 4; ++i) p[i] = c[static_cast<std::size_t>(i)];
+    };
+    for (int i = 2; i < 9; ++i) {
+        show(3, i, {255, 60, 0, 255});
+        show(i, 8, {0, 200, 255, 160});
+    }
+    show(15, 5, {255, 255, 255, 255});
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.6f, {1, 1, 1, 1}, TBlendingMode::Transparency);
+    sprite->Material.Texture.SetImage(pic);
+    sprite->Material.Texture.MinFilter = TGLMinFilter::Linear;
+    // Behind it, something for the blending to show through.
+    AddSprite(InFront(7.0f), 3.0f, {0.2f, 0.3f, 0.4f, 1});
+
+    struct Case {
+        bool mirrorU, mirrorV;
+        float rotation;
+        TGLTextureWrap wrap;
+    };
+    const Case cases[] = {
+        {false, false, 0.0f, TGLTextureWrap::Repeat},
+        {true, false, 0.0f, TGLTextureWrap::Repeat},
+        {false, true, 30.0f, TGLTextureWrap::Clamp},
+        {true, true, 200.0f, TGLTextureWrap::Repeat},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "MirrorU " << k.mirrorU << ", MirrorV " << k.mirrorV << ", rotation "
+                                        << k.rotation);
+        sprite->MirrorU = k.mirrorU;
+        sprite->MirrorV = k.mirrorV;
+        sprite->Rotation = k.rotation;
+        sprite->Material.Texture.TextureWrap = k.wrap;
+        sprite->Material.TextureOffset = {0.0f, 0.0f};
+        const TRGBAImage cut = Draw();
+        EXPECT_EQ(renderer_->Stats().objectsTrimmed, 1);
+        // A shift far below a texel maps the picture "differently", which keeps the whole square.
+        sprite->Material.TextureOffset = {0.0f, 1e-6f};
+        const TRGBAImage whole = Draw();
+        EXPECT_EQ(renderer_->Stats().objectsTrimmed, 0);
+        ASSERT_EQ(cut.Pixels.size(), whole.Pixels.size());
+        int worst = 0, lit = 0;
+        for (std::size_t i = 0; i < cut.Pixels.size(); ++i) {
+            worst = std::max(worst, std::abs(int(cut.Pixels[i]) - int(whole.Pixels[i])));
+            if (i % 4 == 0 && whole.Pixels[i] > 200) ++lit;
+        }
+        EXPECT_LE(worst, 2);
+        EXPECT_GT(lit, 20);  // the picture is there to compare
+    }
 }
 
 TEST_F(WindowTest, NoZWriteLetsLaterObjectsBehindShowThrough) {

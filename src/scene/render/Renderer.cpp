@@ -81,6 +81,7 @@ struct Look {
     glm::vec4 color{1.0f};
     UvMap uv;
     bool blended = false;
+    const SpriteOutline* outline = nullptr;  // where the picture shows, when sprites may be trimmed to it
 };
 
 BatchVertex Vertex(const glm::vec3& p, float u, float v, std::uint32_t rgba) { return {p.x, p.y, p.z, u, v, rgba}; }
@@ -160,7 +161,7 @@ struct Renderer::Impl {
     void DrawHud(const TGLBaseSceneObject& object);
     void CopyToWindow(int width, int height);
 
-    GLuint TextureOf(const TGLTexture& texture);
+    GLuint TextureOf(const TGLTexture& texture, const SpriteOutline** outline = nullptr);
     Look LookOf(const TGLMaterialProps& m, float alpha);
     MeshSurface SurfaceOf(const TGLMaterialProps& m, const TGLLibMaterial* lib);
 
@@ -256,7 +257,8 @@ Renderer::Impl::~Impl() {
 // ---------------------------------------------------------------------------------------------
 // Materials
 
-GLuint Renderer::Impl::TextureOf(const TGLTexture& texture) {
+GLuint Renderer::Impl::TextureOf(const TGLTexture& texture, const SpriteOutline** outline) {
+    if (outline) *outline = nullptr;
     if (texture.Disabled || !texture.HasImage()) return textures.White();
     const TGLImage* image = texture.Image();
     // An image whose pixels do not fill its size is never handed to the driver (it would read past
@@ -266,14 +268,18 @@ GLuint Renderer::Impl::TextureOf(const TGLTexture& texture) {
         return textures.White();
     return textures.Get(image->Id, image->Data.Width, image->Data.Height, image->Data.Pixels.data(),
                         ToGl(texture.MinFilter), ToGl(texture.MagFilter),
-                        texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+                        texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT, outline);
 }
 
 Look Renderer::Impl::LookOf(const TGLMaterialProps& m, float alpha) {
     Look look;
     BlendOf(m.BlendingMode, look.state.blend, look.state.alphaRef);
     look.blended = IsBlended(m.BlendingMode);
-    look.state.texture = TextureOf(m.Texture);
+    // Only where see-through texels leave no mark (blended or alpha-tested) and the picture is mapped
+    // once across the sprite may the sprite be cut down to the picture's outline.
+    const bool mayTrim = look.state.alphaRef >= 0.0f && m.TextureOffset == glm::vec2(0.0f) &&
+                         m.TextureScale == glm::vec2(1.0f);
+    look.state.texture = TextureOf(m.Texture, mayTrim ? &look.outline : nullptr);
     look.state.replace = look.state.texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
     const auto& front = m.FrontProperties;
     look.color = Clamp01(glm::vec4(glm::vec3(front.Diffuse) + glm::vec3(front.Emission), alpha));
@@ -513,10 +519,32 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     Look look = LookOf(s.Material.Effective(), s.DrawAlpha());
     glm::vec3 c[4];
     SpriteCorners(vp, matrix, s.Width, s.Height, s.Rotation, c);
+    const std::uint32_t rgba = Pack(look.color);
+    look.state.depthTest = true;
+    look.state.depthWrite = !s.NoZWrite;
+    look.state.fog = true;
+    look.state.space = BatchSpace::World;
+    if (look.outline && look.outline->trimmed) {
+        // Only the part of the square where the picture shows: the same pixels come out, fewer are
+        // shaded. The outline is in texture coordinates; the square spans s (right) and t (up).
+        ++stats.objectsTrimmed;
+        const SpriteOutline& outline = *look.outline;
+        if (outline.count != 4) return;  // nothing of the picture shows
+        const glm::vec3 centre = (c[0] + c[2]) * 0.5f, rx = (c[1] - c[0]) * 0.5f, uy = (c[3] - c[0]) * 0.5f;
+        BatchVertex v[4];
+        for (int k = 0; k < 4; ++k) {
+            const glm::vec2 uv = outline.uv[k];
+            const float ss = s.MirrorU ? 1.0f - uv.x : uv.x;
+            const float tt = s.MirrorV ? uv.y : 1.0f - uv.y;
+            v[k] = Vertex(centre + rx * (2.0f * ss - 1.0f) + uy * (2.0f * tt - 1.0f), uv.x, uv.y, rgba);
+        }
+        batch.SetState(look.state);
+        batch.AddQuad(v);
+        return;
+    }
     float s0 = 0, s1 = 1, t0 = 0, t1 = 1;
     if (s.MirrorU) std::swap(s0, s1);
     if (s.MirrorV) std::swap(t0, t1);
-    const std::uint32_t rgba = Pack(look.color);
     BatchVertex v[4];
     float u, w;
     look.uv.At(s0, t0, u, w);
@@ -527,10 +555,6 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     v[2] = Vertex(c[2], u, w, rgba);
     look.uv.At(s0, t1, u, w);
     v[3] = Vertex(c[3], u, w, rgba);
-    look.state.depthTest = true;
-    look.state.depthWrite = !s.NoZWrite;
-    look.state.fog = true;
-    look.state.space = BatchSpace::World;
     batch.SetState(look.state);
     batch.AddQuad(v);
 }

@@ -45,6 +45,7 @@ struct RenderStats {
     int textureUploads = 0;   // images uploaded this frame (0 in a steady frame)
     int meshUploads = 0;
     int objectsDrawn = 0;
+    int objectsTrimmed = 0;   // sprites drawn as their picture's outline rather than the whole square
     int particlesDrawn = 0;
 };
 

@@ -25,7 +25,8 @@ bool TextureCache::NeedsMipmaps(GLenum minFilter) {
 }
 
 GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
-                         GLenum magFilter, GLenum wrap) {
+                         GLenum magFilter, GLenum wrap, const SpriteOutline** outline) {
+    if (outline) *outline = nullptr;
     if (id == 0 || width <= 0 || height <= 0 || !rgba) return white_;
     auto [it, inserted] = entries_.try_emplace(id);
     Entry& e = it->second;
@@ -45,7 +46,15 @@ GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uin
         e.height = height;
         e.hasMipmaps = false;
         e.minFilter = e.magFilter = e.wrap = 0;  // force the parameters below
+        e.outlineWrap = 0;
         ++uploads_;
+    }
+    if (outline && !NeedsMipmaps(minFilter)) {
+        if (e.outlineWrap != wrap) {
+            e.outline = ComputeSpriteOutline(rgba, width, height, wrap == GL_REPEAT);
+            e.outlineWrap = wrap;
+        }
+        *outline = &e.outline;
     }
     if (NeedsMipmaps(minFilter) && !e.hasMipmaps) {
         bind();

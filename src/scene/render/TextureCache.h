@@ -3,6 +3,8 @@
 // processed image a new run-unique id whenever its pixels change, so an id seen before is never
 // uploaded again; textures of images no longer drawn are released after a while.
 // Images are stored top row first: v = 0 is the top of the picture.
+#include "scene/render/SpriteOutline.h"
+
 #include <epoxy/gl.h>
 
 #include <cstdint>
@@ -26,8 +28,11 @@ public:
     // The texture for the image with this id (0: no image). An image without pixels (w or h 0, or no
     // data) gives the white texture. The filters are applied to the texture when they differ from the
     // last ones used with it.
+    // `outline` (when given) receives the picture's outline for sprites sampled this way, or nullptr
+    // where none applies (mipmapped sampling, the white texture); it stays valid until the next Get,
+    // Forget or EndFrame.
     GLuint Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
-               GLenum magFilter, GLenum wrap = GL_REPEAT);
+               GLenum magFilter, GLenum wrap = GL_REPEAT, const SpriteOutline** outline = nullptr);
 
     // Drops the texture of an image that is going away.
     void Forget(std::uint64_t id);
@@ -48,6 +53,8 @@ private:
         GLenum minFilter = 0, magFilter = 0, wrap = 0;
         bool hasMipmaps = false;
         double lastUsed = 0.0;
+        SpriteOutline outline;
+        GLenum outlineWrap = 0;  // the wrap mode the outline was worked out for (0: none yet)
     };
 
     static bool NeedsMipmaps(GLenum minFilter);
