@@ -770,7 +770,8 @@ TEST_F(WindowTest, ASteadyFrameAllocatesNothing) {
         sparks->CreateParticle(InFront(5.0f, -i * 0.1f), glm::vec3(0));
     }
     scene_.Objects().AddNewChild<TGLLensFlare>()->Position = InFront(5.0f, 0.5f, 0.5f);
-    scene_.Objects().AddNewChild<TGLBlur>()->Material.BlendingMode = TBlendingMode::Additive;
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Additive;
     TGLBitmapFont font;
     font.Glyphs.SetImage(Solid(512, 512, {255, 255, 255, 255}));
     auto* text = scene_.Objects().AddNewChild<TGLHUDText>();
@@ -792,6 +793,45 @@ TEST_F(WindowTest, ASteadyFrameAllocatesNothing) {
     EXPECT_EQ(renderer_->TakeGlErrors(), "");  // every kind drawn without a driver complaint
     EXPECT_EQ(renderer_->Stats().textureUploads, 0);
     EXPECT_EQ(renderer_->Stats().objectsDrawn, 59);  // everything but the light source
+
+    // Without the blur overlay the frames go straight into the window: just as quiet.
+    blur->Visible = false;
+    for (int i = 6; i < 9; ++i) renderer_->Render(scene_, kWidth, kHeight, i * 0.05);
+    {
+        AllocationCounter counter;
+        for (int i = 9; i < 12; ++i) {
+            renderer_->Render(scene_, kWidth, kHeight, i * 0.05);
+            renderer_->Present();
+        }
+        allocations = counter.Count();
+    }
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(renderer_->Stats().objectsDrawn, 58);
+}
+
+TEST_F(WindowTest, ReadPixelsSeesTheLastFrameBeforeAndAfterPresent) {
+    // Once straight into the window, once through the offscreen target (a blur overlay needs it).
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 0, 0, 1});
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Transparency;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0};  // takes part, shows nothing
+    for (bool withBlur : {false, true}) {
+        SCOPED_TRACE(withBlur ? "through the offscreen target" : "straight into the window");
+        blur->Visible = withBlur;
+        for (const TColor& color : {TColor{1, 0, 0, 1}, TColor{0, 1, 0, 1}}) {
+            sprite->Material.FrontProperties.Diffuse = color;
+            const Rgb want{color.r > 0 ? 255 : 0, color.g > 0 ? 255 : 0, 0};
+            renderer_->Render(scene_, kWidth, kHeight, 0.0);
+            const TRGBAImage before = renderer_->ReadPixels();
+            renderer_->Present();
+            const TRGBAImage after = renderer_->ReadPixels();
+            ASSERT_EQ(before.Width, kWidth);
+            ASSERT_EQ(before.Height, kHeight);
+            ExpectNear(At(before, OnScreen(pos)), want);
+            EXPECT_EQ(before.Pixels, after.Pixels);
+        }
+    }
 }
 
 } // namespace
