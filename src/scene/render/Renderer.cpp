@@ -206,6 +206,13 @@ bool Renderer::Impl::Init(std::string& error) {
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
     glBindVertexArray(0);
+    world.reserve(4096);
+    hud.reserve(1024);
+    blendedOrder.reserve(4096);
+    if (glGetError() != GL_NO_ERROR) {
+        error = "the OpenGL driver reported an error while setting up the renderer";
+        return false;
+    }
     if (!offscreen) {
         // The window's framebuffer needs its own depth buffer to be drawn into directly.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -214,13 +221,6 @@ bool Renderer::Impl::Init(std::string& error) {
                                               &depthBits);
         if (glGetError() != GL_NO_ERROR) depthBits = 0;  // a driver that cannot tell: go offscreen
         windowHasDepth = depthBits >= 16 && BackBufferSurvivesSwap();
-    }
-    world.reserve(4096);
-    hud.reserve(1024);
-    blendedOrder.reserve(4096);
-    if (glGetError() != GL_NO_ERROR) {
-        error = "the OpenGL driver reported an error while setting up the renderer";
-        return false;
     }
     return true;
 }
