@@ -2,6 +2,7 @@
 
 #include "combat/Enemies.h"
 #include "combat/Player.h"
+#include "levels/Scenery.h"
 #include "data/Numbers.h"
 #include "shell/GameContext.h"
 #include "sound/SoundUnit.h"
@@ -28,14 +29,9 @@ void TGameLevelHost::AddEnemyPlaceholder(const TPlacement& placement) {
 
 size_t TGameLevelHost::EnemyKindCount() const { return ctx_.EnemyKinds.size(); }
 
-void TGameLevelHost::ApplyImageSettings() {
-  // TODO(scenery): gamma and brightness of the options on the material libraries.
-}
+void TGameLevelHost::ApplyImageSettings() { levels::ApplyImageSettings(ctx_); }
 
-void TGameLevelHost::LoadLayerFile(const std::string& path) {
-  // TODO(scenery): the layer sprites of the file.
-  (void)path;
-}
+void TGameLevelHost::LoadLayerFile(const std::string& path) { levels::LoadLayerFile(ctx_, path); }
 
 void TGameLevelHost::AddUpgradePoints(int32_t points) { ctx_.Player.UpgradePoints += points; }
 int32_t TGameLevelHost::UnlockedSkins() const { return ctx_.Player.Skins; }
@@ -84,21 +80,13 @@ void TGameLevelHost::StartCutScene() {
   // level flies in without it.
 }
 
-void TGameLevelHost::ApplyBlur(const TBlurSettings& blur) {
-  // TODO(scenery): the level's blur overlay.
-  (void)blur;
-}
+void TGameLevelHost::ApplyBlur(const TBlurSettings& blur) { ApplyLevelBlur(ctx_, blur); }
 
 void TGameLevelHost::SetCloudSpeeds(double clouds1Speed, double layerTexSpeed) {
-  // TODO(scenery): cloud and layer scroll speeds.
-  (void)clouds1Speed;
-  (void)layerTexSpeed;
+  levels::SetCloudSpeeds(ctx_, clouds1Speed, layerTexSpeed);
 }
 
-void TGameLevelHost::ApplyScenery(const TScenery& scenery) {
-  // TODO(scenery): clouds, planet, meshes, sky boxes and fog.
-  (void)scenery;
-}
+void TGameLevelHost::ApplyScenery(const TScenery& scenery) { ApplySceneryKeys(ctx_, scenery); }
 
 int32_t TGameLevelHost::MusicVolume() const {
   return int32_t(data::RoundHalfEven(ctx_.Options.MusicVolume * 100.0));

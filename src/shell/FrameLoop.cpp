@@ -144,9 +144,9 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
     combat::PlayerFrame(ctx);
     if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
     levels::LevelClock(ctx);
-    // TODO(scenery): planet.
+    levels::PlanetFrame(ctx);
     if (ctx.GameState != "statistics") interface::HudFrame(ctx);
-    // TODO(scenery): scenery layers and clouds with FrameTime.
+    levels::CloudsFrame(ctx, ctx.FrameTime);
   }
   // 9. Pause-screen noise.
   if (In(ctx.GameState, {"pause", "pausemenu"})) interface::PauseScreenFrame(ctx);

@@ -19,6 +19,7 @@
 #include "interface/Hud.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelGlobals.h"
+#include "levels/Scenery.h"
 #include "scene/BitmapFont.h"
 #include "scene/Cadencer.h"
 #include "scene/Material.h"
@@ -99,6 +100,7 @@ struct GameContext {
   combat::TEnemyState Enemies;  // hit boxes, pending hits, the formation leader, MainDummy
   combat::TShipState Ship;  // the ship's objects, the satellite orbit, the shots' particle looks
   interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
+  levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
 
   // ---- scene ----
   scene::TGLScene Scene;

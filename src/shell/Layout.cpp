@@ -7,6 +7,7 @@
 #include "interface/Hud.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelRun.h"
+#include "levels/Scenery.h"
 
 namespace vlm::shell {
 
@@ -122,6 +123,7 @@ void BuildLayout(GameContext& ctx) {
   cam.Direction = {0.0f, 1.0f, 0.0f};
   cam.Up = {1.0f, 0.0f, 0.0f};
 
+  levels::CreateSceneryLayout(ctx);  // the level scenery under LevelDummyCube
   combat::CreateEnemiesLayout(ctx);  // MainDummy, the playfield group
   // Level run: the loading screen, the warp overlay and the playfield's place; HUD and statistics.
   levels::CreateLevelRunLayout(ctx);

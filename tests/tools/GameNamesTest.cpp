@@ -46,12 +46,13 @@ constexpr const char* kReservedForLaterScreens[] = {
     "Data\\Textures\\InterFace\\main\\",             // TODO(menus): main menu, its buttons and dialogs
     "Data\\Textures\\InterFace\\bg\\",               // TODO(menus): menu backgrounds of "menu_bg.ini"
     "Data\\Textures\\InterFace\\shop\\",             // TODO(shop): the shop between levels
-    "Data\\Textures\\InterFace\\pause\\",            // TODO(pause): the pause screen
     "Data\\Textures\\InterFace\\LoadingWindow.jpg",    // TODO(start-up): the loading window with its bar
     "Data\\Textures\\CutScenes\\",                     // TODO(cut-scenes): the cut-scenes' pictures
-    "Data\\Textures\\Layer\\",                         // TODO(levels): layer sprites, for the levels' layer files
-    "Data\\Textures\\Sky\\Layer2.jpg",                 // TODO(levels): star dust plane of a later level
+    "Data\\Textures\\Sky\\Layer1.jpg",                 // TODO(art): its streaks run across the scroll, not along it
+    "Data\\Models\\Levels\\Ridge.3ds",                 // TODO(levels): rock canyon of a later level
+    "Data\\Textures\\Levels\\Ridge.jpg",               // TODO(levels): the canyon's rock
     "Data\\Textures\\Planets\\Planet4.jpg",            // TODO(levels): ice world of a later level
+    "Data\\Textures\\Planets\\Planet3.jpg",            // TODO(levels): ocean world of a later level
     "Data\\Textures\\Enemies\\Dreadnought.bmp",        // TODO(levels): boss of a later level
     "Data\\Textures\\Enemies\\Hive.bmp",               // TODO(levels): boss of a later level
     "Data\\Textures\\Logos\\Level",                    // TODO(levels): logos 4 to 15 of levels still to write
@@ -193,9 +194,7 @@ class GameNames : public ::testing::Test {
     }
   }
 
-  // TODO(scenery): the level run does not build its scenery yet. Until it does, the names the
-  // level files give for it are read by the game's own level reader and loaded here the way
-  // the scene loads them: pictures by name, meshes with their materials' textures from TexPath.
+  // The pictures a level's scenery names (the scenery loads them into its materials).
   static void TourScenery(const levels::TScenery& scenery, TourLog& log) {
     std::vector<std::string> pictures(scenery.CloudTextures.begin(), scenery.CloudTextures.end());
     pictures.push_back(scenery.LayerTexture);
@@ -205,22 +204,6 @@ class GameNames : public ::testing::Test {
     }
     for (const std::string& p : pictures)
       if (!p.empty()) log.sceneryPictures.push_back(p);
-    if (scenery.Mesh1.empty()) return;
-    for (const std::string& mesh : {scenery.Mesh1, scenery.Mesh2}) {
-      scene::TGLMaterialLibrary library("LevelsLibrary");
-      library.TexturePaths = scenery.TexPath;
-      scene::TGLFreeForm form;
-      form.MaterialLibrary = &library;
-      try {
-        form.LoadFromFile(mesh);
-      } catch (const std::exception& e) {
-        log.errors.push_back(e.what());
-      }
-      if (form.Mesh.Vertices.empty()) log.errors.push_back(mesh + " has no triangles");
-      for (size_t i = 0; i < library.Count(); ++i)
-        if (!library.Material(i)->Material.Texture.FileName().empty())
-          log.textures.emplace(Fold(library.Material(i)->Material.Texture.FileName()), mesh);
-    }
   }
 
   // The archive's bytes for a name, or a failure naming it.
@@ -256,7 +239,12 @@ TEST_F(GameNames, EveryStartUpMaterialHasItsPicture) {
   // ship's two mesh materials (they share the chosen skin when a level starts) and the warp
   // overlay of the level run.
   const std::set<std::string> later = {"InterFaceLibrary: Episode1logo", "ModelsLibrary: PlayerTex",
-                                       "ModelsLibrary: ABVtex", "ExplosionLibrary: CanvasFx1"};
+                                       "ModelsLibrary: ABVtex", "ExplosionLibrary: CanvasFx1",
+                                       // the scenery's clouds, layer plane, planet and aura: from the level
+                                       "GLMaterialLibrary1: Clouds1", "GLMaterialLibrary1: Clouds2",
+                                       "GLMaterialLibrary1: Clouds3", "GLMaterialLibrary1: Clouds4",
+                                       "GLMaterialLibrary1: Clouds5", "GLMaterialLibrary1: layerTex",
+                                       "LevelsLibrary: Planet1", "LevelsLibrary: PlanetAura"};
   for (const std::string& m : log_->materialsWithoutImage) EXPECT_TRUE(later.count(m)) << m << " has no picture";
 }
 
@@ -265,13 +253,13 @@ TEST_F(GameNames, ContentFilesNameOnlyPackedPictures) {
     const char* what;
     std::vector<std::string> names;
     std::string folder;
-    bool intoMaterials;  // false: TODO(scenery) loads them with the scenery
+    bool intoMaterials;
   };
   const Source sources[] = {
       {"Enemies.ini ImageName", log_->enemyLooks, "Data\\Textures\\Enemies\\", true},
       {"logos.ini LogoFile", log_->logoFiles, "", true},
       {"level logo", log_->levelLogos, "", true},
-      {"level scenery", log_->sceneryPictures, "", false},
+      {"level scenery", log_->sceneryPictures, "", true},
   };
   for (const Source& source : sources) {
     EXPECT_FALSE(source.names.empty()) << source.what << ": nothing named";
