@@ -76,7 +76,9 @@ TEST_F(ReplayTest, AWindowedRunReplaysHeadlessToTheSameSnapshot) {
   const std::string r = (root_ / "window.replay").string();
   ASSERT_EQ(Game("--windowed --level 1 --seed 3 --frames 400 --input '" + (root_ / "input.txt").string() +
                      "' --record '" + r + "' --dump-state '" + (root_ / "a.json").string() + "'",
-                 "xvfb-run -a -s '-screen 0 1280x1024x24'"),
+                 // The GL and X libraries keep memory to the end, some of it in modules already
+                 // unloaded by then, which no suppression can name; the headless runs keep the check.
+                 "ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s '-screen 0 1280x1024x24'"),
             0)
       << "the windowed run needs xvfb-run: " << ReadText(root_ / "stderr.txt");
   ASSERT_EQ(Game("--headless --replay '" + r + "' --dump-state '" + (root_ / "b.json").string() + "'"), 0)
