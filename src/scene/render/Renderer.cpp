@@ -87,6 +87,18 @@ struct Look {
 BatchVertex Vertex(const glm::vec3& p, float u, float v, std::uint32_t rgba) { return {p.x, p.y, p.z, u, v, rgba}; }
 BatchVertex Vertex(const glm::vec2& p, float u, float v, std::uint32_t rgba) { return {p.x, p.y, 0.0f, u, v, rgba}; }
 
+// The four corners of a quad, in order, with texture coordinates s0..s1 by t0..t1 mapped through uv.
+template <class Point>
+void QuadVertices(const Point c[4], const UvMap& uv, float s0, float s1, float t0, float t1, std::uint32_t rgba,
+                  BatchVertex v[4]) {
+    const float s[4] = {s0, s1, s1, s0}, t[4] = {t0, t0, t1, t1};
+    for (int i = 0; i < 4; ++i) {
+        float u, w;
+        uv.At(s[i], t[i], u, w);
+        v[i] = Vertex(c[i], u, w, rgba);
+    }
+}
+
 std::uint32_t Pack(const glm::vec4& c) { return PackColor(c.r, c.g, c.b, c.a); }
 
 // Small deterministic generator for the lens flare's fixed random layout.
@@ -546,15 +558,7 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     if (s.MirrorU) std::swap(s0, s1);
     if (s.MirrorV) std::swap(t0, t1);
     BatchVertex v[4];
-    float u, w;
-    look.uv.At(s0, t0, u, w);
-    v[0] = Vertex(c[0], u, w, rgba);
-    look.uv.At(s1, t0, u, w);
-    v[1] = Vertex(c[1], u, w, rgba);
-    look.uv.At(s1, t1, u, w);
-    v[2] = Vertex(c[2], u, w, rgba);
-    look.uv.At(s0, t1, u, w);
-    v[3] = Vertex(c[3], u, w, rgba);
+    QuadVertices(c, look.uv, s0, s1, t0, t1, rgba, v);
     batch.SetState(look.state);
     batch.AddQuad(v);
 }
@@ -921,15 +925,7 @@ void Renderer::Impl::DrawHudSprite(const TGLHUDSprite& s) {
     if (s.MirrorV) std::swap(t0, t1);
     const std::uint32_t rgba = Pack(look.color);
     BatchVertex v[4];
-    float u, w;
-    look.uv.At(s0, t0, u, w);
-    v[0] = Vertex(c[0], u, w, rgba);
-    look.uv.At(s1, t0, u, w);
-    v[1] = Vertex(c[1], u, w, rgba);
-    look.uv.At(s1, t1, u, w);
-    v[2] = Vertex(c[2], u, w, rgba);
-    look.uv.At(s0, t1, u, w);
-    v[3] = Vertex(c[3], u, w, rgba);
+    QuadVertices(c, look.uv, s0, s1, t0, t1, rgba, v);
     look.state.depthTest = false;
     look.state.depthWrite = false;
     look.state.fog = false;
