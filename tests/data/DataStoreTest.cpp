@@ -136,6 +136,38 @@ TEST_F(DataStoreTest, DamagedArchiveEntryIsReportedByTheReader)
     }
 }
 
+// Files that would hang or swamp the game: a FIFO is never opened for a read that would wait
+// for a writer, and a file beyond the size limits is refused with a message naming the limit.
+TEST_F(DataStoreTest, FifosAndOversizedFilesAreRefusedWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo((temp / "game" / "pipe.ini").c_str(), 0600), 0);
+    EXPECT_FALSE(store.DataFileExists("pipe.ini"));
+    EXPECT_EQ(store.ReadIniValue("pipe.ini", "A", "k"), kIniError);
+    EXPECT_THROW(store.OpenDataFile("pipe.ini"), DataError);
+    try {
+        Archive::Open(temp / "game" / "pipe.ini");
+        FAIL();
+    } catch (const DataError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("pipe.ini: not a regular file"));
+    }
+
+    std::string big = "[A]\nk=1\n";
+    big.resize(kMaxIniFileBytes + 1, ';');
+    WriteFile(temp / "game" / "big.ini", big);
+    MountArchive({{"Data/packed.ini", Bytes(big)}});
+    for (const char* name : {"big.ini", "Data\\packed.ini"}) {
+        try {
+            store.ReadIniValue(name, "A", "k");
+            FAIL() << name;
+        } catch (const DataError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(name));
+            EXPECT_THAT(error.what(), HasSubstr("more than the " + std::to_string(kMaxIniFileBytes) + " bytes"));
+        }
+    }
+    // The same bytes are no INI file when read whole: only the INI limit was hit.
+    EXPECT_EQ(store.OpenDataFile("big.ini").size(), big.size());
+}
+
 TEST_F(DataStoreTest, WriteCreatesAppendsAndReplaces)
 {
     const std::string file = AppData("game.ini");
