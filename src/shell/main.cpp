@@ -249,7 +249,7 @@ int main(int argc, char** argv) {
     } else {
       nowUs = cl.headless ? (virtualUs += cl.frameMs * 1000)
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
-      while (nextScripted < script.size() && script[nextScripted].TimeMs * 1000 <= nowUs)
+      while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
       }
       renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
       for (auto& [ms, file] : cl.captures) {
-        if (ms >= 0 && nowUs >= ms * 1000) {
+        if (ms >= 0 && nowUs / 1000 >= ms) {
           if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
           ms = -1;
         }

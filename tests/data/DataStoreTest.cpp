@@ -7,7 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <iterator>
 
 namespace vlm::data {
 namespace {
@@ -282,6 +286,32 @@ TEST_F(DataStoreTest, DamagedSaveIsNotRewritten)
     WriteFile(file, "[MAIN]\r\nName=plain\r\n");
     EXPECT_THROW(store.WriteSavedValue(file, "MAIN", "Name", "x"), ECryptError);
     EXPECT_EQ(ReadFile(file), "[MAIN]\r\nName=plain\r\n");
+}
+
+// A write that runs out of room (a full disk; here a file-size limit on the process, which
+// fails the write the same way) leaves the old file whole and no temporary sibling behind.
+TEST_F(DataStoreTest, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
+{
+    const std::string file = AppData("game.ini");
+    const std::string before = "[OPTIONS]\r\nResolution=2\r\n";
+    WriteFile(file, before);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        store.WriteIniValue(file, "PLAYER", "FileName", std::string(200, 'x'));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + file);
+        EXPECT_FALSE(error.Reason().empty());
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp / "appdata"), {}), 1);
 }
 
 TEST_F(DataStoreTest, UnwritableFileRaisesUnableToWrite)
