@@ -15,6 +15,7 @@
 #include "data/Options.h"
 #include "data/Paths.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
@@ -255,6 +256,7 @@ int main(int argc, char** argv) {
         ctx->ViewportHeight = h;
         ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
         vlm::interface::PlaceHudLayout(*ctx, w, h);
+        vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
       renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
       for (auto& [ms, file] : cl.captures) {
