@@ -202,6 +202,10 @@ void vlm::ReturnToMainMenu(GameContext& ctx) {
   L.CutSceneDummyCube->Visible = false;
   L.CursorImage->Visible = true;
   L.MM_blur->Visible = true;
+  // The loading screen of a fly-out (the end of the last level) would stand over the menus.
+  L.LogoHudSprite->Visible = false;
+  L.EpisodeLogoHudSprite->Visible = false;
+  L.LoadingHintsText->Visible = false;
   // 3.
   ctx.Player.SlowMotionSeconds = 0;
   ctx.TimeScale = 1.0;
