@@ -18,6 +18,7 @@
 #include "data/Options.h"
 #include "data/Paths.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
@@ -280,6 +281,7 @@ int main(int argc, char** argv) {
         ctx->ViewportHeight = h;
         ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
         vlm::interface::PlaceHudLayout(*ctx, w, h);
+        vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
       bool due = false;
       for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs >= capture.first * 1000);
