@@ -22,6 +22,7 @@ class SdlPlatform final : public IPlatform {
   void RequestQuit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
   bool SaveScreenshot(const std::filesystem::path& file) override;
+  void SetDisplayMode(int width, int height) override;
   // Reads back the last frame; set by the game once its renderer exists.
   std::function<bool(const std::filesystem::path&)> ScreenshotWriter;
 
