@@ -269,7 +269,7 @@ int main(int argc, char** argv) {
     } else {
       nowUs = cl.headless || cl.fixedClock ? (virtualUs += cl.frameMs * 1000)
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
-      while (nextScripted < script.size() && script[nextScripted].TimeMs * 1000 <= nowUs)
+      while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
@@ -284,11 +284,11 @@ int main(int argc, char** argv) {
         vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
       bool due = false;
-      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs >= capture.first * 1000);
+      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
       if (!cl.fixedClock || due) {
         renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
         for (auto& [ms, file] : cl.captures) {
-          if (ms >= 0 && nowUs >= ms * 1000) {
+          if (ms >= 0 && nowUs / 1000 >= ms) {
             if (!SaveCapture(renderer->ReadPixels(), file)) {
               std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
               rcCapture = 1;

@@ -7,7 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <iterator>
 
 namespace vlm::data {
 namespace {
@@ -136,6 +140,38 @@ TEST_F(DataStoreTest, DamagedArchiveEntryIsReportedByTheReader)
     }
 }
 
+// Files that would hang or swamp the game: a FIFO is never opened for a read that would wait
+// for a writer, and a file beyond the size limits is refused with a message naming the limit.
+TEST_F(DataStoreTest, FifosAndOversizedFilesAreRefusedWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo((temp / "game" / "pipe.ini").c_str(), 0600), 0);
+    EXPECT_FALSE(store.DataFileExists("pipe.ini"));
+    EXPECT_EQ(store.ReadIniValue("pipe.ini", "A", "k"), kIniError);
+    EXPECT_THROW(store.OpenDataFile("pipe.ini"), DataError);
+    try {
+        Archive::Open(temp / "game" / "pipe.ini");
+        FAIL();
+    } catch (const DataError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("pipe.ini: not a regular file"));
+    }
+
+    std::string big = "[A]\nk=1\n";
+    big.resize(kMaxIniFileBytes + 1, ';');
+    WriteFile(temp / "game" / "big.ini", big);
+    MountArchive({{"Data/packed.ini", Bytes(big)}});
+    for (const char* name : {"big.ini", "Data\\packed.ini"}) {
+        try {
+            store.ReadIniValue(name, "A", "k");
+            FAIL() << name;
+        } catch (const DataError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(name));
+            EXPECT_THAT(error.what(), HasSubstr("more than the " + std::to_string(kMaxIniFileBytes) + " bytes"));
+        }
+    }
+    // The same bytes are no INI file when read whole: only the INI limit was hit.
+    EXPECT_EQ(store.OpenDataFile("big.ini").size(), big.size());
+}
+
 TEST_F(DataStoreTest, WriteCreatesAppendsAndReplaces)
 {
     const std::string file = AppData("game.ini");
@@ -250,6 +286,32 @@ TEST_F(DataStoreTest, DamagedSaveIsNotRewritten)
     WriteFile(file, "[MAIN]\r\nName=plain\r\n");
     EXPECT_THROW(store.WriteSavedValue(file, "MAIN", "Name", "x"), ECryptError);
     EXPECT_EQ(ReadFile(file), "[MAIN]\r\nName=plain\r\n");
+}
+
+// A write that runs out of room (a full disk; here a file-size limit on the process, which
+// fails the write the same way) leaves the old file whole and no temporary sibling behind.
+TEST_F(DataStoreTest, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
+{
+    const std::string file = AppData("game.ini");
+    const std::string before = "[OPTIONS]\r\nResolution=2\r\n";
+    WriteFile(file, before);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        store.WriteIniValue(file, "PLAYER", "FileName", std::string(200, 'x'));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + file);
+        EXPECT_FALSE(error.Reason().empty());
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp / "appdata"), {}), 1);
 }
 
 TEST_F(DataStoreTest, UnwritableFileRaisesUnableToWrite)

@@ -152,7 +152,9 @@ TEST(InputScriptTest, RoundTripsAndNamesTheBadLine) {
   for (auto& e : events) again += shell::FormatInputEvent(e) + "\n";
   EXPECT_EQ(again, std::string(script).substr(9));
 
-  const char* bad[] = {"5 jump", "x move 1 2", "5 move 1", "5 down thumb", "5 key Nope down", "9 move 1 1\n3 move 1 1"};
+  const char* bad[] = {"5 jump", "x move 1 2", "5 move 1", "5 down thumb", "5 key Nope down", "9 move 1 1\n3 move 1 1",
+                       "-1 move 1 1", "5 move 1 1 1", "5 rel 2147483647 0", "5 move -1000001 0",
+                       "8640000000001 move 1 1", "5 text a\x01b", "5 deactivate now", "5 up"};
   for (const char* b : bad) {
     try {
       shell::ParseInputScript(b, "replay.txt");
@@ -161,6 +163,20 @@ TEST(InputScriptTest, RoundTripsAndNamesTheBadLine) {
       EXPECT_NE(std::string(e.what()).find("replay.txt, line"), std::string::npos) << e.what();
     }
   }
+}
+
+
+// What a script says back about itself is escaped: a crafted word cannot drive the terminal.
+TEST(InputScriptTest, MessagesEscapeControlCharacters) {
+  try {
+    shell::ParseInputScript("0 move 1 1\n5 \x1b[2Jjump\n", "evil\n.txt");
+    ADD_FAILURE() << "accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "evil\\x0a.txt, line 2: unknown event '\\x1b[2Jjump'");
+  }
+  const std::string longest(shell::kMaxEventTextBytes, 'a');
+  EXPECT_EQ(shell::ParseInputScript("5 text " + longest + "\n", "t")[0].Chars, longest);
+  EXPECT_THROW(shell::ParseInputScript("5 text " + longest + "a\n", "t"), std::runtime_error);
 }
 
 }  // namespace
