@@ -29,6 +29,20 @@ void SdlPlatform::MinimiseApplication() {
   if (window_) SDL_MinimizeWindow(window_);
 }
 
+void SdlPlatform::SetDisplayMode(int width, int height) {
+  if (!window_ || width <= 0 || height <= 0) return;
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(window_, &mode) == 0) {
+      mode.w = width;
+      mode.h = height;
+      SDL_SetWindowDisplayMode(window_, &mode);
+    }
+  }
+  SDL_SetWindowSize(window_, width, height);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 std::optional<Key> KeyFromSdl(SDL_Keycode key) {
   switch (key) {
     case SDLK_ESCAPE: return Key::Escape;

@@ -27,6 +27,7 @@ class SdlPlatform final : public IPlatform {
     pointerX_ = x;
     pointerY_ = y;
   }
+  void SetDisplayMode(int width, int height) override;
   // Reads back the last frame; set by the game once its renderer exists.
   std::function<bool(const std::filesystem::path&)> ScreenshotWriter;
 

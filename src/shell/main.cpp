@@ -1,8 +1,10 @@
 // Velmora 2: the game, in a window or headless, live, from recorded input or from a replay.
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "data/Options.h"
 #include "data/Paths.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
@@ -90,7 +93,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--headless") cl.headless = true;
     else if (a == "--fixed-clock") cl.fixedClock = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
-    else if (a == "--frame-ms" && number(n) && n > 0) cl.frameMs = n;
+    else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
     else if (a == "--level" && number(n)) { cl.level = n; cl.levelGiven = true; }
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
@@ -133,20 +136,18 @@ bool SaveCapture(const vlm::scene::TRGBAImage& img, const std::string& file) {
 }
 
 std::optional<std::vector<vlm::shell::InputEvent>> ReadInputScript(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "velmora2: cannot read the input file %s\n", file.c_str());
-    return std::nullopt;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
   try {
-    return vlm::shell::ParseInputScript(text.str(), file);
+    return vlm::shell::ParseInputScript(vlm::shell::ReadInputFile(file, "input file"), file);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "velmora2: %s\n", e.what());
     return std::nullopt;
   }
 }
+
+// SIGTERM and SIGINT end a headless run at the next frame, through the normal shutdown (the
+// recording and the state dump are written). A window gets them from SDL as a quit event.
+volatile std::sig_atomic_t gStopSignal = 0;
+extern "C" void OnStopSignal(int sig) { gStopSignal = sig; }
 
 struct Shutdown {
   ~Shutdown() {
@@ -187,6 +188,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   Shutdown shutdown;
+  if (cl.headless) {
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
+  }
 
   vlm::shell::SdlPlatform windowPlatform;
   vlm::shell::HeadlessPlatform headlessPlatform;
@@ -214,8 +219,10 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<vlm::render::Renderer> renderer;
-  int width = vlm::data::ScreenWidths[ctx->Options.Resolution];
-  int height = vlm::data::ScreenHeights[ctx->Options.Resolution];
+  // The options were range-checked when read; the index is kept in the table all the same.
+  const size_t mode = size_t(std::clamp(ctx->Options.Resolution, vlm::data::kMinResolution, vlm::data::kMaxResolution));
+  int width = vlm::data::ScreenWidths[mode];
+  int height = vlm::data::ScreenHeights[mode];
   if (!cl.headless) {
     std::string error;
     renderer = vlm::render::Renderer::Create("Vlm-II", width, height, ctx->Options.FullScreen && !cl.windowed,
@@ -247,7 +254,7 @@ int main(int argc, char** argv) {
   size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
   int rcCapture = 0;
-  while (!platform.QuitRequested()) {
+  while (!platform.QuitRequested() && gStopSignal == 0) {
     if (!cl.headless) {
       SDL_Event ev;
       while (SDL_PollEvent(&ev)) {
@@ -276,6 +283,7 @@ int main(int argc, char** argv) {
         ctx->ViewportHeight = h;
         ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
         vlm::interface::PlaceHudLayout(*ctx, w, h);
+        vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
       bool due = false;
       for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs >= capture.first * 1000);
@@ -306,7 +314,11 @@ int main(int argc, char** argv) {
 
   ctx->Recorder = nullptr;
   recorder.reset();
-  int rc = rcCapture;
+  int rc = rcCapture != 0 ? rcCapture : ctx->ExitStatus;
+  if (gStopSignal != 0) {
+    std::fprintf(stderr, "velmora2: stopped by signal %d\n", int(gStopSignal));
+    rc = 128 + int(gStopSignal);
+  }
   if (!cl.dumpState.empty()) {
     try {
       vlm::shell::WriteStateSnapshot(*ctx, cl.dumpState);
