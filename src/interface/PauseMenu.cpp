@@ -312,6 +312,18 @@ void PauseMenuClosingFrame(GameContext& ctx) {
   L.PM_Exit->Position.z = -L.PM_Resume->Position.z;
 }
 
+void FinishPauseMenuClosing(GameContext& ctx) {
+  shell::TLayout& L = ctx.L;
+  L.PM_up->Position.x = kBarsOut;
+  L.PM_down->Position.x = -kBarsOut;
+  L.PauseMenuDummyCube->Visible = false;
+  SetMaterialAlpha(*L.PauseMenuBlur, 0.0f);
+  SetButtonAlphas(L, 0.0f, 0.0f);
+  L.PauseMenuBlur->Visible = false;
+  L.PM_Resume->Position.z = kButtonsOut;
+  L.PM_Exit->Position.z = -kButtonsOut;
+}
+
 void PauseScreenFrame(GameContext& ctx) {
   TPauseState& p = ctx.Pause;
   const float dt = float(ctx.DeltaTime);

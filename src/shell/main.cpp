@@ -46,6 +46,7 @@ struct CommandLine {
   uint64_t seed = 0;
   bool seedGiven = false;
   long level = 0;  // start this level at once
+  bool levelGiven = false;
   std::string record, replay, dataDir, dumpState, input;
 };
 
@@ -94,7 +95,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
-    else if (a == "--level" && number(n)) cl.level = n;
+    else if (a == "--level" && number(n)) { cl.level = n; cl.levelGiven = true; }
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--record" && text(cl.record)) {}
     else if (a == "--replay" && text(cl.replay)) {}
@@ -172,6 +173,7 @@ int main(int argc, char** argv) {
     cl.seed = replay->Seed;
     cl.seedGiven = true;
     cl.level = replay->StartLevel;
+    cl.levelGiven = cl.level != 0;  // a replay of a run that started at the menus names level 0
   }
   std::vector<vlm::shell::InputEvent> script;
   if (!cl.input.empty()) {
@@ -236,7 +238,7 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
   }
 
-  if (cl.level != 0) {
+  if (cl.levelGiven) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
       std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
       return 2;

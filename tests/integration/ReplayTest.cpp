@@ -121,6 +121,15 @@ TEST_F(ReplayTest, FixedClockCapturesAreTheSameOnEveryRun) {
   EXPECT_EQ(a, ReadText(root_ / "headless.json"));
 }
 
+TEST_F(ReplayTest, ALevelThatDoesNotExistIsRefused) {
+  for (const char* level : {"0", "-1", "4", "99"}) {
+    EXPECT_EQ(Game(std::string("--headless --frames 5 --level ") + level), 2) << level;
+    EXPECT_NE(ReadText(root_ / "stderr.txt").find(std::string("there is no level ") + level), std::string::npos)
+        << ReadText(root_ / "stderr.txt");
+  }
+  EXPECT_EQ(Game("--headless --frames 5 --level 3"), 0) << ReadText(root_ / "stderr.txt");
+}
+
 TEST(ReplayFormatTest, MalformedReplaysNameTheirLine) {
   const char* bad[] = {"not a replay\n", "velmora2 replay 1\nseed x\n", "velmora2 replay 1\nT NoSuchTimer\n",
                        "velmora2 replay 1\nF 100\nF 50\n", "velmora2 replay 1\nE 5 jump\n",
