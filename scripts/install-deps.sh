@@ -2,7 +2,7 @@
 # Installs the Debian packages the game, its tools and its tests need.
 set -e
 PKGS="build-essential cmake pkg-config ninja-build \
- libsdl2-dev libepoxy-dev libglm-dev libjpeg-dev lib3ds-dev libopenmpt-dev \
+ libsdl2-dev libepoxy-dev libglm-dev libjpeg-dev libopenmpt-dev zlib1g-dev \
  libcairo2-dev libfreetype-dev fonts-dejavu-core \
  libgtest-dev libgmock-dev libbenchmark-dev \
  xvfb xauth libgl1-mesa-dri libegl-mesa0 mesa-utils"

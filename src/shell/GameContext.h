@@ -62,6 +62,7 @@ struct GameContext {
   double FrameTime = 0.0;
   double TimeScale = 1.0;
   int32_t IntroLogoStep = 0;
+  int32_t ExitStatus = 0;  // non-zero: the run ends on a failure (a level that cannot load)
 
   // ---- input ----
   bool LeftClick = false;

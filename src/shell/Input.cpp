@@ -1,6 +1,9 @@
 #include "shell/Input.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "data/Numbers.h"
@@ -133,8 +136,10 @@ void EscapeInMenus(GameContext& ctx) {
 }
 
 void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
-  ctx.MouseDevice.PendingX += dx;
-  ctx.MouseDevice.PendingY += dy;
+  // Gathered in 64 bits and kept within int32: a flood of motion events must not overflow.
+  auto add = [](int32_t a, int32_t b) { return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX)); };
+  ctx.MouseDevice.PendingX = add(ctx.MouseDevice.PendingX, dx);
+  ctx.MouseDevice.PendingY = add(ctx.MouseDevice.PendingY, dy);
 }
 
 void UpdateMouseDevice(GameContext& ctx) {

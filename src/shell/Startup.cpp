@@ -192,7 +192,11 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.PartnerLogo->AlphaChannel = 0.0f;
   ctx.L.PartnerLogo->Visible = true;
   ctx.L.QuorvelWorksLogo->AlphaChannel = 0.0f;
-  LoadLogos(ctx);
+  try {
+    LoadLogos(ctx);
+  } catch (const std::exception& e) {  // a damaged logos.ini: the levels show no logo
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
   interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
   interface::LoadMenuTextures(ctx);  // menu pictures, a menu background, the credits, the top ranks
@@ -203,7 +207,9 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.Level.FinalLevel = false;
   // The new-game record and the number of levels.
   levels::NewGamePlayer(ctx, 0);
-  ctx.Level.LevelCount = levels::CountLevels(read);
+  std::string levelProblem;
+  ctx.Level.LevelCount = levels::CountLevels(read, &levelProblem);
+  if (!levelProblem.empty()) ctx.Platform().ShowError("Velmora 2", levelProblem);
   // The camera of play and the ship on its row.
   levels::PlaceCamera(ctx);
   ctx.L.PlayerDummy->Position.x = -0.47f;
