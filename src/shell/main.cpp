@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
           ms = -1;
         }
       }
-      SDL_GL_SwapWindow(renderer->Window());
+      renderer->Present();
     }
     const Uint64 after = SDL_GetPerformanceCounter();
     stats.AddFrame(double(after - last) / double(freq));
