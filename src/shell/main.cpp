@@ -298,7 +298,7 @@ int main(int argc, char** argv) {
             ms = -1;
           }
         }
-        SDL_GL_SwapWindow(renderer->Window());
+        renderer->Present();
       }
       if (cl.fixedClock && cl.frames < 0) {
         bool left = false;
