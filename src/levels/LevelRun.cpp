@@ -13,6 +13,7 @@
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
 #include "shell/Startup.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::levels {
 
@@ -93,6 +94,9 @@ void StartLevelFromMenu(GameContext& ctx) {
   // 9.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
+  // The level's tune plays at the player's music volume, also when no menu intro faded it in
+  // (a level started from the command line) or a game over faded it out.
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
   // TODO(menus): hide ChooseLevelDummy.
 }
 

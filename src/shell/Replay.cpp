@@ -184,6 +184,7 @@ TReplay ReadReplay(const std::string& file) { return ParseReplay(ReadInputFile(f
 
 void PlayReplayPass(GameContext& ctx, const TReplayPass& pass) {
   for (const InputEvent& e : pass.Events) ApplyInputEvent(ctx, e);
+  ctx.Timers.SetClockMs(pass.FrameTimeUs / 1000);  // the recorded timers see the recorded clock
   for (TimerId id : pass.Timers) FireTimer(ctx, id);
   FinishLoopPass(ctx, pass.FrameTimeUs);
 }

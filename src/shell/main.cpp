@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -17,12 +18,14 @@
 #include "data/Options.h"
 #include "data/Paths.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
+#include "shell/PngFile.h"
 #include "shell/Replay.h"
 #include "shell/SdlPlatform.h"
 #include "shell/Startup.h"
@@ -36,12 +39,14 @@ struct CommandLine {
   bool stats = false;
   bool windowed = false;
   bool headless = false;
+  bool fixedClock = false;  // a window on the virtual clock that draws only the captured frames
   long frames = -1;  // quit after this many frames
   long frameMs = 16; // headless frame length
   std::vector<std::pair<long, std::string>> captures;  // (ms, file): save the frame drawn at that time
   uint64_t seed = 0;
   bool seedGiven = false;
   long level = 0;  // start this level at once
+  bool levelGiven = false;
   std::string record, replay, dataDir, dumpState, input;
 };
 
@@ -61,7 +66,10 @@ void Usage() {
       "  --replay FILE    play the replay FILE back (headless or in a window)\n"
       "  --data-dir DIR   read the content and archive from DIR instead of the game's folder\n"
       "  --dump-state F   write a JSON snapshot of the game to F at exit\n"
-      "  --capture MS F   save the first frame drawn at or after MS milliseconds as the BMP file F");
+      "  --fixed-clock    in a window, run on the virtual clock of --frame-ms and draw only the frames\n"
+      "                   --capture asks for; without --frames, quit after the last capture\n"
+      "  --capture MS F   save the first frame at or after MS milliseconds as F (PNG if F ends in .png,\n"
+      "                   else BMP); may be repeated");
 }
 
 bool Parse(int argc, char** argv, CommandLine& cl) {
@@ -83,10 +91,11 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--stats") cl.stats = true;
     else if (a == "--windowed") cl.windowed = true;
     else if (a == "--headless") cl.headless = true;
+    else if (a == "--fixed-clock") cl.fixedClock = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
-    else if (a == "--level" && number(n)) cl.level = n;
+    else if (a == "--level" && number(n)) { cl.level = n; cl.levelGiven = true; }
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--record" && text(cl.record)) {}
     else if (a == "--replay" && text(cl.replay)) {}
@@ -95,6 +104,10 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--input" && text(cl.input)) {}
     else if (a == "--help" || a == "-h") { Usage(); std::exit(0); }
     else { std::fprintf(stderr, "velmora2: unknown or incomplete option '%s'\n", a.c_str()); Usage(); return false; }
+  }
+  if (cl.fixedClock && cl.headless) {
+    std::fprintf(stderr, "velmora2: --fixed-clock draws in a window; it cannot be used with --headless\n");
+    return false;
   }
   if (!cl.record.empty() && !cl.replay.empty()) {
     std::fprintf(stderr, "velmora2: --record and --replay cannot be used together\n");
@@ -114,6 +127,12 @@ bool SaveBmp(const vlm::scene::TRGBAImage& img, const std::string& file) {
   SDL_FreeSurface(rgb);
   SDL_FreeSurface(s);
   return ok;
+}
+
+bool SaveCapture(const vlm::scene::TRGBAImage& img, const std::string& file) {
+  std::string ext = std::filesystem::path(file).extension().string();
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".png" ? vlm::shell::SavePng(img, file) : SaveBmp(img, file);
 }
 
 std::optional<std::vector<vlm::shell::InputEvent>> ReadInputScript(const std::string& file) {
@@ -154,6 +173,7 @@ int main(int argc, char** argv) {
     cl.seed = replay->Seed;
     cl.seedGiven = true;
     cl.level = replay->StartLevel;
+    cl.levelGiven = cl.level != 0;  // a replay of a run that started at the menus names level 0
   }
   std::vector<vlm::shell::InputEvent> script;
   if (!cl.input.empty()) {
@@ -183,7 +203,7 @@ int main(int argc, char** argv) {
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = std::make_unique<vlm::GameContext>(cfg);
-  if (!vlm::shell::CreateGame(*ctx, cl.headless ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
+  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
     return 1;
   if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
 
@@ -218,7 +238,7 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
   }
 
-  if (cl.level != 0) {
+  if (cl.levelGiven) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
       std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
       return 2;
@@ -233,11 +253,13 @@ int main(int argc, char** argv) {
   int64_t virtualUs = 0;
   size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
+  int rcCapture = 0;
   while (!platform.QuitRequested() && gStopSignal == 0) {
     if (!cl.headless) {
       SDL_Event ev;
       while (SDL_PollEvent(&ev)) {
-        if (replay && ev.type != SDL_QUIT) continue;  // a replay is steered by what it recorded
+        // A replay is steered by what it recorded, a fixed-clock run by its script alone.
+        if ((replay || cl.fixedClock) && ev.type != SDL_QUIT) continue;
         vlm::shell::HandleSdlEvent(*ctx, ev);
       }
     }
@@ -247,7 +269,7 @@ int main(int argc, char** argv) {
       nowUs = replay->Passes[nextPass].FrameTimeUs;
       vlm::shell::PlayReplayPass(*ctx, replay->Passes[nextPass++]);
     } else {
-      nowUs = cl.headless ? (virtualUs += cl.frameMs * 1000)
+      nowUs = cl.headless || cl.fixedClock ? (virtualUs += cl.frameMs * 1000)
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
       while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
@@ -261,15 +283,28 @@ int main(int argc, char** argv) {
         ctx->ViewportHeight = h;
         ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
         vlm::interface::PlaceHudLayout(*ctx, w, h);
+        vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
-      renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
-      for (auto& [ms, file] : cl.captures) {
-        if (ms >= 0 && nowUs / 1000 >= ms) {
-          if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
-          ms = -1;
+      bool due = false;
+      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
+      if (!cl.fixedClock || due) {
+        renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
+        for (auto& [ms, file] : cl.captures) {
+          if (ms >= 0 && nowUs / 1000 >= ms) {
+            if (!SaveCapture(renderer->ReadPixels(), file)) {
+              std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
+              rcCapture = 1;
+            }
+            ms = -1;
+          }
         }
+        renderer->Present();
       }
-      SDL_GL_SwapWindow(renderer->Window());
+      if (cl.fixedClock && cl.frames < 0) {
+        bool left = false;
+        for (const auto& capture : cl.captures) left = left || capture.first >= 0;
+        if (!left) break;  // every picture asked for is taken
+      }
     }
     const Uint64 after = SDL_GetPerformanceCounter();
     stats.AddFrame(double(after - last) / double(freq));
@@ -279,7 +314,7 @@ int main(int argc, char** argv) {
 
   ctx->Recorder = nullptr;
   recorder.reset();
-  int rc = ctx->ExitStatus;
+  int rc = rcCapture != 0 ? rcCapture : ctx->ExitStatus;
   if (gStopSignal != 0) {
     std::fprintf(stderr, "velmora2: stopped by signal %d\n", int(gStopSignal));
     rc = 128 + int(gStopSignal);

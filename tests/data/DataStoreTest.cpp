@@ -57,6 +57,34 @@ TEST_F(DataStoreTest, TwoKeysOfOneFileCostOneCopy)
     EXPECT_EQ(store.CacheCopyCount(), 3);
 }
 
+// The game's files name their data in any case; loose files are found whatever case the disk uses,
+// and a write goes into the folder that is there rather than a second one spelt differently.
+TEST_F(DataStoreTest, LooseFilesAreFoundWhateverTheirCase)
+{
+    WriteFile(temp / "game/Data/T_Data/Hints.ini", "[0]\ns1=Loose\n");
+    WriteFile(temp / "appdata/Saves/Player.ini", "[MAIN]\nname=Ann\n");
+    const struct {
+        std::string name, section, key, value;
+    } reads[] = {
+        {"data\\t_data\\hints.ini", "0", "s1", "Loose"},
+        {"\\DATA\\T_DATA\\HINTS.INI", "0", "s1", "Loose"},
+        {"Data\\T_Data\\Hints.ini", "0", "s1", "Loose"},
+        {AppData("saves/player.ini"), "MAIN", "name", "Ann"},
+        {"data\\t_data\\hint.ini", "0", "s1", "ini error"},  // case is forgiven, spelling is not
+    };
+    for (const auto& r : reads)
+        EXPECT_EQ(store.ReadIniValue(r.name, r.section, r.key), r.value) << r.name;
+    EXPECT_TRUE(store.DataFileExists("DATA\\t_data\\HINTS.ini"));
+    EXPECT_EQ(store.OpenDataFile("data\\t_data\\hints.ini").size(), 13u);
+
+    store.WriteIniValue(AppData("SAVES/player.ini"), "MAIN", "name", "Bo");
+    store.WriteIniValue(AppData("saves/New.ini"), "MAIN", "name", "Cy");
+    EXPECT_EQ(ReadFile(temp / "appdata/Saves/Player.ini"), "[MAIN]\nname=Bo\n");
+    EXPECT_TRUE(std::filesystem::exists(temp / "appdata/Saves/New.ini"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "appdata/saves"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "appdata/SAVES"));
+}
+
 TEST_F(DataStoreTest, LeadingBackslashNamesTheSameFile)
 {
     MountArchive({{"Data/t_data/hints.ini", Bytes("[0]\ns1=From the archive\n")}});
