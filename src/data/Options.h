@@ -62,7 +62,8 @@ void DefaultOptions(TOptions& options, TPlayer& player);
 
 // Reads every key of one options file into the record and the player's FileName and Name.
 // A key that is missing or does not convert (or a resolution outside 1..3) keeps its
-// default; the result holds one message for each key replaced that way. A damaged current
+// default, and a value outside its TOptionRange goes to the nearest bound; the result holds
+// one message for each key replaced that way. A damaged current
 // profile clears the Name and is reported the same way.
 std::vector<std::string> ReadOptions(DataStore& store, const std::filesystem::path& file, TOptions& options,
                                      TPlayer& player);
@@ -74,7 +75,11 @@ void SaveOptions(DataStore& store, const TOptions& options, const TPlayer& playe
 // At start-up: the user's file when its "Resolution" reads as an integer, else the template,
 // else the defaults; the user's file is written whenever it was not used as it stood
 // (also when some of its keys were replaced). `cancelCopy` receives the result.
-// Returns the messages about replaced keys, for the player to see.
+// Stale temporary siblings of interrupted writes in the user's folders are removed first.
+// Never throws for the player's folder: a file that cannot be read, or a folder that cannot
+// be written (game.ini is a folder, the path is a file, read-only, disk full), adds one
+// message and the run goes on with the settings in memory; nothing existing is overwritten.
+// Returns the messages about replaced keys and such problems, for the player to see.
 std::vector<std::string> LoadOptions(DataStore& store, TOptions& options, TOptions& cancelCopy, TPlayer& player);
 
 } // namespace vlm::data
