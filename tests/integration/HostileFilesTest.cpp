@@ -281,6 +281,8 @@ std::vector<Case> Cases() {
       {"ReplayFifo", "hostile", "--replay r.replay", 2, {"cannot read the replay r.replay: not a regular file"},
        fifo("r.replay")},
       {"ReplayMissing", "hostile", "--replay gone.replay", 2, {"cannot read the replay gone.replay"}},
+      {"RecordingIntoAFifo", "hostile", "--record r.replay --frames 5", 1,
+       {"cannot write the replay r.replay: not a regular file"}, fifo("r.replay")},
       // Input scripts.
       {"InputRelativeMotionOverflow", "hostile", "--input in.txt --frames 5", 2, {"in.txt, line 2", "'rel'"},
        input("0 rel 5 5\n1 rel 2147483647 0\n")},
