@@ -112,10 +112,9 @@ void CreateHudLayout(GameContext& ctx) {
   h.StatisticsPanelSprite = Add<TGLSprite>(*h.GLDummyCube1, "StatisticsPanelSprite");
   h.StatisticsPanelSprite->Material.SetLibMaterial(&ctx.InterFaceLibrary, "StatisticsPanel");
   h.StatisticsPanelSprite->Position = {-0.015f, 0.0f, 0.005f};
+  // A unit sprite scaled 1.9 across and 1.75 up, 0.53 in front of the camera: about 690 by 640
+  // pixels of a 1024 by 768 window, around the texts.
   h.StatisticsPanelSprite->Scale = {1.75f, 0.1f, 1.9f};
-  // 560 by 516 pixels of a 1024 by 768 window, this close to the camera.
-  h.StatisticsPanelSprite->Width = 0.27f;
-  h.StatisticsPanelSprite->Height = 0.27f;
   h.StatisticsPanelSprite->Pickable = false;
   h.SPS_EnemiesDestroyed = AddText(ctx, stats, "SPS_EnemiesDestroyed", A::Left, 0.9f);
   h.SPS_EnemiesDestroyed->Text = "enemies destroyed:";

@@ -172,9 +172,9 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.LayerSkyBox = AddCloudPlane(ctx, "LayerSkyBox", "layerTex", 0.15f, 0.9f);
   s.Layer2Dummy = Add<scene::TGLDummyCube>(level, "Layer2Dummy");
   s.Layer2Dummy->Scale = {10.0f, 0.1f, 10.0f};
-  // The layer sprites lie well behind the play field (which is 4.5 units in front of the
-  // camera), so they pass under the ship, the enemies and the shots.
-  s.Layer2Dummy->Position = {0.0f, 18.0f, 0.0f};
+  // The layer sprites lie behind the play field (1.58 in front of the camera), so they pass
+  // under the ship, the enemies and the shots; our layer files place them for this distance.
+  s.Layer2Dummy->Position = {0.0f, 5.0f, 0.0f};
   s.GLSkyBox3 = AddCloudPlane(ctx, "GLSkyBox3", "Clouds3", 0.1f, 1.0f);
 
   s.LevelBlur = Add<scene::TGLBlur>(level, "LevelBlur", false);
