@@ -213,16 +213,18 @@ void LoadPauseTextures(GameContext& ctx) {
   }
   if (LoadOrShow(ctx, "PauseNoise1", pause + "Noise1.jpg")) noise2->Material.Texture.AssignImage(noise1->Material.Texture);
 
-  // The frame bars draw their black away; the buttons are solid plates that fade by their alpha.
+  // The frame bars draw their black away; the buttons are solid plates that fade by their alpha,
+  // their pure black corners see-through.
   AddInterfaceMaterial(ctx, "MM_up", B::Additive);
   LoadOrShow(ctx, "MM_up", main + "up.jpg");
   AddInterfaceMaterial(ctx, "MM_down", B::Additive);
   LoadOrShow(ctx, "MM_down", main + "down.jpg");
   for (const char* stem : kButtonStems) {
     const std::string normal = std::string("MM_") + stem, lighted = normal + "Lighted";
-    AddInterfaceMaterial(ctx, normal, B::Transparency);
+    for (const std::string* name : {&normal, &lighted})
+      AddInterfaceMaterial(ctx, *name, B::Transparency)->Material.Texture.ImageAlpha =
+          scene::TGLTextureImageAlpha::SuperBlackTransparent;
     LoadOrShow(ctx, normal, main + stem + ".jpg");
-    AddInterfaceMaterial(ctx, lighted, B::Transparency);
     LoadOrShow(ctx, lighted, main + stem + "_lighted.jpg");
   }
 }

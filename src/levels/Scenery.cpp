@@ -152,7 +152,11 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.Planet->Radius = 30.0f;
   s.Planet->Slices = 28;
   s.Planet->Stacks = 35;
+  // The sphere's pole (its local Y) is laid into the screen's plane: the pitch turns it off the
+  // view axis, the roll stands it up the screen with a slight tilt. The planet then only turns
+  // about that pole, so the pole never swings round to face the camera.
   s.Planet->SetPitchAngle(90.0f);
+  s.Planet->SetRollAngle(70.0f);
   s.Planet->Material.SetLibMaterial(&ctx.LevelsLibrary, "Planet1");
   s.PlanetAuraSprite = Add<scene::TGLSprite>(*s.PlanetDummyCube, "PlanetAuraSprite", false);
   s.PlanetAuraSprite->SetSize(90.0f, 90.0f);
@@ -335,7 +339,8 @@ void PlanetFrame(GameContext& ctx) {
 
   // 2. The planet spins at its own pace and drifts a little against the ship.
   if (s.Planet->Visible) {
-    s.Planet->SetRollAngle(s.Planet->GetRollAngle() - float(24.0 * ctx.DeltaTime));
+    // Spin about the pole only (rolling as well tumbled the pole towards the camera, where the
+    // texture's pole pinched into a pinwheel).
     s.Planet->SetTurnAngle(s.Planet->GetTurnAngle() + float(24.0 * ctx.DeltaTime));
     s.Planet->Position.z = float(s.PlanetBaseZ - 3.0 * ctx.L.PlayerDummy->Position.z);
     s.PlanetAuraSprite->Position.z = s.Planet->Position.z;
