@@ -6,6 +6,7 @@
 #include <string>
 
 #include "combat/Explosions.h"
+#include "context/GameStates.h"
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
@@ -400,11 +401,7 @@ void KillPlayer(GameContext& ctx) {
 
 void EndGame(GameContext& ctx) {
   // TODO(profiles): the back-to-menu saving of the profile comes first once profiles land.
-  ctx.L.LoadingHintsText->Visible = false;
-  ctx.Player.Scores += int64_t(ctx.Player.Lifes) * 20000;
-  // TODO(top ranks): show TopRanksDummy, offer the name entry when the score makes the table,
-  // and set "topranks". Until that screen exists the game goes back to the main menu.
-  shell::ReturnToMainMenu(ctx);
+  ShowTopRanksAfterGame(ctx);
 }
 
 void PlayerSecondTick(GameContext& ctx) {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "data/Numbers.h"
+#include "interface/MessageBox.h"
+#include "interface/OptionsDialog.h"
 #include "shell/GameContext.h"
 #include "shell/Layout.h"
 #include "sound/SoundUnit.h"
@@ -32,7 +34,7 @@ T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true)
 constexpr float kBarsDepth = 0.0f;
 constexpr float kButtonsDepth = 0.0f;
 constexpr float kBarsWidth = 1.0f;
-constexpr float kMessageDepth = 0.0f;
+constexpr float kPauseMessageDepth = 0.0f;
 constexpr float kPauseBlurDepth = 20.0f;
 
 // The image buttons: each stem names a material pair "MM_<stem>" / "MM_<stem>Lighted" and the
@@ -139,7 +141,7 @@ void CreatePauseLayout(GameContext& ctx) {
   p.PauseMessageSprite = Add<scene::TGLSprite>(*L.PauseDummyCube, "PauseMessageSprite");
   p.PauseMessageSprite->Material.SetLibMaterial(&lib, "PauseMessage");
   p.PauseMessageSprite->SetSize(3.2f, 1.0f);
-  p.PauseMessageSprite->Position.y = kMessageDepth;
+  p.PauseMessageSprite->Position.y = kPauseMessageDepth;
   p.PauseMessageSprite->Pickable = false;
   p.PulseDirection = -1;
 
@@ -191,8 +193,7 @@ void CreatePauseLayout(GameContext& ctx) {
   }
   L.PM_OptionsDummy = Add<scene::TGLDummyCube>(*L.PauseMenuDummyCube, "PM_OptionsDummy", false);
   L.PM_OptionsDummy->Position = {0.0f, -0.02f, 0.0f};
-  // TODO(in-game options): the dialog's objects (PMOD_bg, PMOD_Apply, PMOD_Cancel and the four rows)
-  // go under PM_OptionsDummy with the options dialog of the main menu.
+  // The in-game options dialog under PM_OptionsDummy is made with the main menu's (CreateOptionsLayout).
 }
 
 void LoadPauseTextures(GameContext& ctx) {
@@ -312,6 +313,18 @@ void PauseMenuClosingFrame(GameContext& ctx) {
   L.PM_Exit->Position.z = -L.PM_Resume->Position.z;
 }
 
+void FinishPauseMenuClosing(GameContext& ctx) {
+  shell::TLayout& L = ctx.L;
+  L.PM_up->Position.x = kBarsOut;
+  L.PM_down->Position.x = -kBarsOut;
+  L.PauseMenuDummyCube->Visible = false;
+  SetMaterialAlpha(*L.PauseMenuBlur, 0.0f);
+  SetButtonAlphas(L, 0.0f, 0.0f);
+  L.PauseMenuBlur->Visible = false;
+  L.PM_Resume->Position.z = kButtonsOut;
+  L.PM_Exit->Position.z = -kButtonsOut;
+}
+
 void PauseScreenFrame(GameContext& ctx) {
   TPauseState& p = ctx.Pause;
   const float dt = float(ctx.DeltaTime);
@@ -352,13 +365,17 @@ void PauseMenuInput(GameContext& ctx) {
     return;
   }
   if (Hover(ctx, *L.PM_Options, picked, "MM_Options", "MM_OptionsLighted") && ctx.LeftClick) {
-    // TODO(in-game options): clear LeftClick, "click", hide PM_ForButtons, show PM_OptionsDummy, hide
-    // GLDummyCube2, take the options backup, "pm_options", PM_Options back to "MM_Options". Until the
-    // options dialog exists the press is left alone.
+    ctx.LeftClick = false;
+    PlaySound("click", SoundVolume100(ctx), 0);
+    L.PM_Options->Material.SetLibMaterialName("MM_Options");
+    OpenPauseOptions(ctx);
+    return;
   }
   if (Hover(ctx, *L.PM_Exit, picked, "MM_Exit", "MM_ExitLighted") && ctx.LeftClick) {
-    // TODO(message box): clear LeftClick, "click", ShowMessageBoxFaded("abort this game?", with Cancel,
-    // 0.85); its Ok returns to the main menu. Until the message box exists the press is left alone.
+    ctx.LeftClick = false;
+    PlaySound("click", SoundVolume100(ctx), 0);
+    // Ok abandons the game for the main menu; Cancel stays in the pause menu.
+    ShowMessageBoxFaded(ctx, "abort this game?", true, 0.85f);
   }
 }
 

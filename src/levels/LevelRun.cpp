@@ -13,6 +13,7 @@
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
 #include "shell/Startup.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::levels {
 
@@ -91,6 +92,9 @@ void StartLevelFromMenu(GameContext& ctx) {
   // 9.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
+  // The level's tune plays at the player's music volume, also when no menu intro faded it in
+  // (a level started from the command line) or a game over faded it out.
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
   // TODO(menus): hide ChooseLevelDummy.
 }
 
@@ -130,7 +134,9 @@ bool LoadCurrentLevel(GameContext& ctx) {
     L.LoadingHintsText->Visible = false;
     shell::ReturnToMainMenu(ctx);
     ctx.Platform().ShowError("Velmora 2", message);
-    // TODO(menus): stay in the main menu once it exists; until then the game ends here.
+    // TODO(menus): stay in the main menu once it exists; until then the game ends here, with a
+    // status that tells scripts the run failed.
+    ctx.ExitStatus = 1;
     ctx.Platform().RequestQuit();
     return false;
   }
@@ -241,8 +247,8 @@ void EnterFlyOut(GameContext& ctx) {
 }
 
 void LoadEpisodeLogo(GameContext& ctx, int32_t level) {
-  const std::string file = ReadLevelLogo(PlainIniReader(*ctx.Data), level);
   try {
+    const std::string file = ReadLevelLogo(PlainIniReader(*ctx.Data), level);  // the level file may be damaged
     ctx.InterFaceLibrary.LoadTexture(kEpisodeLogo, file);
   } catch (const std::exception& e) {
     ctx.Platform().ShowError("Velmora 2", "The logo of level " + std::to_string(level) + " (" +
@@ -258,18 +264,23 @@ int32_t CountHints(GameContext& ctx) {
 }
 
 void ShowRandomHint(GameContext& ctx) {
-  const int32_t count = CountHints(ctx);
-  if (count <= 0) {
+  try {
+    const int32_t count = CountHints(ctx);
+    if (count <= 0) {
+      ctx.L.LoadingHintsText->Text.clear();
+      return;
+    }
+    const std::string section = SectionName(ctx.Rng(count));
+    std::string text;
+    for (int line = 1; line <= 5; ++line) {
+      if (line > 1) text += '\r';
+      text += ctx.Data->ReadIniValue(kHintsFile, section, "s" + std::to_string(line));
+    }
+    ctx.L.LoadingHintsText->Text = text;
+  } catch (const std::exception& e) {  // a damaged hints.ini: the loading screen shows no hint
     ctx.L.LoadingHintsText->Text.clear();
-    return;
+    ctx.Platform().ShowError("Velmora 2", e.what());
   }
-  const std::string section = SectionName(ctx.Rng(count));
-  std::string text;
-  for (int line = 1; line <= 5; ++line) {
-    if (line > 1) text += '\r';
-    text += ctx.Data->ReadIniValue(kHintsFile, section, "s" + std::to_string(line));
-  }
-  ctx.L.LoadingHintsText->Text = text;
 }
 
 void CreateLevelRunLayout(GameContext& ctx) {

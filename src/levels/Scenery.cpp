@@ -1,6 +1,9 @@
 #include "levels/Scenery.h"
 
 #include <cmath>
+#include <map>
+#include <stdexcept>
+#include <utility>
 
 #include "combat/Explosions.h"
 #include "data/Numbers.h"
@@ -79,9 +82,15 @@ void LoadLayerFile(GameContext& ctx, const std::string& path) {
   if (!s.Layer2Dummy || !ctx.Data) return;
   const IniReadFn read = PlainIniReader(*ctx.Data);
   const FieldReader f(read, path);
+  // Sprites that show one picture in one mode share one decoded and processed image (and so
+  // one texture on the card): a layer of many copies of one rock decodes it once.
+  std::map<std::pair<std::string, int32_t>, const scene::TGLTexture*> decoded;
   for (int n = 0;; ++n) {
     const std::string section = SectionName(n);
     if (!f.TryInt(section, "mode")) break;
+    if (n >= kMaxLayerSprites)
+      throw std::runtime_error("File \"" + path + "\", section [" + section + "]: more than " +
+                               std::to_string(kMaxLayerSprites) + " sprites (the limit on sprites of a layer file)");
     const double z = f.Float(section, "z");
     const double x = f.Float(section, "x");
     const double sz = f.Float(section, "sz");
@@ -103,11 +112,18 @@ void LoadLayerFile(GameContext& ctx, const std::string& path) {
       o->Material.BlendingMode = TBlendingMode::Additive;
       t.ImageAlpha = scene::TGLTextureImageAlpha::Default;
     }
-    try {
-      t.LoadFromFile(image);
-    } catch (...) {
-      o->Free();  // a sprite without its picture would show as a grey square
-      throw;
+    const auto key = std::make_pair(image, mode);
+    if (const auto same = decoded.find(key); same != decoded.end()) {
+      t = *same->second;  // shares the source and the processed image
+    } else {
+      try {
+        t.LoadFromFile(image);
+      } catch (...) {
+        o->Free();  // a sprite without its picture would show as a grey square
+        throw;
+      }
+      t.Image();  // processed now, so that the copies share it
+      decoded.emplace(key, &t);
     }
     t.Disabled = false;
     o->Position = {float(x), float(1.0 - 0.001 * n), float(z)};

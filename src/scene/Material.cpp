@@ -39,12 +39,15 @@ int TGLTexture::ImageHeight() const { return mSource ? mSource->Data.Height : 0;
 
 const TRGBAImage* TGLTexture::SourceImage() const { return mSource ? &mSource->Data : nullptr; }
 
-const TGLImage* TGLTexture::Image() const {
+const TGLImage* TGLTexture::Image(bool withPixels) const {
     if (!mSource) return nullptr;
-    if (mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma)
+    const bool current =
+        mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma;
+    if (current && (!withPixels || !mProcessed->Data.Pixels.empty() || mSource->Data.Pixels.empty()))
         return mProcessed.get();
     auto img = std::make_shared<TGLImage>();
-    img->Id = NewImageId();
+    // Pixels made again for unchanged settings are the same picture: it keeps its Id.
+    img->Id = current ? mProcessed->Id : NewImageId();
     img->FileName = mSource->FileName;
     img->Data = mSource->Data;
     ProcessImage(img->Data, ImageAlpha, ImageBrightness, ImageGamma);
@@ -53,6 +56,18 @@ const TGLImage* TGLTexture::Image() const {
     mProcGamma = ImageGamma;
     mProcessed = std::move(img);
     return mProcessed.get();
+}
+
+void TGLTexture::ReleaseImagePixels() const {
+    if (!mProcessed || mProcessed->Data.Pixels.empty()) return;
+    // The image is shared with copies of this texture and may be read by whoever asked for it
+    // last, so a pixel-less twin replaces it here rather than emptying it in place.
+    auto bare = std::make_shared<TGLImage>();
+    bare->Id = mProcessed->Id;
+    bare->FileName = mProcessed->FileName;
+    bare->Data.Width = mProcessed->Data.Width;
+    bare->Data.Height = mProcessed->Data.Height;
+    mProcessed = std::move(bare);
 }
 
 // ---------------------------------------------------------------- library

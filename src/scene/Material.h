@@ -52,8 +52,13 @@ public:
     int ImageWidth() const;
     int ImageHeight() const;
     // The processed image for drawing, or nullptr when there is no image.  Re-processes only
-    // when a setting that affects pixels changed since the last call.
-    const TGLImage* Image() const;
+    // when a setting that affects pixels changed since the last call.  With `withPixels` false
+    // the image may come without its pixels (after ReleaseImagePixels; Id, size and file name
+    // are there); with true the pixels are made again if they were let go, under the same Id.
+    const TGLImage* Image(bool withPixels = true) const;
+    // Lets the processed pixels go once the renderer holds its own copy of them (keyed by the
+    // image's Id): a drawn picture then lives in memory as its source and the GPU's copy only.
+    void ReleaseImagePixels() const;
     // The decoded image before processing, or nullptr.
     const TRGBAImage* SourceImage() const;
 

@@ -861,6 +861,67 @@ TEST_F(WindowTest, ASteadyFrameAllocatesNothing) {
     EXPECT_EQ(renderer_->Stats().objectsDrawn, 58);
 }
 
+TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
+    // The camera looks along +Y as in the game, so the planes face it and are drawn as one stack.
+    TGLCamera& camera = scene_.Camera();
+    camera.Position = {0, 0, 0};
+    camera.Direction = {0, 1, 0};
+    camera.Up = {1, 0, 0};
+    TGLMaterialLibrary library("Clouds");
+    auto plane = [&](const char* name, std::array<std::uint8_t, 4> rgba, TBlendingMode mode, float alpha) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(Solid(4, 4, rgba));
+        m->Material.BlendingMode = mode;
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
+        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
+        box->MaterialLibrary = &library;
+        box->MatNameClouds = name;
+        box->CloudsPlaneOffset = 0.15f;
+        box->CloudsPlaneSize = 1.0f;
+        return box;
+    };
+    plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
+    plane("Red", {255, 0, 0, 255}, TBlendingMode::Transparency, 0.5f);
+    TGLSkyBox* missing = plane("Gone", {0, 0, 255, 255}, TBlendingMode::Transparency, 1.0f);
+    missing->MatNameClouds = "NotInTheLibrary";  // shows nothing, breaks nothing
+    plane("Green", {0, 102, 0, 255}, TBlendingMode::Additive, 0.5f);
+    plane("Veil", {255, 255, 255, 128}, TBlendingMode::Transparency, 1.0f);  // texel alpha ~0.5
+
+    // (0.2, 0.4, 0.6), half red over it, plus half of 0.4 green, then the white veil at 128/255.
+    const float veil = 128.0f / 255.0f;
+    auto expect = [&](float r, float g, float b) {
+        return Rgb{int(std::lround(255 * (r * (1 - veil) + veil))), int(std::lround(255 * (g * (1 - veil) + veil))),
+                   int(std::lround(255 * (b * (1 - veil) + veil)))};
+    };
+    TRGBAImage img = Draw();
+    ExpectNear(At(img, kWidth / 2.0f, kHeight / 2.0f), expect(0.6f, 0.4f, 0.3f));
+    ExpectNear(At(img, 3, 3), expect(0.6f, 0.4f, 0.3f));
+    EXPECT_EQ(renderer_->Stats().drawCalls, 1) << "four planes, one pass";
+
+    // An opaque object between the planes splits the stack: the upper planes still cover it.
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {0, 0, 1, 1});
+    sprite->MoveToIndex(2);
+    img = Draw();
+    ExpectNear(At(img, OnScreen(pos)), expect(0.0f, 0.2f, 1.0f));
+    ExpectNear(At(img, 3, 3), expect(0.6f, 0.4f, 0.3f));
+}
+
+TEST_F(WindowTest, PicturesLetGoOfTheirPixelsOnceUploaded) {
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 1, 1, 1});
+    sprite->Material.Texture.SetImage(Solid(8, 8, {0, 255, 0, 255}));
+    sprite->Material.Texture.MinFilter = TGLMinFilter::Linear;
+    ExpectNear(At(Draw(), OnScreen(pos)), {0, 255, 0});
+    EXPECT_TRUE(sprite->Material.Texture.Image(false)->Data.Pixels.empty());
+    ExpectNear(At(Draw(), OnScreen(pos)), {0, 255, 0});
+    EXPECT_EQ(renderer_->Stats().textureUploads, 0);
+    // New settings: the picture is processed and uploaded afresh.
+    sprite->Material.Texture.ImageBrightness = 0.5f;
+    ExpectNear(At(Draw(), OnScreen(pos)), {0, 128, 0});
+    EXPECT_EQ(renderer_->Stats().textureUploads, 1);
+}
+
 TEST_F(WindowTest, ReadPixelsSeesTheLastFrameBeforeAndAfterPresent) {
     // Once straight into the window, once through the offscreen target (a blur overlay needs it).
     const glm::vec3 pos = InFront(5.0f);

@@ -107,6 +107,30 @@ TEST(ImageAlpha, ModesSetAlphaFromTheRightSource) {
     }
 }
 
+TEST(ImageProcessing, PixelsLetGoAfterUploadComeBackUnderTheSameId) {
+    TGLTexture tex;
+    tex.SetImage(BlackAndGrey());
+    tex.ImageBrightness = 2.0f;
+    const std::vector<std::uint8_t> pixels = tex.Image()->Data.Pixels;
+    const std::uint64_t id = tex.Image()->Id;
+    TGLTexture copy = tex;  // shares the processed image
+    tex.ReleaseImagePixels();
+    const TGLImage* bare = tex.Image(false);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_TRUE(bare->Data.Pixels.empty());
+    EXPECT_EQ(bare->Id, id);
+    EXPECT_EQ(bare->Data.Width, 2);
+    EXPECT_EQ(bare->Data.Height, 1);
+    EXPECT_EQ(copy.Image(false)->Data.Pixels, pixels) << "a copy keeps its pixels until it lets them go";
+    const TGLImage* again = tex.Image();
+    EXPECT_EQ(again->Id, id) << "the same picture, so the renderer's copy stays valid";
+    EXPECT_EQ(again->Data.Pixels, pixels);
+    tex.ReleaseImagePixels();
+    tex.ImageBrightness = 1.0f;
+    EXPECT_NE(tex.Image(false)->Id, id) << "new settings make a new picture, pixels and all";
+    EXPECT_EQ(tex.Image(false)->Data.Pixels.size(), 8u);
+}
+
 TEST(ImageProcessing, BrightnessThenGammaAndAFreshImageIdWhenSettingsChange) {
     TGLTexture tex;
     tex.SetImage(BlackAndGrey());
