@@ -68,7 +68,7 @@ void CreateCreditsLayout(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   m.CreditsDummy = AddChild<TGLDummyCube>(*ctx.L.MainMenuDummy, "CreditsDummy", false);
   m.CreditsDummy->Position = {0.0f, -0.02f, 0.0f};
-  AddMenuSprite(ctx, *m.CreditsDummy, "CD_bg", "OD_bg", 0, 0, 0, 3.75f, 7.85f);
+  AddMenuSprite(ctx, *m.CreditsDummy, "CD_bg", "OD_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   m.CD_Title = AddMenuText(ctx, *m.CreditsDummy, "CD_Title", "", 512, 350, 0.35f, 0.35f,
                            scene::TTextAlignment::Center);
   m.CD_Text = AddMenuText(ctx, *m.CreditsDummy, "CD_Text", "", 512, 380, 0.25f, 0.25f,
