@@ -157,6 +157,8 @@ void CreateSceneryLayout(GameContext& ctx) {
   // The level tints the aura through its emission; no diffuse so the tint is what shows.
   aura->Material.FrontProperties.Diffuse = {0.0f, 0.0f, 0.0f, 1.0f};
   aura->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+  // The glow is a soft gradient drawn larger than its picture: mipmaps would add only cost.
+  aura->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
 
   scene::TGLDummyCube& level = *ctx.L.LevelDummyCube;
   s.GLSkyBox1 = AddCloudPlane(ctx, "GLSkyBox1", "Clouds", 0.15f, 0.86f);
