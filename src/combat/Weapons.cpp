@@ -230,6 +230,10 @@ TPlayerClipSprite* MakePlayerShot(GameContext& ctx, const TShotParams& p) {
   shot->MoveFirst();
   shot->Scale = {float(p.ScaleX), 0.1f, float(p.ScaleZ)};
   shot->Material.SetLibMaterial(&ctx.WeaponsLibrary, p.Material);
+  // Our own fire is the brightest, most readable thing on the field: the bolt's picture is half as
+  // large again as its unit square, and drawn additively over everything without cutting it.
+  shot->SetSize(1.5f, 1.5f);
+  shot->NoZWrite = true;
   shot->Position = {float(p.StartX), 0.02f, float(p.StartZ)};
   shot->Speed = p.Speed;
   shot->Acceleration = p.Acceleration;

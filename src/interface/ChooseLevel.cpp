@@ -9,6 +9,7 @@
 #include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "shell/GameContext.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::interface {
 
@@ -27,7 +28,7 @@ void CreateChooseLevelLayout(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   m.ChooseLevelDummy = AddChild<TGLDummyCube>(*ctx.L.MainMenuDummy, "ChooseLevelDummy", false);
   m.ChooseLevelDummy->Position = {0.0f, -0.02f, 0.0f};
-  AddMenuSprite(ctx, *m.ChooseLevelDummy, "CL_bg", "CL_bg", 0, 0, 0, 3.75f, 7.85f);
+  AddMenuSprite(ctx, *m.ChooseLevelDummy, "CL_bg", "CL_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   m.CL_Back = AddMaterialButton(ctx, *m.ChooseLevelDummy, "CL_Back", "MM_Back", "MM_BackLighted", -1.6f, -0.01f,
                                 -3.15f, 0.4f, 1.35f);
   for (int k = 1; k <= 15; ++k) {
@@ -119,6 +120,8 @@ void StartSlot(GameContext& ctx, int index) {
   }
   HideDialog(ctx);
   levels::StartLevelFromMenu(ctx);
+  // The level's music at the option's volume, whatever the menu's fade had reached.
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
 }
 
 void StartGameFromMenu(GameContext& ctx) {

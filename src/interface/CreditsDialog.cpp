@@ -33,7 +33,7 @@ constexpr CreditLine kCredits[25] = {
     {"libopenmpt", "tracker music playback\rbsd 3-clause licence"},
     {"libjpeg-turbo", "jpeg pictures\rijg licence and bsd 3-clause licence"},
     {"glm", "vector mathematics\rmit licence"},
-    {"lib3ds", "3ds meshes\rlgpl 2.1 or later"},
+    {"clang and libfuzzer", "fuzz testing of every file reader\rapache licence 2.0, llvm exception"},
     {"cairo", "painting in the forge\rlgpl 2.1 or mpl 1.1"},
     {"freetype", "lettering in the forge\rfreetype licence or gpl 2"},
     {"dejavu fonts", "the letters of our pictures and font\rbitstream vera licence"},
@@ -68,7 +68,7 @@ void CreateCreditsLayout(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   m.CreditsDummy = AddChild<TGLDummyCube>(*ctx.L.MainMenuDummy, "CreditsDummy", false);
   m.CreditsDummy->Position = {0.0f, -0.02f, 0.0f};
-  AddMenuSprite(ctx, *m.CreditsDummy, "CD_bg", "OD_bg", 0, 0, 0, 3.75f, 7.85f);
+  AddMenuSprite(ctx, *m.CreditsDummy, "CD_bg", "OD_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   m.CD_Title = AddMenuText(ctx, *m.CreditsDummy, "CD_Title", "", 512, 350, 0.35f, 0.35f,
                            scene::TTextAlignment::Center);
   m.CD_Text = AddMenuText(ctx, *m.CreditsDummy, "CD_Text", "", 512, 380, 0.25f, 0.25f,

@@ -21,7 +21,7 @@ void CreateHelpLayout(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   m.HelpDummy = AddChild<TGLDummyCube>(*ctx.L.MainMenuDummy, "HelpDummy", false);
   m.HelpDummy->Position = {0.0f, -0.02f, 0.0f};
-  AddMenuSprite(ctx, *m.HelpDummy, "HD_bg", "HD_bg", 0, 0, 0, 3.75f, 7.85f);
+  AddMenuSprite(ctx, *m.HelpDummy, "HD_bg", "HD_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   m.HD_Page = AddMenuSprite(ctx, *m.HelpDummy, "HD_Page", "HD_Page1", 0.267f, -0.01f, 0.343f, 2.795f, 6.755f);
   m.HD_Page->Pickable = false;
   m.HD_PageText = AddMenuText(ctx, *m.HelpDummy, "HD_PageText", "1/3", 268, 563, 0.35f, 0.35f,
@@ -36,7 +36,7 @@ void CreateHelpLayout(GameContext& ctx) {
   // Pages 2 and 3: two columns of three bonuses, each turning in its capsule, its caption beside.
   static constexpr float kRowX[3] = {1.15f, 0.3f, -0.55f};
   static constexpr float kColumnZ[2] = {3.35f, 0.4f};
-  static constexpr float kCaptionX[2] = {135.0f, 500.0f};
+  static constexpr float kCaptionX[2] = {150.0f, 510.0f};
   static constexpr float kCaptionY[3] = {230.0f, 338.0f, 442.0f};
   for (int i = 0; i < 12; ++i) {
     TGLDummyCube& page = *m.HD_PageDummy[size_t(1 + i / 6)];
@@ -57,7 +57,7 @@ void CreateHelpLayout(GameContext& ctx) {
     s->Position = {kRowX[row], -0.02f, kColumnZ[column]};
     s->Pickable = false;
     const std::string caption = name + "Text";
-    AddMenuText(ctx, page, caption.c_str(), kCaptions[i], kCaptionX[column] + 70.0f, kCaptionY[row], 0.3f, 0.3f,
+    AddMenuText(ctx, page, caption.c_str(), kCaptions[i], kCaptionX[column], kCaptionY[row], 0.22f, 0.22f,
                 scene::TTextAlignment::Left, {1.0f, 0.949f, 0.875f, 1.0f});
   }
 }

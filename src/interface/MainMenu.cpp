@@ -164,6 +164,19 @@ void MenuIntroFrame(GameContext& ctx) {
   }
 }
 
+void FinishMenuIntro(GameContext& ctx) {
+  TMenuState& m = ctx.Menus;
+  m.MM_logotipSprite->AlphaChannel = 1.0f;
+  m.MM_logotipSprite->Scale.x = m.MM_logotipSprite->Scale.z = 1.0f;
+  m.MM_up->Position.x = kBarsIn;
+  m.MM_down->Position.x = -kBarsIn;
+  for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
+    button->Sprite->AlphaChannel = 1.0f;
+  if (m.PlayerNameLabel->ModulateColor.a < kNameAlpha) SetNameAlpha(m, kNameAlpha);
+  // The music is at the option's volume again (ReturnToMainMenu), so the background is fully in.
+  if (scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg")) bg->Material.FrontProperties.Diffuse.a = 1.0f;
+}
+
 void MainMenuInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked) {
   TMenuState& m = ctx.Menus;
   if (HoverMaterialButton(ctx, m.MM_StartGame, picked) && TakePress(ctx)) {

@@ -12,6 +12,10 @@ void CreateMainMenuLayout(GameContext& ctx);
 // music fade in, the bars slide in, the buttons fade in one after another, then the name; the
 // menu is then "mainmenu". Not skippable.
 void MenuIntroFrame(GameContext& ctx);
+// The menu as its entrance leaves it: logo, bars, buttons and name in place, the background
+// shown. For a way into the menu that skipped the entrance (a game started from the command
+// line and left); nothing changes for a menu already entered.
+void FinishMenuIntro(GameContext& ctx);
 // The main menu's buttons in their order (MenuScreensInput in "mainmenu").
 void MainMenuInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked);
 

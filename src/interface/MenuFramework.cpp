@@ -1,5 +1,6 @@
 #include "interface/MenuFramework.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <string>
@@ -211,6 +212,20 @@ void MenuBackgroundFrame(GameContext& ctx, double frameTime) {
   TMenuState& m = ctx.Menus;
   if (m.PlayerNameText->Text != ctx.Player.Name) m.PlayerNameText->Text = ctx.Player.Name;
   m.PlayerHint1->ModulateColor.a = float(std::fabs(std::sin(frameTime) + 0.35));
+  // The menu's own buttons and the player's name give way to a dialog over them (its panel
+  // covers them but for their edges); the name shows only when there is one.
+  const bool onMenu = ctx.GameState == "mainmenu";
+  m.MM_buttons->Visible = onMenu;
+  m.PlayerNameLabel->Visible = onMenu && !ctx.Player.Name.empty();
+  m.PlayerNameText->Visible = m.PlayerNameLabel->Visible;
+  // The background goes on fading in where the menu's entrance left it, and the music with it.
+  if (scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg")) {
+    float& a = bg->Material.FrontProperties.Diffuse.a;
+    if (a < 1.0f) {
+      a = std::min(1.0f, a + float(ctx.DeltaTime) * 0.06f);
+      SetMusicVolume(int(data::RoundHalfEven(double(a) * ctx.Options.MusicVolume * 100.0)));
+    }
+  }
 }
 
 void PickMenuBackground(GameContext& ctx) {

@@ -18,7 +18,7 @@ namespace {
 
 // The pause menu's dialog stands nearer than the level behind it, scaled down to the same size
 // on the screen as the main menu's.
-constexpr float kPauseDialogDepth = 2.0f;
+constexpr float kPauseDialogDepth = 1.2f;  // in front of the pause menu's bars (1.28)
 
 struct RowSpec {
   const char* Group;
@@ -59,7 +59,7 @@ void BuildDialog(GameContext& ctx, scene::TGLBaseSceneObject& parent, TOptionsDi
   auto n = [p](const char* rest) { return std::string(p) + rest; };
   // The names must outlive the call: the scene keeps its own copies.
   const std::string bg = n("bg"), apply = n("Apply"), cancel = n("Cancel"), res = n("resolution");
-  d.Bg = AddMenuSprite(ctx, parent, bg.c_str(), "OD_bg", 0, 0, 0, 3.75f, 7.85f);
+  d.Bg = AddMenuSprite(ctx, parent, bg.c_str(), "OD_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   if (inGame) d.Bg->AlphaChannel = 0.7f;
   d.Apply = AddMaterialButton(ctx, parent, apply.c_str(), "MM_Apply", "MM_ApplyLighted", -1.6f, -0.01f, 3.15f, 0.4f,
                               1.35f);

@@ -29,7 +29,7 @@ void CreateTopRanksLayout(GameContext& ctx) {
   m.TopRanksDummy = AddChild<TGLDummyCube>(*ctx.L.MainMenuDummy, "TopRanksDummy", false);
   m.TopRanksDummy->Position = {0.0f, -0.02f, 0.0f};
   TGLDummyCube& d = *m.TopRanksDummy;
-  AddMenuSprite(ctx, d, "TRD_bg", "OD_bg", 0, 0, 0, 3.75f, 7.85f);
+  AddMenuSprite(ctx, d, "TRD_bg", "OD_bg", 0, 0, 0, kDialogScaleX, kDialogScaleZ);
   AddMenuText(ctx, d, "TRD_Title", "name", 360, 160, 0.3f, 0.3f, scene::TTextAlignment::Center);
   AddMenuText(ctx, d, "TRD_Score", "score", 664, 160, 0.3f, 0.3f, scene::TTextAlignment::Center);
   m.TRD_Back = AddMaterialButton(ctx, d, "TRD_Back", "MM_Back", "MM_BackLighted", -1.6f, -0.01f, -3.15f, 0.4f, 1.35f);

@@ -56,18 +56,21 @@ public:
     // the image may come without its pixels (after ReleaseImagePixels; Id, size and file name
     // are there); with true the pixels are made again if they were let go, under the same Id.
     const TGLImage* Image(bool withPixels = true) const;
-    // Lets the processed pixels go once the renderer holds its own copy of them (keyed by the
-    // image's Id): a drawn picture then lives in memory as its source and the GPU's copy only.
+    // Lets the pixels go once the renderer holds its own copy of them (keyed by the image's Id):
+    // the processed ones, and the decoded source when it came from a file (read again when the
+    // pixels are needed: new settings, or drawn again after the renderer let its copy go).
     void ReleaseImagePixels() const;
-    // The decoded image before processing, or nullptr.
+    // The decoded image before processing, or nullptr (read again from its file if it was let go).
     const TRGBAImage* SourceImage() const;
 
 private:
     struct TSource {
         TRGBAImage Data;
         std::string FileName;
+        bool Released = false;  // pixels let go (Data keeps the size); read again from FileName
     };
-    std::shared_ptr<const TSource> mSource;
+    bool ReloadSource() const;
+    mutable std::shared_ptr<const TSource> mSource;
     mutable std::shared_ptr<const TGLImage> mProcessed;
     mutable TGLTextureImageAlpha mProcAlpha = TGLTextureImageAlpha::Default;
     mutable float mProcBrightness = 1.0f, mProcGamma = 1.0f;

@@ -206,6 +206,9 @@ void vlm::ReturnToMainMenu(GameContext& ctx) {
   L.LogoHudSprite->Visible = false;
   L.EpisodeLogoHudSprite->Visible = false;
   L.LoadingHintsText->Visible = false;
+  // A button still held from play (the guns) is no press on the menus.
+  ctx.LeftClick = false;
+  ctx.RightClick = false;
   // 3.
   ctx.Player.SlowMotionSeconds = 0;
   ctx.TimeScale = 1.0;
@@ -230,7 +233,8 @@ void vlm::ReturnToMainMenu(GameContext& ctx) {
   SetMusicOrder(1);
   CurrentMusicOrder = 1;
   SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
-  // 9.
+  // 9. (A game started from the command line never saw the menu's entrance.)
+  interface::FinishMenuIntro(ctx);
   L.MainMenuDummy->Visible = true;
   ctx.GameState = "mainmenu";
   ctx.Platform().SetPointerCaptured(false);

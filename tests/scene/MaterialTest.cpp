@@ -151,6 +151,32 @@ TEST(ImageProcessing, BrightnessThenGammaAndAFreshImageIdWhenSettingsChange) {
     EXPECT_EQ(tex.SourceImage()->Pixels[5], 60) << "the source stays as decoded";
 }
 
+TEST_F(MemoryFiles, APictureFromAFileIsReadAgainWhenItsPixelsAreNeededAfterRelease) {
+    files["Data\\Textures\\a.bmp"] = MakeBmp(3, 2, 10, 20, 30);
+    TGLTexture tex;
+    tex.LoadFromFile("Data\\Textures\\a.bmp");
+    const std::uint64_t id = tex.Image()->Id;
+    tex.ReleaseImagePixels();
+    EXPECT_EQ(tex.ImageWidth(), 3) << "the size stays known";
+    EXPECT_EQ(tex.ImageHeight(), 2);
+    const TGLImage* again = tex.Image();
+    EXPECT_EQ(again->Id, id);
+    ASSERT_EQ(again->Data.Pixels.size(), 3u * 2u * 4u);
+    EXPECT_EQ(again->Data.Pixel(2, 1)[1], 20);
+    // New settings read the file again too.
+    tex.ReleaseImagePixels();
+    tex.ImageBrightness = 2.0f;
+    EXPECT_EQ(tex.Image()->Data.Pixel(2, 1)[1], 40);
+    EXPECT_EQ(tex.SourceImage()->Pixel(2, 1)[1], 20);
+    // A file gone since: the picture stays without pixels rather than failing the frame.
+    tex.ReleaseImagePixels();
+    files.clear();
+    tex.ImageBrightness = 1.0f;
+    const TGLImage* gone = tex.Image();
+    ASSERT_NE(gone, nullptr);
+    EXPECT_TRUE(gone->Data.Pixels.empty());
+}
+
 TEST_F(MemoryFiles, DecodesBmpAndJpeg) {
     files["Data\\Textures\\a.bmp"] = MakeBmp(3, 2, 10, 20, 30);
     files["Data\\Textures\\b.jpg"] = MakeJpeg(16, 8, 200, 100, 50);

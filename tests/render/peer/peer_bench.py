@@ -110,8 +110,9 @@ def drive_peer(display, seconds, stop_at):
 
 
 def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=None):
+    """One run; returns its figures (NaN where too few frames fell into the window)."""
     game = game or args.game
-    stamps = os.path.join(work, f"stamps-{kind}-{level or 0}.txt")
+    stamps = os.path.join(work, f"stamps-{kind}-{level or 0}-{'before' if game != args.game else 'now'}.txt")
     env = dict(os.environ, DISPLAY=display, LD_PRELOAD=shim, SHIM_OUT=stamps)
     env.pop("WAYLAND_DISPLAY", None)
     env["LIBGL_ALWAYS_SOFTWARE"] = "1"
@@ -140,21 +141,30 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
                             stderr=subprocess.DEVNULL, cwd=os.path.dirname(os.path.abspath(game))
                             if kind == "ours" else home)
     start = time.monotonic()
-    first_at, last_at = start + args.skip, start + args.seconds
-    result = {}
+    # The window to measure starts once the run is into play (a number of frames and seconds in, so
+    # a slow machine still measures play, not the loading screen) and lasts `measure` frames or
+    # until the time limit.
+    skip = args.skip_frames if kind == "ours" else args.peer_skip_frames
+    samples = []  # (monotonic ns, cpu ticks, rss KiB)
     try:
         if kind == "peer":
             import threading
-            threading.Thread(target=drive_peer, args=(display, args.seconds, last_at), daemon=True).start()
-        time.sleep(max(0.0, first_at - time.monotonic()))
-        if proc.poll() is not None:
-            raise RuntimeError(f"{kind} ended early (exit {proc.returncode})")
-        c0, w0 = cpu_ticks(proc.pid), time.monotonic_ns()
-        time.sleep(max(0.0, last_at - time.monotonic()))
-        if proc.poll() is not None:
-            raise RuntimeError(f"{kind} ended early (exit {proc.returncode})")
-        c1, w1 = cpu_ticks(proc.pid), time.monotonic_ns()
-        rss, hwm = memory_kib(proc.pid)
+            threading.Thread(target=drive_peer, args=(display, args.seconds, start + args.seconds),
+                             daemon=True).start()
+        while time.monotonic() - start < args.seconds:
+            if proc.poll() is not None:
+                raise RuntimeError(f"{kind} ended early (exit {proc.returncode})")
+            samples.append((time.monotonic_ns(), cpu_ticks(proc.pid), memory_kib(proc.pid)[0]))
+            try:
+                with open(stamps) as f:
+                    count = sum(1 for _ in f)
+            except OSError:
+                count = 0
+            if count >= skip + args.measure_frames + 64 and time.monotonic() - start >= args.skip:
+                break
+            time.sleep(0.25)
+        samples.append((time.monotonic_ns(), cpu_ticks(proc.pid), memory_kib(proc.pid)[0]))
+        hwm = memory_kib(proc.pid)[1]
     finally:
         proc.send_signal(signal.SIGTERM)
         try:
@@ -164,17 +174,32 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
             proc.wait()
     with open(stamps) as f:
         t = [int(x) for x in f.read().split()]
-    inside = [s for s in t if w0 <= s <= w1]
+    skip_time = t0 + int(args.skip * 1e9)
+    first = next((i for i, x in enumerate(t) if i >= skip and x >= skip_time), len(t))
+    inside = t[first:first + args.measure_frames + 1]
+    inside = [x for x in inside if x <= samples[-1][0]]
+
+    def cpu_at(ns):
+        for (ta, ca, _), (tb, cb, _) in zip(samples, samples[1:]):
+            if ta <= ns <= tb:
+                return ca + (cb - ca) * (ns - ta) / max(tb - ta, 1)
+        return samples[-1][1] if ns > samples[-1][0] else samples[0][1]
+
+    result = {"swaps": len(t), "frames": max(len(inside) - 1, 0), "hwm_mib": hwm / 1024.0}
+    result["first_ms"] = (t[min(args.probe_swaps if game != args.game and kind == "ours" else 0, len(t) - 1)] - t0) / 1e6 \
+        if t else float("nan")
+    if len(inside) < 11:
+        result.update(fps=float("nan"), p99_ms=float("nan"), cpu_ms=float("nan"),
+                      rss_mib=samples[-1][2] / 1024.0)
+        return result
+    frames = len(inside) - 1
     gaps = sorted((b - a) / 1e6 for a, b in zip(inside, inside[1:]))
-    frames = max(len(inside) - 1, 1)
     hz = os.sysconf("SC_CLK_TCK")
-    result["fps"] = frames / ((inside[-1] - inside[0]) / 1e9) if len(inside) > 1 else 0.0
-    result["p99_ms"] = gaps[min(len(gaps) - 1, int(0.99 * len(gaps)))] if gaps else float("nan")
-    result["cpu_ms"] = (c1 - c0) * 1000.0 / hz / frames
-    result["rss_mib"] = rss / 1024.0
-    result["hwm_mib"] = hwm / 1024.0
-    result["first_ms"] = (t[0] - t0) / 1e6 if t else float("nan")
-    result["swaps"] = len(t)
+    result["fps"] = frames / ((inside[-1] - inside[0]) / 1e9)
+    result["p99_ms"] = gaps[min(len(gaps) - 1, int(0.99 * len(gaps)))]
+    result["cpu_ms"] = (cpu_at(inside[-1]) - cpu_at(inside[0])) * 1000.0 / hz / frames
+    result["rss_mib"] = max(r for ts, _, r in samples if inside[0] <= ts <= inside[-1] + 500_000_000) / 1024.0 \
+        if any(inside[0] <= ts <= inside[-1] + 500_000_000 for ts, _, _ in samples) else samples[-1][2] / 1024.0
     return result
 
 
@@ -198,8 +223,13 @@ def main():
     p.add_argument("--before", help="another build of the game, run in the same turns")
     p.add_argument("--levels", default="1,3")
     p.add_argument("--rounds", type=int, default=3)
-    p.add_argument("--seconds", type=float, default=40.0, help="length of each run")
-    p.add_argument("--skip", type=float, default=20.0, help="seconds left out at the start of each run")
+    p.add_argument("--seconds", type=float, default=90.0, help="longest run")
+    p.add_argument("--skip", type=float, default=10.0, help="seconds left out at the start of each run")
+    p.add_argument("--skip-frames", type=int, default=220, help="frames of ours left out (loading, fly-in)")
+    p.add_argument("--peer-skip-frames", type=int, default=60, help="frames of the peer left out")
+    p.add_argument("--measure-frames", type=int, default=200, help="frames measured per run")
+    p.add_argument("--probe-swaps", type=int, default=2,
+                   help="start-up swaps of the --before build that show no picture yet (its probe)")
     p.add_argument("--display", default=":77")
     p.add_argument("--no-peer", action="store_true")
     p.add_argument("--pixels", action="store_true", help="one more run each counting pixels shaded")
@@ -225,7 +255,7 @@ def main():
                 res = run_one(kind, args, work, shim, args.display, lv, game=game)
                 res["load"] = os.getloadavg()[0]
                 rows.append((r, name, res))
-                print(f"round {r + 1} {name:13s} fps {res['fps']:6.1f}  p99 {res['p99_ms']:7.1f} ms  "
+                print(f"round {r + 1} {name:18s} frames {res['frames']:4d} fps {res['fps']:6.1f}  p99 {res['p99_ms']:7.1f} ms  "
                       f"cpu/frame {res['cpu_ms']:6.1f} ms  rss {res['rss_mib']:6.1f} MiB (peak {res['hwm_mib']:.1f})  "
                       f"first frame {res['first_ms']:6.0f} ms  load {res['load']:.1f}", flush=True)
         if args.pixels:
@@ -248,15 +278,15 @@ def main():
     for key, label in keys:
         line = f"{label:24s}"
         for n in names + ([] if args.no_peer else ["chromium-bsu"]):
-            vals = [res[key] for _, nm, res in rows if nm == n]
-            line += f" {n}: {statistics.median(vals):8.1f}"
+            vals = [res[key] for _, nm, res in rows if nm == n and res[key] == res[key]]
+            line += f" {n}: {statistics.median(vals) if vals else float('nan'):8.1f}"
         if not args.no_peer:
             for n in names:
                 ratios = []
                 for r in range(args.rounds):
                     ours = [res[key] for rr, nm, res in rows if rr == r and nm == n]
                     peer = [res[key] for rr, nm, res in rows if rr == r and nm == "chromium-bsu"]
-                    if ours and peer and peer[0]:
+                    if ours and peer and peer[0] and ours[0] == ours[0] and peer[0] == peer[0]:
                         ratios.append(ours[0] / peer[0])
                 if ratios:
                     line += f"  {n}/peer {statistics.median(ratios):5.2f}"
