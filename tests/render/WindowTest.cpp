@@ -226,9 +226,9 @@ TEST_F(WindowTest, SpritesCutToTheirPictureLookTheSameAsWholeOnes) {
         show(i, 8, {0, 200, 255, 160});
     }
     show(15, 5, {255, 255, 255, 255});
-    const glm::vec3 pos = InFront(5.0f);
+    const glm::vec3 pos = InFront(2.0f);  // about 120 pixels across
     // Behind it and drawn before it, something for the blending to show through.
-    AddSprite(InFront(7.0f), 3.0f, {0.2f, 0.3f, 0.4f, 1});
+    AddSprite(InFront(7.0f), 8.0f, {0.2f, 0.3f, 0.4f, 1});
     TGLSprite* sprite = AddSprite(pos, 1.6f, {1, 1, 1, 1}, TBlendingMode::Transparency);
     sprite->Material.Texture.SetImage(pic);
     sprite->Material.Texture.MinFilter = TGLMinFilter::Linear;
