@@ -24,6 +24,7 @@
 #include "scene/render/Renderer.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
+#include "shell/LoadingWindow.h"
 #include "shell/Input.h"
 #include "shell/PngFile.h"
 #include "shell/Replay.h"
@@ -201,7 +202,16 @@ int main(int argc, char** argv) {
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = std::make_unique<vlm::GameContext>(cfg);
-  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
+  // The loading window, from the moment the content is open until every texture is on the card.
+  vlm::shell::LoadingWindow loading;
+  vlm::shell::StartupProgress progress;
+  if (!cl.headless)
+    progress = [&loading](vlm::GameContext& c, double percent, const char* caption) {
+      if (!loading.IsOpen() && percent >= 10) loading.Open(c);
+      loading.SetProgress(percent, caption);
+    };
+  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device,
+                              progress))
     return 1;
   if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
 
@@ -234,6 +244,9 @@ int main(int argc, char** argv) {
       return SaveBmp(renderer->ReadPixels(), file.string());
     };
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
+    vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
+    loading.Close();
+    SDL_RaiseWindow(renderer->Window());
   }
 
   if (cl.level != 0) {
