@@ -30,12 +30,14 @@ class LoadingWindow {
   void Close();
 
  private:
-  void Draw();
+  void Draw(bool whole);
   SDL_Window* window_ = nullptr;
-  scene::TRGBAImage picture_, font_;
+  SDL_Surface* picture_ = nullptr;  // the loading picture at the window's size
+  SDL_Surface* font_ = nullptr;     // the font sheet as white letters with alpha
   int fontCell_ = 64;
   double percent_ = 0.0;
-  std::string caption_ = "...loading...";
+  int shownPercent_ = -1;  // what the bar shows, to draw only what changed
+  std::string caption_ = "...loading...", shownCaption_;
 };
 
 }  // namespace vlm::shell
