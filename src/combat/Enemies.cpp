@@ -617,7 +617,10 @@ void TEnemyModel::MoveDive(double dt, double frameDelta) {
         TurnTo(*Carrot, *Waypoint, kUpZ);
         Carrot->Move(float(0.5 * Speed * dt));
     }
-    if (!Within(*this, *Carrot, 0.02)) {
+    // The dive ends near the Carrot or at its target. The pace falls with the distance to the
+    // target, so an enemy diving straight at it (the Carrot waiting just beyond) only creeps up
+    // on the target and would never reach the Carrot.
+    if (!Within(*this, *Carrot, 0.02) && !Within(*this, *Waypoint, 0.02)) {
         TurnTo(*this, *Carrot, kUpZ);
         Move(float(0.4 * Speed * dt));
         return;

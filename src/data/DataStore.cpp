@@ -68,10 +68,12 @@ std::filesystem::path DataStore::ResolvePath(std::string_view name) const
         // The game's "\Data\..." means the data folder beside the game, not the disk's root.
         while (!name.empty() && (name[0] == '\\' || name[0] == '/'))
             name.remove_prefix(1);
-        return workingFolder_ / ToNativePath(name);
+        return MatchCaseOnDisk(workingFolder_, ToNativePath(name));
     }
     std::filesystem::path native = ToNativePath(name);
-    return native.is_absolute() ? native : workingFolder_ / native;
+    if (native.is_absolute())
+        return MatchCaseOnDisk(native.root_path(), native.relative_path());
+    return MatchCaseOnDisk(workingFolder_, native);
 }
 
 const Archive* DataStore::ArchiveFor(std::string_view name) const

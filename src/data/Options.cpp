@@ -4,6 +4,7 @@
 #include "data/FileIo.h"
 #include "data/Numbers.h"
 
+#include <cmath>
 #include <type_traits>
 #include <utility>
 
@@ -145,7 +146,9 @@ std::string WhyOptionsOutOfRange(const TOptions& o)
     };
     for (const auto& [range, value] : checks) {
         if (!(value >= range.Min && value <= range.Max)) // NaN fails too
-            return std::string("[") + range.Section + "] " + range.Key + " = " + FloatToStr(value) + " is outside " +
+            return std::string("[") + range.Section + "] " + range.Key + " = " +
+                   (value == std::trunc(value) && std::fabs(value) < 1e15 ? IntToStr(int64_t(value)) : FloatToStr(value)) +
+                   " is outside " +
                    FloatToStr(range.Min) + " to " + FloatToStr(range.Max);
     }
     return {};

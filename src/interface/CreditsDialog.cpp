@@ -33,7 +33,7 @@ constexpr CreditLine kCredits[25] = {
     {"libopenmpt", "tracker music playback\rbsd 3-clause licence"},
     {"libjpeg-turbo", "jpeg pictures\rijg licence and bsd 3-clause licence"},
     {"glm", "vector mathematics\rmit licence"},
-    {"lib3ds", "3ds meshes\rlgpl 2.1 or later"},
+    {"clang and libfuzzer", "fuzz testing of every file reader\rapache licence 2.0, llvm exception"},
     {"cairo", "painting in the forge\rlgpl 2.1 or mpl 1.1"},
     {"freetype", "lettering in the forge\rfreetype licence or gpl 2"},
     {"dejavu fonts", "the letters of our pictures and font\rbitstream vera licence"},

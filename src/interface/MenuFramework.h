@@ -16,11 +16,12 @@ namespace vlm { struct GameContext; }
 
 namespace vlm::interface {
 
-// Where the menus stand before the camera. At this distance one unit of the layout is 121
-// pixels of a 1024 by 768 window, so the frame bars at 2.62 sit flush with the window's edges.
-inline constexpr float kMenuDepth = 4.76f;
-// The message box stands nearer than every screen it can cover.
-inline constexpr float kMessageDepth = 0.94f;
+// Where the menus stand before the camera: where the play field lies, at the scene's origin. At
+// this distance one unit of the layout is 122 pixels of a 1024 by 768 window, so the frame bars
+// at 2.62 sit flush with the window's edges and 8.5 across span it.
+inline constexpr float kMenuDepth = 1.58f;
+// The message box stands nearer than every screen it can cover (at -1.3, scaled 0.24).
+inline constexpr float kMessageDepth = 0.28f;
 // The dialogs' panel: a little taller and wider than the texts laid out on it, so that every
 // label stands inside its frame.
 inline constexpr float kDialogScaleX = 3.9f, kDialogScaleZ = 8.3f;

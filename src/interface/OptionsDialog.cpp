@@ -18,7 +18,7 @@ namespace {
 
 // The pause menu's dialog stands nearer than the level behind it, scaled down to the same size
 // on the screen as the main menu's.
-constexpr float kPauseDialogDepth = 2.0f;
+constexpr float kPauseDialogDepth = 1.2f;  // in front of the pause menu's bars (1.28)
 
 struct RowSpec {
   const char* Group;

@@ -56,7 +56,9 @@ void LoadPlacements(const FieldReader& f, const TLevelGlobals& g, ILevelHost& ho
         if (p.KindIndex < 0 || static_cast<size_t>(p.KindIndex) >= kinds)
             throw EFieldError(f.File(), section, "index", std::to_string(p.KindIndex),
                               "enemy kind (the catalogue has " + std::to_string(kinds) + ")");
-        if (p.PathCode >= 0 && static_cast<size_t>(p.PathCode) >= g.NavPaths.size())
+        // Only an enemy that appears after the start flies its nav path; one there from the
+        // start keeps its placed position and never looks the path up.
+        if (p.PathCode >= 0 && p.AppearTime != 0.0 && static_cast<size_t>(p.PathCode) >= g.NavPaths.size())
             throw EFieldError(f.File(), section, "splineindex", std::to_string(p.PathCode),
                               "flight path (there are " + std::to_string(g.NavPaths.size()) + ")");
         out.Placements.push_back(p);

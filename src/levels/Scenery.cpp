@@ -157,6 +157,8 @@ void CreateSceneryLayout(GameContext& ctx) {
   // The level tints the aura through its emission; no diffuse so the tint is what shows.
   aura->Material.FrontProperties.Diffuse = {0.0f, 0.0f, 0.0f, 1.0f};
   aura->Material.FrontProperties.Emission = {1.0f, 1.0f, 1.0f, 1.0f};
+  // The glow is a soft gradient drawn larger than its picture: mipmaps would add only cost.
+  aura->Material.Texture.MinFilter = scene::TGLMinFilter::Linear;
 
   scene::TGLDummyCube& level = *ctx.L.LevelDummyCube;
   s.GLSkyBox1 = AddCloudPlane(ctx, "GLSkyBox1", "Clouds", 0.15f, 0.86f);
@@ -168,7 +170,11 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.Planet->Radius = 30.0f;
   s.Planet->Slices = 28;
   s.Planet->Stacks = 35;
+  // The sphere's pole (its local Y) is laid into the screen's plane: the pitch turns it off the
+  // view axis, the roll stands it up the screen with a slight tilt. The planet then only turns
+  // about that pole, so the pole never swings round to face the camera.
   s.Planet->SetPitchAngle(90.0f);
+  s.Planet->SetRollAngle(70.0f);
   s.Planet->Material.SetLibMaterial(&ctx.LevelsLibrary, "Planet1");
   s.PlanetAuraSprite = Add<scene::TGLSprite>(*s.PlanetDummyCube, "PlanetAuraSprite", false);
   s.PlanetAuraSprite->SetSize(90.0f, 90.0f);
@@ -188,9 +194,9 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.LayerSkyBox = AddCloudPlane(ctx, "LayerSkyBox", "layerTex", 0.15f, 0.9f);
   s.Layer2Dummy = Add<scene::TGLDummyCube>(level, "Layer2Dummy");
   s.Layer2Dummy->Scale = {10.0f, 0.1f, 10.0f};
-  // The layer sprites lie well behind the play field (which is 4.5 units in front of the
-  // camera), so they pass under the ship, the enemies and the shots.
-  s.Layer2Dummy->Position = {0.0f, 18.0f, 0.0f};
+  // The layer sprites lie behind the play field (1.58 in front of the camera), so they pass
+  // under the ship, the enemies and the shots; our layer files place them for this distance.
+  s.Layer2Dummy->Position = {0.0f, 5.0f, 0.0f};
   s.GLSkyBox3 = AddCloudPlane(ctx, "GLSkyBox3", "Clouds3", 0.1f, 1.0f);
 
   s.LevelBlur = Add<scene::TGLBlur>(level, "LevelBlur", false);
@@ -351,7 +357,8 @@ void PlanetFrame(GameContext& ctx) {
 
   // 2. The planet spins at its own pace and drifts a little against the ship.
   if (s.Planet->Visible) {
-    s.Planet->SetRollAngle(s.Planet->GetRollAngle() - float(24.0 * ctx.DeltaTime));
+    // Spin about the pole only (rolling as well tumbled the pole towards the camera, where the
+    // texture's pole pinched into a pinwheel).
     s.Planet->SetTurnAngle(s.Planet->GetTurnAngle() + float(24.0 * ctx.DeltaTime));
     s.Planet->Position.z = float(s.PlanetBaseZ - 3.0 * ctx.L.PlayerDummy->Position.z);
     s.PlanetAuraSprite->Position.z = s.Planet->Position.z;

@@ -1,5 +1,7 @@
 #include "scene/Material.h"
 
+#include <exception>
+
 namespace vlm::scene {
 
 // ---------------------------------------------------------------- TGLTexture
@@ -37,14 +39,34 @@ const std::string& TGLTexture::FileName() const {
 int TGLTexture::ImageWidth() const { return mSource ? mSource->Data.Width : 0; }
 int TGLTexture::ImageHeight() const { return mSource ? mSource->Data.Height : 0; }
 
-const TRGBAImage* TGLTexture::SourceImage() const { return mSource ? &mSource->Data : nullptr; }
+const TRGBAImage* TGLTexture::SourceImage() const {
+    if (mSource && mSource->Released) ReloadSource();
+    return mSource ? &mSource->Data : nullptr;
+}
 
-const TGLImage* TGLTexture::Image() const {
+bool TGLTexture::ReloadSource() const {
+    try {
+        auto src = std::make_shared<TSource>();
+        src->Data = LoadImageFile(mSource->FileName);
+        src->FileName = mSource->FileName;
+        mSource = std::move(src);
+        return true;
+    } catch (const std::exception&) {
+        return false;  // the file went away since: the picture stays without pixels
+    }
+}
+
+const TGLImage* TGLTexture::Image(bool withPixels) const {
     if (!mSource) return nullptr;
-    if (mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma)
+    const bool current =
+        mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma;
+    if (current && (!withPixels || !mProcessed->Data.Pixels.empty()))
         return mProcessed.get();
+    if (mSource->Released && !ReloadSource()) return mProcessed.get();
+    if (current && mSource->Data.Pixels.empty()) return mProcessed.get();
     auto img = std::make_shared<TGLImage>();
-    img->Id = NewImageId();
+    // Pixels made again for unchanged settings are the same picture: it keeps its Id.
+    img->Id = current ? mProcessed->Id : NewImageId();
     img->FileName = mSource->FileName;
     img->Data = mSource->Data;
     ProcessImage(img->Data, ImageAlpha, ImageBrightness, ImageGamma);
@@ -53,6 +75,28 @@ const TGLImage* TGLTexture::Image() const {
     mProcGamma = ImageGamma;
     mProcessed = std::move(img);
     return mProcessed.get();
+}
+
+void TGLTexture::ReleaseImagePixels() const {
+    if (!mProcessed || mProcessed->Data.Pixels.empty()) return;
+    // The image is shared with copies of this texture and may be read by whoever asked for it
+    // last, so a pixel-less twin replaces it here rather than emptying it in place.
+    auto bare = std::make_shared<TGLImage>();
+    bare->Id = mProcessed->Id;
+    bare->FileName = mProcessed->FileName;
+    bare->Data.Width = mProcessed->Data.Width;
+    bare->Data.Height = mProcessed->Data.Height;
+    mProcessed = std::move(bare);
+    // A picture read from a file is read again if it is ever needed (new settings, or drawn
+    // again after the renderer let its copy go); one made in code keeps its pixels.
+    if (mSource && !mSource->FileName.empty() && !mSource->Released) {
+        auto src = std::make_shared<TSource>();
+        src->Data.Width = mSource->Data.Width;
+        src->Data.Height = mSource->Data.Height;
+        src->FileName = mSource->FileName;
+        src->Released = true;
+        mSource = std::move(src);
+    }
 }
 
 // ---------------------------------------------------------------- library

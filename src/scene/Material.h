@@ -52,17 +52,25 @@ public:
     int ImageWidth() const;
     int ImageHeight() const;
     // The processed image for drawing, or nullptr when there is no image.  Re-processes only
-    // when a setting that affects pixels changed since the last call.
-    const TGLImage* Image() const;
-    // The decoded image before processing, or nullptr.
+    // when a setting that affects pixels changed since the last call.  With `withPixels` false
+    // the image may come without its pixels (after ReleaseImagePixels; Id, size and file name
+    // are there); with true the pixels are made again if they were let go, under the same Id.
+    const TGLImage* Image(bool withPixels = true) const;
+    // Lets the pixels go once the renderer holds its own copy of them (keyed by the image's Id):
+    // the processed ones, and the decoded source when it came from a file (read again when the
+    // pixels are needed: new settings, or drawn again after the renderer let its copy go).
+    void ReleaseImagePixels() const;
+    // The decoded image before processing, or nullptr (read again from its file if it was let go).
     const TRGBAImage* SourceImage() const;
 
 private:
     struct TSource {
         TRGBAImage Data;
         std::string FileName;
+        bool Released = false;  // pixels let go (Data keeps the size); read again from FileName
     };
-    std::shared_ptr<const TSource> mSource;
+    bool ReloadSource() const;
+    mutable std::shared_ptr<const TSource> mSource;
     mutable std::shared_ptr<const TGLImage> mProcessed;
     mutable TGLTextureImageAlpha mProcAlpha = TGLTextureImageAlpha::Default;
     mutable float mProcBrightness = 1.0f, mProcGamma = 1.0f;

@@ -77,15 +77,18 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button) {
 }
 
 void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
-  ctx.MouseDevice.PendingButtons[ButtonIndex(button)] = true;
-  if (button == MouseButton::Left) {
+  auto& held = ctx.MouseDevice.PendingButtons;
+  held[ButtonIndex(button)] = true;
+  // The flags follow every button held at the press, not only the one pressed: a right press
+  // while the left is held is a left click too.
+  if (held[ButtonIndex(MouseButton::Left)]) {
     ctx.LeftClick = true;
     if (ctx.GameState == "statistics") {
       interface::StatisticsPress(ctx);
     }
   }
   DispatchToScreens(ctx);
-  if (button == MouseButton::Right) {
+  if (held[ButtonIndex(MouseButton::Right)]) {
     ctx.RightClick = true;
     if (ctx.GameState == "shop") {
       // TODO(shop): the shop handler runs once more with RightClick set.
@@ -145,6 +148,14 @@ void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
   auto add = [](int32_t a, int32_t b) { return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX)); };
   ctx.MouseDevice.PendingX = add(ctx.MouseDevice.PendingX, dx);
   ctx.MouseDevice.PendingY = add(ctx.MouseDevice.PendingY, dy);
+  // While the pointer is captured the window reports no positions, yet the pointer the player
+  // imagines moves on: it follows the device within the window, so a menu that opens in play
+  // finds the cursor where the mouse went.
+  if (ctx.Platform().PointerCaptured()) {
+    const int32_t w = std::max(ctx.ViewportWidth, 1), h = std::max(ctx.ViewportHeight, 1);
+    ctx.MouseX = int32_t(std::clamp<int64_t>(int64_t(ctx.MouseX) + dx, 0, w - 1));
+    ctx.MouseY = int32_t(std::clamp<int64_t>(int64_t(ctx.MouseY) + dy, 0, h - 1));
+  }
 }
 
 void UpdateMouseDevice(GameContext& ctx) {
@@ -188,6 +199,9 @@ void FormKeyDown(GameContext& ctx, Key key) {
 void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
 
 void WindowDeactivated(GameContext& ctx) {
+  // A pause menu still sliding out after a resume would keep the pause screen from opening and
+  // let the game run on unattended: the slide-out ends at once.
+  if (ctx.GameState == "game" && ctx.L.PauseMenuDummyCube->Visible) interface::FinishPauseMenuClosing(ctx);
   if (ctx.GameState == "game" && !ctx.L.PauseMenuDummyCube->Visible) {
     ctx.GameState = "pause";
     ctx.L.PauseDummyCube->Visible = true;
@@ -199,13 +213,16 @@ void WindowDeactivated(GameContext& ctx) {
 
 void Timer1Timer(GameContext& ctx) {
   // 1-2. Frame rate.
+  // Frames per second of the real clock the timers run on: slow motion slows the frame clock,
+  // not the frames.
+  const double now = double(ctx.Timers.ClockMs()) / 1000.0;
   if (ctx.Options.Fps) {
-    double span = ctx.FrameTime - ctx.FpsResetTime;
+    double span = now - ctx.FpsResetTime;
     double fps = span > 0.0 ? ctx.FramesSinceFpsReset / span : 0.0;
     ctx.L.GLHUDText1->Text = "fps=" + std::to_string(data::RoundHalfEven(fps));
   }
   ctx.FramesSinceFpsReset = 0;
-  ctx.FpsResetTime = ctx.FrameTime;
+  ctx.FpsResetTime = now;
   // 3. Per-second counters of play.
   if (ctx.GameState == "game") {
     combat::PlayerSecondTick(ctx);  // the hit shield and the shield time with the spheres

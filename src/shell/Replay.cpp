@@ -1,6 +1,7 @@
 #include "shell/Replay.h"
 
 #include <charconv>
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -33,8 +34,13 @@ const char* TimerName(TimerId id) {
 
 TReplayRecorder::TReplayRecorder(const std::string& file, uint64_t seed, int32_t startLevel,
                                  const data::TOptions& options)
-    : out_(file, std::ios::binary | std::ios::trunc), file_(file) {
-  if (!out_) throw std::runtime_error("cannot write the replay " + file);
+    : file_(file) {
+  // Opening a FIFO or a device for writing could wait forever or write somewhere odd.
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec) && !std::filesystem::is_regular_file(file, ec))
+    throw std::runtime_error("cannot write the replay " + data::PrintableText(file) + ": not a regular file");
+  out_.open(file, std::ios::binary | std::ios::trunc);
+  if (!out_) throw std::runtime_error("cannot write the replay " + data::PrintableText(file));
   out_ << kReplayHeader << "\nseed " << seed << "\nlevel " << startLevel << "\n" << OptionsLine(options) << "\n";
 }
 
@@ -178,6 +184,7 @@ TReplay ReadReplay(const std::string& file) { return ParseReplay(ReadInputFile(f
 
 void PlayReplayPass(GameContext& ctx, const TReplayPass& pass) {
   for (const InputEvent& e : pass.Events) ApplyInputEvent(ctx, e);
+  ctx.Timers.SetClockMs(pass.FrameTimeUs / 1000);  // the recorded timers see the recorded clock
   for (TimerId id : pass.Timers) FireTimer(ctx, id);
   FinishLoopPass(ctx, pass.FrameTimeUs);
 }

@@ -123,7 +123,10 @@ void UseDataStoreForSceneFiles(GameContext& ctx) {
     if (!store->DataFileExists(path)) return std::nullopt;
     try {
       return store->OpenDataFile(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      // The loaders only learn that the file cannot be had; say why (a damaged archive entry,
+      // a file beyond the size limit) before they report it.
+      std::fprintf(stderr, "velmora2: %s\n", e.what());
       return std::nullopt;
     }
   });

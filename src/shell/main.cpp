@@ -47,6 +47,7 @@ struct CommandLine {
   uint64_t seed = 0;
   bool seedGiven = false;
   long level = 0;  // start this level at once
+  bool levelGiven = false;
   std::string record, replay, dataDir, dumpState, input;
 };
 
@@ -95,7 +96,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
-    else if (a == "--level" && number(n)) cl.level = n;
+    else if (a == "--level" && number(n)) { cl.level = n; cl.levelGiven = true; }
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--record" && text(cl.record)) {}
     else if (a == "--replay" && text(cl.replay)) {}
@@ -173,6 +174,7 @@ int main(int argc, char** argv) {
     cl.seed = replay->Seed;
     cl.seedGiven = true;
     cl.level = replay->StartLevel;
+    cl.levelGiven = cl.level != 0;  // a replay of a run that started at the menus names level 0
   }
   std::vector<vlm::shell::InputEvent> script;
   if (!cl.input.empty()) {
@@ -252,7 +254,7 @@ int main(int argc, char** argv) {
     SDL_RaiseWindow(renderer->Window());
   }
 
-  if (cl.level != 0) {
+  if (cl.levelGiven) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
       std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
       return 2;
@@ -285,7 +287,7 @@ int main(int argc, char** argv) {
     } else {
       nowUs = cl.headless || cl.fixedClock ? (virtualUs += cl.frameMs * 1000)
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
-      while (nextScripted < script.size() && script[nextScripted].TimeMs * 1000 <= nowUs)
+      while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
@@ -300,11 +302,11 @@ int main(int argc, char** argv) {
         vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
       bool due = false;
-      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs >= capture.first * 1000);
+      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
       if (!cl.fixedClock || due) {
         renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
         for (auto& [ms, file] : cl.captures) {
-          if (ms >= 0 && nowUs >= ms * 1000) {
+          if (ms >= 0 && nowUs / 1000 >= ms) {
             if (!SaveCapture(renderer->ReadPixels(), file)) {
               std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
               rcCapture = 1;
@@ -312,7 +314,7 @@ int main(int argc, char** argv) {
             ms = -1;
           }
         }
-        SDL_GL_SwapWindow(renderer->Window());
+        renderer->Present();
         if (!firstFrame) firstFrame = SDL_GetPerformanceCounter();
       }
       if (cl.fixedClock && cl.frames < 0) {

@@ -121,10 +121,30 @@ TEST_F(ReplayTest, FixedClockCapturesAreTheSameOnEveryRun) {
   EXPECT_EQ(a, ReadText(root_ / "headless.json"));
 }
 
+TEST_F(ReplayTest, ALevelThatDoesNotExistIsRefused) {
+  for (const char* level : {"0", "-1", "4", "99"}) {
+    EXPECT_EQ(Game(std::string("--headless --frames 5 --level ") + level), 2) << level;
+    EXPECT_NE(ReadText(root_ / "stderr.txt").find(std::string("there is no level ") + level), std::string::npos)
+        << ReadText(root_ / "stderr.txt");
+  }
+  EXPECT_EQ(Game("--headless --frames 5 --level 3"), 0) << ReadText(root_ / "stderr.txt");
+}
+
 TEST(ReplayFormatTest, MalformedReplaysNameTheirLine) {
   const char* bad[] = {"not a replay\n", "velmora2 replay 1\nseed x\n", "velmora2 replay 1\nT NoSuchTimer\n",
                        "velmora2 replay 1\nF 100\nF 50\n", "velmora2 replay 1\nE 5 jump\n",
-                       "velmora2 replay 1\noptions 3 0.8 0,9 1,2 0 0,8 0,9 0 1\n", "velmora2 replay 1\nwhat\n"};
+                       "velmora2 replay 1\noptions 3 0.8 0,9 1,2 0 0,8 0,9 0 1\n", "velmora2 replay 1\nwhat\n",
+                       // Every field is checked, and "seed" and "options" come first, once.
+                       "velmora2 replay 1\nseed 1\noptions 0 0,8 0,9 1,2 0 0,8 0,9 0 1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 1E300 0 1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1 7\n",
+                       "velmora2 replay 1\nseed 1\nseed 2\n", "velmora2 replay 1\nseed 1 2\n",
+                       "velmora2 replay 1\nseed 1\nlevel -1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nF 1\nlevel 2\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nE\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nT Timer1 Timer2\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nF 99999999999999999999\n",
+                       "velmora2 replay 1\nseed 1\n", "velmora2 replay 1\n"};
   for (const char* text : bad) {
     try {
       shell::ParseReplay(text, "run.replay");

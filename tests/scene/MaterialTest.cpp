@@ -107,6 +107,30 @@ TEST(ImageAlpha, ModesSetAlphaFromTheRightSource) {
     }
 }
 
+TEST(ImageProcessing, PixelsLetGoAfterUploadComeBackUnderTheSameId) {
+    TGLTexture tex;
+    tex.SetImage(BlackAndGrey());
+    tex.ImageBrightness = 2.0f;
+    const std::vector<std::uint8_t> pixels = tex.Image()->Data.Pixels;
+    const std::uint64_t id = tex.Image()->Id;
+    TGLTexture copy = tex;  // shares the processed image
+    tex.ReleaseImagePixels();
+    const TGLImage* bare = tex.Image(false);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_TRUE(bare->Data.Pixels.empty());
+    EXPECT_EQ(bare->Id, id);
+    EXPECT_EQ(bare->Data.Width, 2);
+    EXPECT_EQ(bare->Data.Height, 1);
+    EXPECT_EQ(copy.Image(false)->Data.Pixels, pixels) << "a copy keeps its pixels until it lets them go";
+    const TGLImage* again = tex.Image();
+    EXPECT_EQ(again->Id, id) << "the same picture, so the renderer's copy stays valid";
+    EXPECT_EQ(again->Data.Pixels, pixels);
+    tex.ReleaseImagePixels();
+    tex.ImageBrightness = 1.0f;
+    EXPECT_NE(tex.Image(false)->Id, id) << "new settings make a new picture, pixels and all";
+    EXPECT_EQ(tex.Image(false)->Data.Pixels.size(), 8u);
+}
+
 TEST(ImageProcessing, BrightnessThenGammaAndAFreshImageIdWhenSettingsChange) {
     TGLTexture tex;
     tex.SetImage(BlackAndGrey());
@@ -125,6 +149,32 @@ TEST(ImageProcessing, BrightnessThenGammaAndAFreshImageIdWhenSettingsChange) {
     // 255 * (60 / 255) ^ 0.5 = 123.7
     EXPECT_EQ(tex.Image()->Data.Pixels[5], 124);
     EXPECT_EQ(tex.SourceImage()->Pixels[5], 60) << "the source stays as decoded";
+}
+
+TEST_F(MemoryFiles, APictureFromAFileIsReadAgainWhenItsPixelsAreNeededAfterRelease) {
+    files["Data\\Textures\\a.bmp"] = MakeBmp(3, 2, 10, 20, 30);
+    TGLTexture tex;
+    tex.LoadFromFile("Data\\Textures\\a.bmp");
+    const std::uint64_t id = tex.Image()->Id;
+    tex.ReleaseImagePixels();
+    EXPECT_EQ(tex.ImageWidth(), 3) << "the size stays known";
+    EXPECT_EQ(tex.ImageHeight(), 2);
+    const TGLImage* again = tex.Image();
+    EXPECT_EQ(again->Id, id);
+    ASSERT_EQ(again->Data.Pixels.size(), 3u * 2u * 4u);
+    EXPECT_EQ(again->Data.Pixel(2, 1)[1], 20);
+    // New settings read the file again too.
+    tex.ReleaseImagePixels();
+    tex.ImageBrightness = 2.0f;
+    EXPECT_EQ(tex.Image()->Data.Pixel(2, 1)[1], 40);
+    EXPECT_EQ(tex.SourceImage()->Pixel(2, 1)[1], 20);
+    // A file gone since: the picture stays without pixels rather than failing the frame.
+    tex.ReleaseImagePixels();
+    files.clear();
+    tex.ImageBrightness = 1.0f;
+    const TGLImage* gone = tex.Image();
+    ASSERT_NE(gone, nullptr);
+    EXPECT_TRUE(gone->Data.Pixels.empty());
 }
 
 TEST_F(MemoryFiles, DecodesBmpAndJpeg) {

@@ -181,7 +181,7 @@ TEST_F(Vlm2toolTest, ErrorsGoToStandardErrorWithAStatus)
 // in place of the archive is refused at once instead of waiting for a writer.
 TEST_F(Vlm2toolTest, HostileArchivesCannotDriveTheTerminalOrHang)
 {
-    WriteArchive(temp / "evil.vlm", {{"a\x1b[2Jb\nfake\t1", Bytes("x")}, {"../\x1b[31mup", Bytes("y")}}, false);
+    data::WriteArchive(temp / "evil.vlm", {{"a\x1b[2Jb\nfake\t1", Bytes("x")}, {"../\x1b[31mup", Bytes("y")}}, false);
     const Result listed = Run({"list", "evil.vlm"});
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(listed.out, "a\\x1b[2Jb\\x0afake\\x091\t1\n../\\x1b[31mup\t1\n");

@@ -7,7 +7,9 @@
 
 namespace vlm::render {
 
-enum class BlendMode : std::uint8_t { Opaque, Transparency, Additive, Modulate };
+// Composite: a colour already weighted by its own coverage, over what is there scaled by the source
+// alpha (cloud planes composed in one pass).
+enum class BlendMode : std::uint8_t { Opaque, Transparency, Additive, Modulate, Composite };
 
 class GlState {
 public:
@@ -34,6 +36,8 @@ public:
                 glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
             else if (mode == BlendMode::Additive)
                 glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ZERO, GL_ONE);
+            else if (mode == BlendMode::Composite)
+                glBlendFuncSeparate(GL_ONE, GL_SRC_ALPHA, GL_ZERO, GL_ONE);
             else
                 glBlendFuncSeparate(GL_DST_COLOR, GL_ZERO, GL_ZERO, GL_ONE);
         }

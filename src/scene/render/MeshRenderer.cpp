@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <numbers>
 
 namespace vlm::render {
@@ -20,58 +21,81 @@ MeshRenderer::~MeshRenderer() {
 
 bool MeshRenderer::Init(int glslVersion, GlState* gl, std::string& error) {
     gl_ = gl;
-    if (!program_.Build("meshes", glslVersion, shaders::kMeshVertex, shaders::kMeshFragment,
-                        {{0, "a_pos"}, {1, "a_normal"}, {2, "a_uv"}}, error))
+    glsl_ = glslVersion;
+    // The plain lit program is built at once so a driver that cannot build it is found at start.
+    const Variant* plain = VariantOf(0);
+    if (!plain) {
+        error = "the mesh program could not be built";
         return false;
-    const GlProgram& p = program_;
-    u_ = {p.Uniform("u_modelView"), p.Uniform("u_projection"), p.Uniform("u_normalMatrix"), p.Uniform("u_uvOffset"),
-          p.Uniform("u_uvScale"),   p.Uniform("u_texture"),    p.Uniform("u_envTexture"),   p.Uniform("u_useEnv"),
-          p.Uniform("u_replace"),   p.Uniform("u_alphaRef"),   p.Uniform("u_ambient"),      p.Uniform("u_diffuse"),
-          p.Uniform("u_emission"),  p.Uniform("u_specular"),   p.Uniform("u_shininess"),    p.Uniform("u_sceneAmbient"),
-          p.Uniform("u_keyDir"),    p.Uniform("u_keyColor"),   p.Uniform("u_rimColor"),     p.Uniform("u_lightCount"),
-          p.Uniform("u_lightPos"),  p.Uniform("u_lightColor"), p.Uniform("u_lightAtten"),   p.Uniform("u_fog"),
-          p.Uniform("u_fogRange"),  p.Uniform("u_fogColor")};
-    program_.Use();
-    glUniform1i(u_.texture, 0);
-    glUniform1i(u_.envTexture, 1);
+    }
+    return true;
+}
+
+MeshRenderer::Variant* MeshRenderer::VariantOf(unsigned index) {
+    Variant& v = variants_[index];
+    if (v.built) return &v;
+    if (v.failed) return nullptr;
+    std::string defines;
+    if (index & kEnv) defines += "#define ENV 1\n";
+    if (index & kLights) defines += "#define LIGHTS 1\n";
+    if (index & kSpecular) defines += "#define SPECULAR 1\n";
+    if (index & kFog) defines += "#define FOG 1\n";
+    if (index & kReplace) defines += "#define REPLACE 1\n";
+    if (index & kAlphaTest) defines += "#define ALPHA_TEST 1\n";
+    const std::string vertex = defines + shaders::kMeshVertex, fragment = defines + shaders::kMeshFragment;
+    std::string error;
+    if (!v.program.Build("meshes", glsl_, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}, {1, "a_normal"}, {2, "a_uv"}},
+                         error)) {
+        std::fprintf(stderr, "velmora2: %s\n", error.c_str());
+        v.failed = true;
+        return nullptr;
+    }
+    const GlProgram& p = v.program;
+    v.u = {p.Uniform("u_modelView"),  p.Uniform("u_projection"),   p.Uniform("u_normalMatrix"), p.Uniform("u_uvOffset"),
+           p.Uniform("u_uvScale"),    p.Uniform("u_texture"),      p.Uniform("u_envTexture"),   p.Uniform("u_alphaRef"),
+           p.Uniform("u_ambient"),    p.Uniform("u_diffuse"),      p.Uniform("u_emission"),     p.Uniform("u_specular"),
+           p.Uniform("u_shininess"),  p.Uniform("u_sceneAmbient"), p.Uniform("u_keyDir"),       p.Uniform("u_keyColor"),
+           p.Uniform("u_rimColor"),   p.Uniform("u_lightCount"),   p.Uniform("u_lightPos"),     p.Uniform("u_lightColor"),
+           p.Uniform("u_lightAtten"), p.Uniform("u_fogRange"),     p.Uniform("u_fogColor")};
+    p.Use();
+    glUniform1i(v.u.texture, 0);
+    glUniform1i(v.u.envTexture, 1);
     // Key light from the viewer's upper left, a little in front; soft bluish rim on silhouettes.
     const glm::vec3 key = glm::normalize(glm::vec3(-0.35f, 0.55f, 0.75f));
-    glUniform3f(u_.keyDir, key.x, key.y, key.z);
-    glUniform3f(u_.keyColor, 0.85f, 0.85f, 0.85f);
-    glUniform3f(u_.rimColor, 0.25f, 0.3f, 0.4f);
-    glUniform1i(u_.lightCount, 0);
-    return true;
+    glUniform3f(v.u.keyDir, key.x, key.y, key.z);
+    glUniform3f(v.u.keyColor, 0.85f, 0.85f, 0.85f);
+    glUniform3f(v.u.rimColor, 0.25f, 0.3f, 0.4f);
+    v.built = true;
+    v.frameUniforms = 0;
+    return &v;
 }
 
 void MeshRenderer::BeginFrame(const glm::mat4& view, const glm::mat4& projection, bool fog, float fogStart,
                               float fogEnd, const glm::vec3& fogColor, const glm::vec3& sceneAmbient) {
     view_ = view;
     projection_ = projection;
-    program_.Use();
-    glUniformMatrix4fv(u_.projection, 1, GL_FALSE, glm::value_ptr(projection_));
-    glUniform1i(u_.fog, fog ? 1 : 0);
-    glUniform2f(u_.fogRange, fogStart, fogEnd);
-    glUniform3f(u_.fogColor, fogColor.r, fogColor.g, fogColor.b);
-    glUniform3f(u_.sceneAmbient, sceneAmbient.r, sceneAmbient.g, sceneAmbient.b);
-    glUniform1i(u_.lightCount, 0);
+    fog_ = fog;
+    fogStart_ = fogStart;
+    fogEnd_ = fogEnd;
+    fogColor_ = fogColor;
+    sceneAmbient_ = sceneAmbient;
+    lightCount_ = 0;
+    ++frame_;
 }
 
 void MeshRenderer::SetLights(const MeshLight* lights, int count) {
     if (count > kMaxLights) count = kMaxLights;
     if (count < 0) count = 0;
-    program_.Use();
-    float pos[kMaxLights * 3] = {}, color[kMaxLights * 3] = {}, atten[kMaxLights * 3] = {};
+    for (int i = 0; i < kMaxLights * 3; ++i) lightPos_[i] = lightColor_[i] = lightAtten_[i] = 0.0f;
     for (int i = 0; i < count; ++i) {
         for (int c = 0; c < 3; ++c) {
-            pos[i * 3 + c] = lights[i].eyePosition[c];
-            color[i * 3 + c] = lights[i].color[c];
-            atten[i * 3 + c] = lights[i].attenuation[c];
+            lightPos_[i * 3 + c] = lights[i].eyePosition[c];
+            lightColor_[i * 3 + c] = lights[i].color[c];
+            lightAtten_[i * 3 + c] = lights[i].attenuation[c];
         }
     }
-    glUniform3fv(u_.lightPos, kMaxLights, pos);
-    glUniform3fv(u_.lightColor, kMaxLights, color);
-    glUniform3fv(u_.lightAtten, kMaxLights, atten);
-    glUniform1i(u_.lightCount, count);
+    lightCount_ = count;
+    ++frame_;
 }
 
 void MeshRenderer::Upload(MeshBuffers& out, const std::vector<Vertex>& vertices,
@@ -184,21 +208,41 @@ const MeshBuffers* MeshRenderer::Sphere(int slices) {
 void MeshRenderer::Draw(const MeshBuffers& buffers, std::size_t group, const glm::mat4& model,
                         const MeshSurface& s) {
     if (group >= buffers.groups.size() || buffers.groups[group].count == 0) return;
-    program_.Use();
+    unsigned index = 0;
+    if (s.envTexture) index |= kEnv;
+    if (s.replace) index |= kReplace;
+    else if (lightCount_ > 0) index |= kLights;
+    if (s.shininess > 0.0f && glm::vec3(s.specular) != glm::vec3(0.0f)) index |= kSpecular;
+    if (fog_) index |= kFog;
+    if (s.alphaRef >= 0.0f) index |= kAlphaTest;
+    Variant* variant = VariantOf(index);
+    if (!variant) variant = VariantOf(0);
+    if (!variant) return;
+    const Uniforms& u = variant->u;
+    variant->program.Use();
+    if (variant->frameUniforms != frame_) {
+        glUniformMatrix4fv(u.projection, 1, GL_FALSE, glm::value_ptr(projection_));
+        glUniform2f(u.fogRange, fogStart_, fogEnd_);
+        glUniform3f(u.fogColor, fogColor_.r, fogColor_.g, fogColor_.b);
+        glUniform3f(u.sceneAmbient, sceneAmbient_.r, sceneAmbient_.g, sceneAmbient_.b);
+        glUniform3fv(u.lightPos, kMaxLights, lightPos_);
+        glUniform3fv(u.lightColor, kMaxLights, lightColor_);
+        glUniform3fv(u.lightAtten, kMaxLights, lightAtten_);
+        glUniform1i(u.lightCount, lightCount_);
+        variant->frameUniforms = frame_;
+    }
     const glm::mat4 modelView = view_ * model;
     const glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(modelView));
-    glUniformMatrix4fv(u_.modelView, 1, GL_FALSE, glm::value_ptr(modelView));
-    glUniformMatrix3fv(u_.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
-    glUniform2f(u_.uvOffset, s.uvOffset.x, s.uvOffset.y);
-    glUniform2f(u_.uvScale, s.uvScale.x, s.uvScale.y);
-    glUniform4fv(u_.ambient, 1, glm::value_ptr(s.ambient));
-    glUniform4fv(u_.diffuse, 1, glm::value_ptr(s.diffuse));
-    glUniform4fv(u_.emission, 1, glm::value_ptr(s.emission));
-    glUniform4fv(u_.specular, 1, glm::value_ptr(s.specular));
-    glUniform1f(u_.shininess, s.shininess);
-    glUniform1i(u_.replace, s.replace ? 1 : 0);
-    glUniform1f(u_.alphaRef, s.alphaRef);
-    glUniform1i(u_.useEnv, s.envTexture ? 1 : 0);
+    glUniformMatrix4fv(u.modelView, 1, GL_FALSE, glm::value_ptr(modelView));
+    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+    glUniform2f(u.uvOffset, s.uvOffset.x, s.uvOffset.y);
+    glUniform2f(u.uvScale, s.uvScale.x, s.uvScale.y);
+    glUniform4fv(u.ambient, 1, glm::value_ptr(s.ambient));
+    glUniform4fv(u.diffuse, 1, glm::value_ptr(s.diffuse));
+    glUniform4fv(u.emission, 1, glm::value_ptr(s.emission));
+    glUniform4fv(u.specular, 1, glm::value_ptr(s.specular));
+    glUniform1f(u.shininess, s.shininess);
+    glUniform1f(u.alphaRef, s.alphaRef);
     gl_->SetBlend(s.blend);
     gl_->SetDepthTest(true);
     gl_->SetDepthWrite(s.depthWrite);

@@ -107,7 +107,30 @@ private:
     static void Upload(MeshBuffers& out, const std::vector<Vertex>& vertices, const std::vector<std::uint32_t>& indices);
     static void Release(MeshBuffers& buffers);
 
-    GlProgram program_;
+    // Program switches (bits of a variant's index); programs are built when first needed.
+    static constexpr unsigned kEnv = 1, kLights = 2, kSpecular = 4, kFog = 8, kReplace = 16, kAlphaTest = 32,
+                              kVariants = 64;
+    struct Uniforms {
+        GLint modelView, projection, normalMatrix, uvOffset, uvScale, texture, envTexture, alphaRef, ambient, diffuse,
+            emission, specular, shininess, sceneAmbient, keyDir, keyColor, rimColor, lightCount, lightPos, lightColor,
+            lightAtten, fogRange, fogColor;
+    };
+    struct Variant {
+        GlProgram program;
+        Uniforms u{};
+        bool built = false, failed = false;
+        std::uint64_t frameUniforms = 0;  // the per-frame inputs it holds (matches frame_ when current)
+    };
+    Variant* VariantOf(unsigned index);
+
+    std::array<Variant, kVariants> variants_;
+    int glsl_ = 0;
+    std::uint64_t frame_ = 1;
+    bool fog_ = false;
+    float fogStart_ = 50.0f, fogEnd_ = 250.0f;
+    glm::vec3 fogColor_{0.0f}, sceneAmbient_{1.0f};
+    int lightCount_ = 0;
+    float lightPos_[kMaxLights * 3] = {}, lightColor_[kMaxLights * 3] = {}, lightAtten_[kMaxLights * 3] = {};
     GlState* gl_ = nullptr;
     std::unordered_map<Key, MeshBuffers, KeyHash> meshes_;
     std::unordered_map<int, MeshBuffers> spheres_;
@@ -115,11 +138,6 @@ private:
     double now_ = 0.0, lastSweep_ = 0.0;
     int drawCalls_ = 0, uploads_ = 0;
 
-    struct Uniforms {
-        GLint modelView, projection, normalMatrix, uvOffset, uvScale, texture, envTexture, useEnv, replace, alphaRef,
-            ambient, diffuse, emission, specular, shininess, sceneAmbient, keyDir, keyColor, rimColor, lightCount,
-            lightPos, lightColor, lightAtten, fog, fogRange, fogColor;
-    } u_{};
 };
 
 } // namespace vlm::render

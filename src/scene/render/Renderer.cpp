@@ -1,6 +1,7 @@
 #include "scene/render/Renderer.h"
 
 #include "scene/Scene.h"
+#include "scene/render/CloudStack.h"
 #include "scene/render/GlContext.h"
 #include "scene/render/GlProgram.h"
 #include "scene/render/GlState.h"
@@ -139,14 +140,29 @@ struct Renderer::Impl {
     GlState gl;
     QuadBatch batch;
     MeshRenderer meshes;
+    CloudStack clouds;
     TextureCache textures;
     RenderTarget frame;
     GlProgram downsample;
     GLint downsampleStep = -1;
     GLuint fullScreenVao = 0, fullScreenVbo = 0;
     bool windowHasDepth = false;  // the window's own framebuffer can take a frame (it has depth)
+    // Whether the driver keeps the back buffer through a swap (ReadPixels must see the last frame
+    // also after Present). Told apart on the first real frames, which go through the offscreen
+    // target meanwhile: a few pixels of each frame copied to the window are noted, and after the swap
+    // the back buffer shows the same pixels again (kept) or other ones (flipped).
+    enum class SwapKeeps : std::uint8_t { Unknown, Yes, No };
+    static constexpr int kProbePoints = 8;
+    static constexpr int kProbeFrames = 240;  // undecided after this many: stay with the copy
+    SwapKeeps swapKeeps = SwapKeeps::Unknown;
+    int probeFrames = 0;
+    bool probeNoted = false, presentedSinceNote = false, olderNoted = false;
+    std::array<std::uint32_t, kProbePoints> noted{}, older{};
+    int probeWidth = 0, probeHeight = 0;
     bool hasBlur = false;         // this frame has a blur overlay
     bool inWindow = false;        // the last frame was drawn straight into the window's back buffer
+    bool nothingDrawn = false;    // the frame is still only its clear colour
+    glm::vec3 clearColor{0.0f};
 
     std::unordered_map<const TGLBaseSceneObject*, BlurState> blurs;
     std::unordered_map<const TGLParticleFXManager*, NoiseTexture> noiseTextures;
@@ -164,16 +180,22 @@ struct Renderer::Impl {
     Uint64 clockStart = SDL_GetPerformanceCounter();
 
     bool Init(std::string& error);
-    bool BackBufferSurvivesSwap();
+    void ReadProbe(int width, int height, std::array<std::uint32_t, kProbePoints>& out);
+    void ProbeAfterSwap();
+    void NoteForProbe(int width, int height);
     ~Impl();
 
     void Frame(const TGLScene& scene, int width, int height, double time);
     void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
+    enum class Pass { All, Opaque, Blended };
+    void DrawPass(Pass pass);
+    bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
     void DrawWorldItem(const DrawItem& item);
     void DrawHud(const TGLBaseSceneObject& object);
     void CopyToWindow(int width, int height);
 
-    GLuint TextureOf(const TGLTexture& texture, const SpriteOutline** outline = nullptr);
+    // `minFilter` (when not 0) replaces the texture's own minification filter.
+    GLuint TextureOf(const TGLTexture& texture, const SpriteOutline** outline = nullptr, GLenum minFilter = 0);
     Look LookOf(const TGLMaterialProps& m, float alpha);
     MeshSurface SurfaceOf(const TGLMaterialProps& m, const TGLLibMaterial* lib);
 
@@ -203,6 +225,7 @@ bool Renderer::Impl::Init(std::string& error) {
     textures.Init();
     if (!batch.Init(glsl, &gl, textures.White(), error)) return false;
     if (!meshes.Init(glsl, &gl, error)) return false;
+    if (!clouds.Init(glsl, &gl, error)) return false;
     if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
                           {{0, "a_pos"}}, error))
         return false;
@@ -232,32 +255,61 @@ bool Renderer::Impl::Init(std::string& error) {
         glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
                                               &depthBits);
         if (glGetError() != GL_NO_ERROR) depthBits = 0;  // a driver that cannot tell: go offscreen
-        windowHasDepth = depthBits >= 16 && BackBufferSurvivesSwap();
+        windowHasDepth = depthBits >= 16;
+        if (!windowHasDepth) swapKeeps = SwapKeeps::No;
     }
     return true;
 }
 
-bool Renderer::Impl::BackBufferSurvivesSwap() {
-    // ReadPixels() must see the last frame also after it was presented. Drivers that copy the back
-    // buffer to the window keep it; drivers that flip hand back another (older or blank) buffer.
-    // Two nearly black frames tell them apart without showing anything.
+void Renderer::Impl::ReadProbe(int width, int height, std::array<std::uint32_t, kProbePoints>& out) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int i = 0; i < kProbePoints; ++i) {
+        // Points along both diagonals, away from the edges.
+        const int x = width * (2 * (i % 4) + 1) / 8, y = i < 4 ? height * (2 * (i % 4) + 1) / 8
+                                                            : height * (7 - 2 * (i % 4)) / 8;
+        std::uint8_t pixel[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        out[static_cast<std::size_t>(i)] = pixel[0] | (pixel[1] << 8) | (pixel[2] << 16);
+    }
+}
+
+void Renderer::Impl::NoteForProbe(int width, int height) {
+    // Called with the frame copied into the window's back buffer, before it is presented.
+    if (swapKeeps != SwapKeeps::Unknown) return;
+    if (++probeFrames > kProbeFrames) {
+        swapKeeps = SwapKeeps::No;
+        return;
+    }
+    older = noted;
+    olderNoted = probeNoted;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    ReadProbe(width, height, noted);
+    probeNoted = true;
+    presentedSinceNote = false;
+    probeWidth = width;
+    probeHeight = height;
+}
+
+void Renderer::Impl::ProbeAfterSwap() {
+    if (swapKeeps != SwapKeeps::Unknown || !probeNoted || !presentedSinceNote) return;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(context.Window(), &w, &h);
-    if (w <= 0 || h <= 0) return false;
-    glViewport(0, 0, w, h);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    context.Swap();
-    glClearColor(1.0f / 255.0f, 2.0f / 255.0f, 3.0f / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    context.Swap();
-    std::uint8_t pixel[4] = {};
+    probeNoted = false;
+    if (w != probeWidth || h != probeHeight) return;
+    std::array<std::uint32_t, kProbePoints> now{};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(w / 2, h / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    return glGetError() == GL_NO_ERROR && pixel[0] == 1 && pixel[1] == 2 && pixel[2] == 3;
+    ReadProbe(w, h, now);
+    if (glGetError() != GL_NO_ERROR) {
+        swapKeeps = SwapKeeps::No;
+        return;
+    }
+    // Another picture than the one presented: the driver hands out another buffer. The same one:
+    // kept, but only telling when the frame before it differed (else a flipped buffer holding the
+    // older, equal frame would look the same).
+    if (now != noted) swapKeeps = SwapKeeps::No;
+    else if (olderNoted && older != noted) swapKeeps = SwapKeeps::Yes;
 }
 
 Renderer::Impl::~Impl() {
@@ -269,18 +321,29 @@ Renderer::Impl::~Impl() {
 // ---------------------------------------------------------------------------------------------
 // Materials
 
-GLuint Renderer::Impl::TextureOf(const TGLTexture& texture, const SpriteOutline** outline) {
+GLuint Renderer::Impl::TextureOf(const TGLTexture& texture, const SpriteOutline** outline, GLenum minFilter) {
     if (outline) *outline = nullptr;
     if (texture.Disabled || !texture.HasImage()) return textures.White();
-    const TGLImage* image = texture.Image();
-    // An image whose pixels do not fill its size is never handed to the driver (it would read past
-    // them).
-    if (!image || image->Data.Empty() ||
-        image->Data.Pixels.size() < static_cast<std::size_t>(image->Data.Width) * image->Data.Height * 4)
-        return textures.White();
-    return textures.Get(image->Id, image->Data.Width, image->Data.Height, image->Data.Pixels.data(),
-                        ToGl(texture.MinFilter), ToGl(texture.MagFilter),
-                        texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT, outline);
+    const GLenum minGl = minFilter ? minFilter : ToGl(texture.MinFilter);
+    const GLenum wrap = texture.TextureWrap == TGLTextureWrap::Clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT;
+    // The picture's pixels are needed only to upload it (or to outline it once); after that the
+    // texture lets them go and the GPU's copy is what is drawn.
+    const TGLImage* image = texture.Image(false);
+    if (!image || image->Data.Empty()) return textures.White();
+    const bool needsPixels = textures.NeedsPixels(image->Id, minGl, wrap, outline != nullptr);
+    if (needsPixels) {
+        image = texture.Image(true);
+        // An image whose pixels do not fill its size is never handed to the driver (it would read
+        // past them).
+        if (!image || image->Data.Empty() ||
+            image->Data.Pixels.size() < static_cast<std::size_t>(image->Data.Width) * image->Data.Height * 4)
+            return textures.White();
+    }
+    const GLuint id = textures.Get(image->Id, image->Data.Width, image->Data.Height,
+                                   needsPixels ? image->Data.Pixels.data() : nullptr, minGl, ToGl(texture.MagFilter),
+                                   wrap, outline);
+    if (!image->Data.Pixels.empty()) texture.ReleaseImagePixels();
+    return id;
 }
 
 Look Renderer::Impl::LookOf(const TGLMaterialProps& m, float alpha) {
@@ -311,7 +374,8 @@ MeshSurface Renderer::Impl::SurfaceOf(const TGLMaterialProps& m, const TGLLibMat
     s.texture = TextureOf(m.Texture);
     s.replace = s.texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
     BlendOf(m.BlendingMode, s.blend, s.alphaRef);
-    s.depthWrite = true;
+    // A see-through surface leaves no depth: what lies behind it and is drawn later still shows.
+    s.depthWrite = !IsBlended(m.BlendingMode);
     // Mesh texture coordinates are already flipped to count v from the top; the offset keeps the
     // material's sense (t up), so it is subtracted from v.
     s.uvScale = m.TextureScale;
@@ -397,6 +461,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     stats = {};
     batch.ResetCounters();
     meshes.ResetCounters();
+    clouds.ResetCounters();
     textures.ResetCounters();
     now = time;
     if (width <= 0 || height <= 0) return;  // minimised: nothing to draw into
@@ -418,7 +483,9 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     // the frame scaled, so those frames go through the offscreen target.
     int drawableWidth = 0, drawableHeight = 0;
     if (!offscreen) SDL_GL_GetDrawableSize(context.Window(), &drawableWidth, &drawableHeight);
-    inWindow = !offscreen && windowHasDepth && !hasBlur && drawableWidth == width && drawableHeight == height;
+    if (!offscreen) ProbeAfterSwap();
+    inWindow = !offscreen && swapKeeps == SwapKeeps::Yes && !hasBlur && drawableWidth == width &&
+               drawableHeight == height;
     if (inWindow) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(0, 0, width, height);
@@ -432,6 +499,8 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
                  std::clamp(viewer.BackgroundColor.b, 0.0f, 1.0f), 1.0f);
     gl.Reset();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    nothingDrawn = true;
+    clearColor = glm::clamp(glm::vec3(viewer.BackgroundColor), glm::vec3(0.0f), glm::vec3(1.0f));
 
     const glm::vec3 fogColor(Clamp01(viewer.FogColor));
     batch.SetWorld(vp.ViewProjection, vp.View);
@@ -443,22 +512,17 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
 
     switch (scene.ObjectsSorting) {
     case TGLObjectsSorting::None:
-        for (const DrawItem& item : world) DrawWorldItem(item);
+        DrawPass(Pass::All);
         break;
     case TGLObjectsSorting::RenderBlendedLast:
-        for (const DrawItem& item : world)
-            if (!item.blended) DrawWorldItem(item);
-        for (const DrawItem& item : world)
-            if (item.blended) DrawWorldItem(item);
+        DrawPass(Pass::Opaque);
+        DrawPass(Pass::Blended);
         break;
     case TGLObjectsSorting::RenderFarthestFirst:
         blendedOrder.clear();
-        for (const DrawItem& item : world) {
-            if (!item.blended)
-                DrawWorldItem(item);
-            else
-                blendedOrder.push_back(item.order);
-        }
+        DrawPass(Pass::Opaque);
+        for (const DrawItem& item : world)
+            if (item.blended) blendedOrder.push_back(item.order);
         std::sort(blendedOrder.begin(), blendedOrder.end(), [this](std::uint32_t a, std::uint32_t b) {
             const float da = world[a].depth, db = world[b].depth;
             return da != db ? da > db : a < b;
@@ -469,7 +533,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     for (const TGLBaseSceneObject* object : hud) DrawHud(*object);
     batch.Flush();
 
-    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls();
+    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls() + clouds.DrawCalls();
     stats.batchedPrimitives = batch.Primitives();
     stats.meshDraws = meshes.DrawCalls();
     stats.textureUploads += textures.Uploads();
@@ -497,9 +561,115 @@ void Renderer::Impl::CopyToWindow(int width, int height) {
     glBlitFramebuffer(0, 0, width, height, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
                       (dw == width && dh == height) ? GL_NEAREST : GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (windowHasDepth && dw == width && dh == height) NoteForProbe(width, height);
+}
+
+void Renderer::Impl::DrawPass(Pass pass) {
+    auto inPass = [pass](const DrawItem& item) {
+        return pass == Pass::All || (pass == Pass::Blended) == item.blended;
+    };
+    for (std::size_t i = 0; i < world.size(); ++i) {
+        const DrawItem& item = world[i];
+        if (!inPass(item)) continue;
+        if (item.object->Kind != TObjectKind::SkyBox) {
+            DrawWorldItem(item);
+            continue;
+        }
+        // Cloud planes that follow each other in this pass are drawn as one stack.
+        std::array<CloudLayer, CloudStack::kMaxLayers> layers;
+        int count = 0, boxes = 0;
+        std::size_t j = i;
+        for (; j < world.size(); ++j) {
+            if (!inPass(world[j])) continue;
+            if (world[j].object->Kind != TObjectKind::SkyBox) break;
+            CloudLayer layer;
+            bool empty = false;
+            if (!CloudLayerOf(static_cast<const TGLSkyBox&>(*world[j].object), world[j].world, layer, empty)) break;
+            if (!empty) {
+                if (count == CloudStack::kMaxLayers) break;
+                layers[static_cast<std::size_t>(count++)] = layer;
+            }
+            ++boxes;
+        }
+        if (boxes == 0) {  // a box the stack cannot take: drawn the plain way
+            DrawWorldItem(item);
+            continue;
+        }
+        stats.objectsDrawn += boxes;
+        if (count > 0) {
+            batch.Flush();
+            clouds.Draw(layers.data(), count, nothingDrawn, clearColor);
+            nothingDrawn = false;
+        }
+        i = j - 1;
+    }
+}
+
+bool Renderer::Impl::CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty) {
+    empty = true;
+    if (!s.MaterialLibrary) return true;
+    for (const std::string* face : {&s.MatNameTop, &s.MatNameBottom, &s.MatNameLeft, &s.MatNameRight,
+                                    &s.MatNameFront, &s.MatNameBack})
+        if (!face->empty() && s.MaterialLibrary->LibMaterialByName(*face)) return false;
+    if (s.MatNameClouds.empty()) return true;
+    const TGLLibMaterial* lib = s.MaterialLibrary->LibMaterialByName(s.MatNameClouds);
+    if (!lib) return true;  // a name the library does not have shows nothing
+    const TGLMaterialProps& m = lib->Material;
+    if (m.BlendingMode != TBlendingMode::Transparency && m.BlendingMode != TBlendingMode::Additive) return false;
+
+    // The plane's corners in normalised device coordinates: it must face the camera (one depth for
+    // all four) and cover the whole window.
+    glm::mat4 box = matrix;
+    box[3] = glm::vec4(vp.CameraPosition, 1.0f);
+    box = glm::scale(box, glm::vec3(vp.FarPlane * 0.5f));
+    const float h = s.CloudsPlaneSize * 0.5f, y = s.CloudsPlaneOffset;
+    const glm::vec3 corners[4] = {{-h, y, -h}, {h, y, -h}, {h, y, h}, {-h, y, h}};
+    glm::vec2 ndc[4];
+    float w0 = 0.0f;
+    for (int k = 0; k < 4; ++k) {
+        const glm::vec4 clip = vp.ViewProjection * (box * glm::vec4(corners[k], 1.0f));
+        if (k == 0) w0 = clip.w;
+        if (!(clip.w > 1e-6f) || std::abs(clip.w - w0) > 1e-4f * std::abs(w0)) return false;
+        ndc[k] = glm::vec2(clip) / clip.w;
+    }
+    // (s, t) = M (p - ndc0): corner 1 is s = 1, corner 3 is t = 1.
+    const glm::mat2 edges(ndc[1] - ndc[0], ndc[3] - ndc[0]);
+    const float det = glm::determinant(edges);
+    if (!(std::abs(det) > 1e-12f)) return false;
+    const glm::mat2 inv = glm::inverse(edges);
+    for (const glm::vec2 p : {glm::vec2(-1, -1), glm::vec2(1, -1), glm::vec2(1, 1), glm::vec2(-1, 1)}) {
+        const glm::vec2 st = inv * (p - ndc[0]);
+        if (st.x < -1e-4f || st.x > 1.0001f || st.y < -1e-4f || st.y > 1.0001f) return false;
+    }
+    const glm::vec2 scale = m.TextureScale, offset = m.TextureOffset;
+    const glm::vec2 c = -(inv * ndc[0]);
+    // u = s · scale.x + offset.x; v = 1 - (t · scale.y + offset.y), v counted from the picture's top.
+    layer.u = glm::vec3(scale.x * inv[0][0], scale.x * inv[1][0], scale.x * c.x + offset.x);
+    layer.v = glm::vec3(-scale.y * inv[0][1], -scale.y * inv[1][1], 1.0f - (scale.y * c.y + offset.y));
+
+    // A plane whose texels each cover a pixel or more is read without mipmaps: they would only cost.
+    GLenum minFilter = 0;
+    if (const TGLImage* image = m.Texture.HasImage() && !m.Texture.Disabled ? m.Texture.Image(false) : nullptr) {
+        const float vw = static_cast<float>(std::max(vp.ViewportWidth, 1)),
+                    vh = static_cast<float>(std::max(vp.ViewportHeight, 1));
+        const float tw = static_cast<float>(image->Data.Width), th = static_cast<float>(image->Data.Height);
+        const glm::vec2 alongX(layer.u.x * 2.0f / vw * tw, layer.v.x * 2.0f / vw * th);
+        const glm::vec2 alongY(layer.u.y * 2.0f / vh * tw, layer.v.y * 2.0f / vh * th);
+        if (std::max(glm::length(alongX), glm::length(alongY)) <= 1.0f) minFilter = GL_LINEAR;
+    }
+    const GLuint texture = TextureOf(m.Texture, nullptr, minFilter);
+    const bool replace = texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
+    const auto& front = m.FrontProperties;
+    const glm::vec4 color = Clamp01(glm::vec4(glm::vec3(front.Diffuse) + glm::vec3(front.Emission), front.Diffuse.a));
+    layer.texture = texture;
+    layer.color = replace ? glm::vec4(1.0f, 1.0f, 1.0f, color.a) : color;
+    layer.additive = m.BlendingMode == TBlendingMode::Additive;
+    empty = false;
+    return true;
 }
 
 void Renderer::Impl::DrawWorldItem(const DrawItem& item) {
+    nothingDrawn = false;
     ++stats.objectsDrawn;
     const TGLBaseSceneObject& o = *item.object;
     switch (o.Kind) {
@@ -533,7 +703,9 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     SpriteCorners(vp, matrix, s.Width, s.Height, s.Rotation, c);
     const std::uint32_t rgba = Pack(look.color);
     look.state.depthTest = true;
-    look.state.depthWrite = !s.NoZWrite;
+    // Blended sprites never write depth: their faint and black (additive) texels would cut their
+    // rectangle out of the particles and sprites behind them drawn after them.
+    look.state.depthWrite = !s.NoZWrite && !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     if (look.outline && look.outline->trimmed) {
@@ -579,7 +751,7 @@ void Renderer::Impl::DrawAnimatedSprite(const TGLAnimatedSprite& s, const glm::m
     const BatchVertex v[4] = {Vertex(c[0], u0, v1, rgba), Vertex(c[1], u1, v1, rgba), Vertex(c[2], u1, v0, rgba),
                               Vertex(c[3], u0, v0, rgba)};
     look.state.depthTest = true;
-    look.state.depthWrite = true;
+    look.state.depthWrite = !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     batch.SetState(look.state);
@@ -614,7 +786,7 @@ void Renderer::Impl::DrawPolygon(const TGLPolygon& p, const glm::mat4& matrix) {
         v[i] = Vertex(glm::vec3(matrix * glm::vec4(node, 1.0f)), u, w, rgba);
     }
     look.state.depthTest = true;
-    look.state.depthWrite = true;
+    look.state.depthWrite = !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     batch.SetState(look.state);
@@ -1028,7 +1200,9 @@ void Renderer::Render(const TGLScene& scene, int width, int height) {
 }
 
 void Renderer::Present() {
-    if (!impl_->offscreen) impl_->context.Swap();
+    if (impl_->offscreen) return;
+    impl_->context.Swap();
+    impl_->presentedSinceNote = true;
 }
 
 void Renderer::Finish() { glFinish(); }

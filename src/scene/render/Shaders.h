@@ -71,7 +71,10 @@ void main() {
 
 // Meshes and spheres: per-pixel lighting in eye space with a fixed key light from the viewer's upper
 // side, the scene's ambient light, a rim light on silhouettes, up to four point lights (the explosion
-// flash) and an optional reflection texture looked up by sphere mapping.
+// flash) and an optional reflection texture looked up by sphere mapping. Like the batch, one program
+// per combination of switches, so a pixel pays only for what its surface uses: ENV (reflection
+// texture), LIGHTS (point lights shine), SPECULAR (shininess above 0), FOG, REPLACE (the texture's
+// colour unlit), ALPHA_TEST (texels at or below u_alphaRef are discarded).
 inline constexpr const char* kMeshVertex = R"(
 in vec3 a_pos;
 in vec3 a_normal;
@@ -98,37 +101,48 @@ in vec3 v_eyePos;
 in vec3 v_eyeNormal;
 in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform sampler2D u_envTexture;
-uniform int u_useEnv;
-uniform int u_replace;
-uniform float u_alphaRef;
-uniform vec4 u_ambient;
 uniform vec4 u_diffuse;
+#ifdef ENV
+uniform sampler2D u_envTexture;
+#endif
+#ifdef ALPHA_TEST
+uniform float u_alphaRef;
+#endif
+#if !defined(REPLACE)
+uniform vec4 u_ambient;
 uniform vec4 u_emission;
-uniform vec4 u_specular;
-uniform float u_shininess;
 uniform vec3 u_sceneAmbient;
+uniform vec3 u_rimColor;
+#endif
 uniform vec3 u_keyDir;
 uniform vec3 u_keyColor;
-uniform vec3 u_rimColor;
+#ifdef SPECULAR
+uniform vec4 u_specular;
+uniform float u_shininess;
+#endif
+#if defined(LIGHTS) && !defined(REPLACE)
 uniform int u_lightCount;
 uniform vec3 u_lightPos[4];
 uniform vec3 u_lightColor[4];
 uniform vec3 u_lightAtten[4];
-uniform int u_fog;
+#endif
+#ifdef FOG
 uniform vec2 u_fogRange;
 uniform vec3 u_fogColor;
+#endif
 out vec4 o_color;
 void main() {
     vec3 n = normalize(v_eyeNormal);
     vec3 v = normalize(-v_eyePos);
     if (dot(n, v) < 0.0) n = -n;  // two-sided: faces are not culled
-    vec3 light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
     float nk = max(dot(n, u_keyDir), 0.0);
+    vec4 t = texture(u_texture, v_uv);
+#ifdef REPLACE
+    vec4 c = vec4(t.rgb, t.a * u_diffuse.a);
+#else
+    vec3 light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
     light += u_keyColor * u_diffuse.rgb * nk;
-    vec3 shine = vec3(0.0);
-    if (u_shininess > 0.0 && nk > 0.0)
-        shine += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+#ifdef LIGHTS
     for (int i = 0; i < 4; ++i) {
         if (i >= u_lightCount) break;
         vec3 d = u_lightPos[i] - v_eyePos;
@@ -137,26 +151,28 @@ void main() {
         float att = 1.0 / max(u_lightAtten[i].x + u_lightAtten[i].y * dist + u_lightAtten[i].z * dist * dist, 1e-4);
         light += u_lightColor[i] * u_diffuse.rgb * max(dot(n, l), 0.0) * att;
     }
+#endif
     float rim = 1.0 - max(dot(n, v), 0.0);
     light += u_rimColor * rim * rim * rim;
-    vec4 t = texture(u_texture, v_uv);
-    vec4 c;
-    if (u_replace != 0)
-        c = vec4(t.rgb, t.a * u_diffuse.a);
-    else
-        c = vec4(min(light, vec3(1.0)) * t.rgb, t.a * u_diffuse.a);
-    if (u_useEnv != 0) {
-        vec3 r = reflect(-v, n);
-        float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
-        vec3 env = texture(u_envTexture, r.xy / max(m, 1e-4) + 0.5).rgb;
-        c.rgb = c.rgb * (0.65 + 0.7 * env) + 0.15 * env;
-    }
-    c.rgb += shine;
+    vec4 c = vec4(min(light, vec3(1.0)) * t.rgb, t.a * u_diffuse.a);
+#endif
+#ifdef ENV
+    vec3 r = reflect(-v, n);
+    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
+    vec3 env = texture(u_envTexture, r.xy / max(m, 1e-4) + 0.5).rgb;
+    c.rgb = c.rgb * (0.65 + 0.7 * env) + 0.15 * env;
+#endif
+#ifdef SPECULAR
+    if (nk > 0.0)
+        c.rgb += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+#endif
+#ifdef ALPHA_TEST
     if (c.a <= u_alphaRef) discard;
-    if (u_fog != 0) {
-        float f = clamp((u_fogRange.y - abs(v_eyePos.z)) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
-        c.rgb = mix(u_fogColor, c.rgb, f);
-    }
+#endif
+#ifdef FOG
+    float f = clamp((u_fogRange.y - abs(v_eyePos.z)) / max(u_fogRange.y - u_fogRange.x, 1e-4), 0.0, 1.0);
+    c.rgb = mix(u_fogColor, c.rgb, f);
+#endif
     o_color = c;
 }
 )";

@@ -24,10 +24,17 @@ bool TextureCache::NeedsMipmaps(GLenum minFilter) {
            minFilter == GL_NEAREST_MIPMAP_LINEAR || minFilter == GL_LINEAR_MIPMAP_LINEAR;
 }
 
+bool TextureCache::NeedsPixels(std::uint64_t id, GLenum minFilter, GLenum wrap, bool wantOutline) const {
+    const auto it = entries_.find(id);
+    if (it == entries_.end()) return true;
+    return wantOutline && !NeedsMipmaps(minFilter) && it->second.outlineWrap != wrap;
+}
+
 GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
                          GLenum magFilter, GLenum wrap, const SpriteOutline** outline) {
     if (outline) *outline = nullptr;
-    if (id == 0 || width <= 0 || height <= 0 || !rgba) return white_;
+    if (id == 0 || width <= 0 || height <= 0) return white_;
+    if (!rgba && !entries_.count(id)) return white_;
     auto [it, inserted] = entries_.try_emplace(id);
     Entry& e = it->second;
     e.lastUsed = now_;
@@ -49,7 +56,7 @@ GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uin
         e.outlineWrap = 0;
         ++uploads_;
     }
-    if (outline && !NeedsMipmaps(minFilter)) {
+    if (outline && !NeedsMipmaps(minFilter) && (rgba || e.outlineWrap == wrap)) {
         if (e.outlineWrap != wrap) {
             e.outline = ComputeSpriteOutline(rgba, width, height, wrap == GL_REPEAT);
             e.outlineWrap = wrap;

@@ -26,13 +26,18 @@ public:
     void Init();
 
     // The texture for the image with this id (0: no image). An image without pixels (w or h 0, or no
-    // data) gives the white texture. The filters are applied to the texture when they differ from the
+    // data when it is not uploaded yet) gives the white texture. The filters are applied to the texture when they differ from the
     // last ones used with it.
     // `outline` (when given) receives the picture's outline for sprites sampled this way, or nullptr
     // where none applies (mipmapped sampling, the white texture); it stays valid until the next Get,
     // Forget or EndFrame.
     GLuint Get(std::uint64_t id, int width, int height, const std::uint8_t* rgba, GLenum minFilter,
                GLenum magFilter, GLenum wrap = GL_REPEAT, const SpriteOutline** outline = nullptr);
+
+    // Whether Get for this image and sampling needs the pixels: the image is not uploaded yet, or a
+    // sprite outline is wanted that has not been worked out for this wrap mode. Otherwise Get may be
+    // given no pixels (the caller may have let them go after the upload).
+    bool NeedsPixels(std::uint64_t id, GLenum minFilter, GLenum wrap, bool wantOutline) const;
 
     // Drops the texture of an image that is going away.
     void Forget(std::uint64_t id);
