@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLM_BUILD_TESTS=OFF
 cmake --build build
-# Until the menus exist the game starts straight into level 1 (a later --level N wins).
-exec ./build/velmora2 --level 1 "$@"
+# The game starts as a player meets it: logos, then the main menu (--level N skips to a level).
+exec ./build/velmora2 "$@"

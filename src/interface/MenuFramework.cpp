@@ -257,8 +257,6 @@ void LoadMenuTextures(GameContext& ctx) {
   bg->Material.FrontProperties.Diffuse.a = 0.0f;
   bg->Material.Texture.TextureMode = scene::TGLTextureMode::Modulate;
   PickMenuBackground(ctx);
-  FillCredits(ctx);
-  LoadTopRanksAtStartup(ctx);
 }
 
 }  // namespace vlm::interface

@@ -83,7 +83,7 @@ void MenuBackgroundFrame(GameContext& ctx, double frameTime);
 // A random background of "menu_bg.ini" into the material "MM_bg".
 void PickMenuBackground(GameContext& ctx);
 // Start-up: the menu pictures into InterFaceLibrary (buttons and bars come with the pause
-// menu's pictures), the credits and the top-ranks table.
+// menu's pictures) and a first background.
 void LoadMenuTextures(GameContext& ctx);
 // True in the seven menu states.
 bool InMenuState(const GameContext& ctx);

@@ -96,20 +96,22 @@ void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
   }
 }
 
-void EscapeInMenus(GameContext& ctx) {
+bool EscapeInMenus(GameContext& ctx) {
   TLayout& L = ctx.L;
   interface::TMenuState& m = ctx.Menus;
   const std::string& s = ctx.GameState;
   if (L.MessageDummy->Visible) {
     // As Cancel; a box without Cancel is only a notice, and Escape closes it too.
     L.MessageDummy->Visible = false;
-    return;
+    return true;
   }
   if (s == "gameintro") {
     // The logos end at once (the frame completes the last step).
     ctx.IntroLogoStep = 3;
     ctx.LeftClick = true;
-  } else if (s == "mainmenu") {
+    return true;
+  }
+  if (s == "mainmenu") {
     interface::ShowMessageBoxFaded(ctx, "are you sure\ryou want to exit?", true, 0.85f);
   } else if (s == "chooselevel" || s == "help" || s == "credits" || s == "topranks") {
     for (scene::TGLBaseSceneObject* d : {static_cast<scene::TGLBaseSceneObject*>(m.ChooseLevelDummy),
@@ -135,7 +137,10 @@ void EscapeInMenus(GameContext& ctx) {
       L.GLDummyCube2->Visible = true;
       ctx.GameState = "pausemenu";
     }
+  } else {
+    return false;
   }
+  return true;
 }
 
 void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
@@ -171,7 +176,9 @@ void FormKeyDown(GameContext& ctx, Key key) {
   ctx.KeysDown[static_cast<size_t>(key)] = true;
   if (key == Key::Backspace && ctx.Menus.Edit1Visible) interface::EraseNameChar(ctx);
   // Escape always offers a way out of the menus; in play it is read by the frame (pause menu).
-  if (key == Key::Escape && !repeat && !ctx.CtrlHeld()) EscapeInMenus(ctx);
+  // A press the menus took is not seen again by the frame's polled keys (the pause menu).
+  if (key == Key::Escape && !repeat && !ctx.CtrlHeld() && EscapeInMenus(ctx))
+    ctx.KeysDown[static_cast<size_t>(key)] = false;
   if (key == Key::Escape && ctx.CtrlHeld()) {
     WindowDeactivated(ctx);
     ctx.Platform().MinimiseApplication();

@@ -21,7 +21,8 @@ void FormKeyUp(GameContext& ctx, Key key);
 void WindowDeactivated(GameContext& ctx);
 // Escape pressed in the menus: closes the message box, skips the intros, asks about leaving in
 // the main menu, and leaves any dialog for the main menu (or the pause menu).
-void EscapeInMenus(GameContext& ctx);
+// Returns whether it acted.
+bool EscapeInMenus(GameContext& ctx);
 
 // Brings the mouse device up to date: movement since the last poll and the buttons.
 void UpdateMouseDevice(GameContext& ctx);

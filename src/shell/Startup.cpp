@@ -1,5 +1,7 @@
 #include "shell/Startup.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -10,6 +12,8 @@
 #include "data/Errors.h"
 #include "data/Numbers.h"
 #include "interface/ChooseLevel.h"
+#include "interface/CreditsDialog.h"
+#include "interface/TopRanksScreen.h"
 #include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
 #include "levels/DataFields.h"
@@ -128,7 +132,11 @@ void UseDataStoreForSceneFiles(GameContext& ctx) {
   });
 }
 
-bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
+bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgress& progress) {
+  const auto step = [&](double percent) {
+    if (progress) progress(ctx, percent, "...loading [1/2]...");
+  };
+  step(1);
   const std::filesystem::path archive = ctx.Data->WorkingFolder() / "original.vlm";
   try {
     ctx.Data->MountArchive(archive);
@@ -156,6 +164,7 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   } catch (const std::exception& e) {
     AudioError(std::string("Can't play file ") + e.what());
   }
+  step(10);
   try {
     LoadSoundBank(ctx.Data->OpenDataFile("sound\\snd.tor"), "sound\\snd.tor");
   } catch (const std::exception& e) {
@@ -165,19 +174,24 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   // Flight paths and the enemy catalogue. A value that does not convert is shown with its
   // file, section and key; what was read before it stays.
   const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
+  step(40);
   try {
     levels::LoadNavPaths(read, ctx.Level);
   } catch (const std::exception& e) {
     ctx.Platform().ShowError("Velmora 2", e.what());
   }
+  step(50);
   try {
     combat::LoadEnemyKinds(read, ctx.EnemyKinds);
   } catch (const std::exception& e) {
     ctx.Platform().ShowError("Velmora 2", e.what());
   }
+  step(60);
   LoadEffectAndEnemyTextures(ctx);
+  step(65);
   combat::LoadBonusTextures(ctx);  // capsules and icons from "Data\\Textures\\Bonuses\\"
 
+  step(70);
   ctx.GLBitmapFont1.GlyphsFileName = "Data\\Textures\\InterFace\\font.bmp";
   try {
     ctx.GLBitmapFont1.LoadGlyphs();
@@ -200,14 +214,23 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   } catch (const std::exception& e) {  // a damaged logos.ini: the levels show no logo
     ctx.Platform().ShowError("Velmora 2", e.what());
   }
+  step(75);
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
+  step(80);
   interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
-  interface::LoadMenuTextures(ctx);  // menu pictures, a menu background, the credits, the top ranks
+  interface::LoadMenuTextures(ctx);  // menu pictures and a menu background
+  step(85);
+  interface::FillCredits(ctx);
+  step(90);
+  // TODO(profiles): scan the profiles and load the current one here, before the slots.
   interface::LoadMenuSlots(ctx);
+  interface::LoadTopRanksAtStartup(ctx);
+  step(95);
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
   // and top ranks are loaded here in their order as those pieces land; then the caching step.
   levels::ShowRandomHint(ctx);
   ctx.Level.FinalLevel = false;
+  step(100);
   // The new-game record and the number of levels.
   levels::NewGamePlayer(ctx, 0);
   std::string levelProblem;
@@ -219,6 +242,49 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.MainMenuDummy->Visible = true;
   ctx.GameState = "gameintro";
   return true;
+}
+
+void CacheTextures(GameContext& ctx, int perFrame, const std::function<void()>& draw,
+                   const StartupProgress& progress) {
+  // The meshes' library is counted, not drawn: its textures go up with the meshes.
+  scene::TGLMaterialLibrary* libs[] = {&ctx.ModelsLibrary, &ctx.ExplosionLibrary, &ctx.EnemiesLibrary,
+                                       &ctx.InterFaceLibrary, &ctx.BonusMaterialLibrary};
+  scene::TGLDummyCube& caching = *ctx.L.CachingDummy;
+  caching.Visible = true;
+  caching.Position = {-0.0213f, -1.0f, 0.0097f};  // just before the camera of play
+  std::vector<scene::TGLSprite*> sprites;
+  for (int i = 0; i < std::max(1, perFrame); ++i) {
+    auto* s = caching.AddNewChild<scene::TGLSprite>();
+    s->Name = "CachSprite";
+    s->SetSize(0.001f, 0.001f);
+    s->Pickable = false;
+    sprites.push_back(s);
+  }
+  size_t cached = 0;  // materials counted; the bar grows 0.6 a material (kept in whole tenths)
+  size_t used = 0;
+  const auto flush = [&] {
+    if (used == 0) return;
+    for (size_t i = used; i < sprites.size(); ++i) sprites[i]->Visible = false;
+    if (draw) draw();
+    for (scene::TGLSprite* s : sprites) s->Visible = true;
+    used = 0;
+  };
+  if (progress) progress(ctx, 0, "...loading [2/2]...");
+  for (scene::TGLMaterialLibrary* lib : libs) {
+    for (size_t i = 0; i < lib->Count(); ++i) {
+      ++cached;
+      if (lib != &ctx.ModelsLibrary) {
+        sprites[used++]->Material.SetLibMaterial(lib, lib->Material(i)->Name());
+        if (used == sprites.size()) flush();
+      }
+      if (progress) progress(ctx, double(std::min<size_t>(100, cached * 6 / 10)), "...loading [2/2]...");
+    }
+  }
+  flush();
+  // The caching group has done its work.
+  for (scene::TGLSprite* s : sprites) s->Free();
+  ctx.Scene.SweepFreed();
+  caching.Visible = false;
 }
 
 void GameIntroFrame(GameContext& ctx) {

@@ -24,6 +24,7 @@
 #include "scene/render/Renderer.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
+#include "shell/LoadingWindow.h"
 #include "shell/Input.h"
 #include "shell/PngFile.h"
 #include "shell/Replay.h"
@@ -203,7 +204,19 @@ int main(int argc, char** argv) {
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = std::make_unique<vlm::GameContext>(cfg);
-  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
+  // Start-up figures for --stats: when the loading window showed, when the first frame did.
+  const Uint64 launched = SDL_GetPerformanceCounter();
+  Uint64 loadingShown = 0, firstFrame = 0;
+  // The loading window, from the moment the content is open until every texture is on the card.
+  vlm::shell::LoadingWindow loading;
+  vlm::shell::StartupProgress progress;
+  if (!cl.headless)
+    progress = [&loading, &loadingShown](vlm::GameContext& c, double percent, const char* caption) {
+      if (!loading.IsOpen() && percent >= 10 && loading.Open(c)) loadingShown = SDL_GetPerformanceCounter();
+      loading.SetProgress(percent, caption);
+    };
+  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device,
+                              progress))
     return 1;
   if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
 
@@ -236,6 +249,9 @@ int main(int argc, char** argv) {
       return SaveBmp(renderer->ReadPixels(), file.string());
     };
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
+    vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
+    loading.Close();
+    SDL_RaiseWindow(renderer->Window());
   }
 
   if (cl.levelGiven) {
@@ -299,6 +315,7 @@ int main(int argc, char** argv) {
           }
         }
         renderer->Present();
+        if (!firstFrame) firstFrame = SDL_GetPerformanceCounter();
       }
       if (cl.fixedClock && cl.frames < 0) {
         bool left = false;
@@ -327,7 +344,12 @@ int main(int argc, char** argv) {
       rc = 1;
     }
   }
-  if (cl.stats) std::printf("%s\n", stats.Summary().c_str());
+  if (cl.stats) {
+    std::printf("%s\n", stats.Summary().c_str());
+    const auto ms = [&](Uint64 t) { return t ? double(t - launched) * 1000.0 / double(freq) : -1.0; };
+    std::printf("start-up: loading window %.0f ms, first frame %.0f ms after launch\n", ms(loadingShown),
+                ms(firstFrame));
+  }
   renderer.reset();
   ctx.reset();
   return rc;

@@ -5,6 +5,7 @@
 // buttons are drawn.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,7 @@
 #include "shell/Input.h"
 #include "shell/InputScript.h"
 #include "shell/Platform.h"
+#include "shell/Startup.h"
 
 namespace vlm::test {
 namespace {
@@ -242,6 +244,11 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(m.MD_Text->Text, "abort this game?");
   Click(m.MD_Cancel.Sprite);
   EXPECT_EQ(ctx->GameState, "pausemenu");
+  // Escape answers the box as Cancel, and is not taken by the pause menu as well.
+  Click(ctx->L.PM_Exit);
+  Key(shell::Key::Escape);
+  EXPECT_FALSE(ctx->L.MessageDummy->Visible);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
   Click(ctx->L.PM_Exit);
   Click(m.MD_Ok.Sprite);
   EXPECT_EQ(ctx->GameState, "mainmenu");
@@ -286,10 +293,56 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   Click(m.TRD_Back.Sprite);
   EXPECT_EQ(ctx->GameState, "mainmenu");
 
-  // And from the main menu Exit and Ok end the program.
+  // Escape in the main menu asks, Escape again stays; Exit and Ok end the program.
+  Key(shell::Key::Escape);
+  EXPECT_TRUE(ctx->L.MessageDummy->Visible);
+  Key(shell::Key::Escape);
+  EXPECT_FALSE(ctx->L.MessageDummy->Visible);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
   Click(m.MM_Exit.Sprite);
   Click(m.MD_Ok.Sprite);
   EXPECT_TRUE(Platform().QuitRequested());
+}
+
+TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
+  GameContextConfig cfg;
+  cfg.WorkingFolder = root_ / "game";
+  cfg.AppDataFolder = root_ / "user";
+  GameContext game(cfg);
+  std::vector<std::pair<double, std::string>> seen;
+  const shell::StartupProgress record = [&](GameContext&, double percent, const char* caption) {
+    seen.emplace_back(percent, caption);
+  };
+  ASSERT_TRUE(shell::CreateGame(game, sound::AudioOutput::Null, record));
+  std::vector<double> first;
+  for (const auto& [percent, caption] : seen) {
+    EXPECT_EQ(caption, "...loading [1/2]...");
+    first.push_back(percent);
+  }
+  EXPECT_EQ(first, (std::vector<double>{1, 10, 40, 50, 60, 65, 70, 75, 80, 85, 90, 95, 100}));
+
+  // The second phase: 0.6 a material, shown truncated, never above 100; every material but the
+  // meshes' is drawn once.
+  seen.clear();
+  int frames = 0;
+  size_t drawn = 0;
+  const auto draw = [&] {
+    ++frames;
+    for (size_t i = 0; i < game.L.CachingDummy->Count(); ++i) drawn += game.L.CachingDummy->Child(i)->Visible;
+  };
+  shell::CacheTextures(game, 64, draw, record);
+  const size_t materials = game.ModelsLibrary.Count() + game.ExplosionLibrary.Count() + game.EnemiesLibrary.Count() +
+                           game.InterFaceLibrary.Count() + game.BonusMaterialLibrary.Count();
+  EXPECT_EQ(drawn, materials - game.ModelsLibrary.Count());
+  EXPECT_EQ(frames, int((drawn + 63) / 64));
+  ASSERT_EQ(seen.size(), materials + 1);
+  EXPECT_EQ(seen[0].first, 0.0);
+  for (size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].second, "...loading [2/2]...");
+    EXPECT_EQ(seen[i].first, double(std::min<size_t>(100, i * 6 / 10))) << i;
+  }
+  EXPECT_EQ(seen.back().first, double(std::min<size_t>(100, materials * 6 / 10)));
+  EXPECT_EQ(game.L.CachingDummy->Count(), 0u);
 }
 
 }  // namespace

@@ -43,10 +43,7 @@ namespace fs = std::filesystem;
 // Forged files nothing in the game names yet. Each line says what will load them; when it
 // does, its line goes. Matched as the start of the game path.
 constexpr const char* kReservedForLaterScreens[] = {
-    "Data\\Textures\\InterFace\\main\\",             // TODO(menus): main menu, its buttons and dialogs
-    "Data\\Textures\\InterFace\\bg\\",               // TODO(menus): menu backgrounds of "menu_bg.ini"
     "Data\\Textures\\InterFace\\shop\\",             // TODO(shop): the shop between levels
-    "Data\\Textures\\InterFace\\LoadingWindow.jpg",    // TODO(start-up): the loading window with its bar
     "Data\\Textures\\CutScenes\\",                     // TODO(cut-scenes): the cut-scenes' pictures
     "Data\\Textures\\Sky\\Layer1.jpg",                 // TODO(art): its streaks run across the scroll, not along it
     "Data\\Models\\Levels\\Ridge.3ds",                 // TODO(levels): rock canyon of a later level
@@ -157,6 +154,16 @@ class GameNames : public ::testing::Test {
     for (int i = 0; data::TryStrToInt(read("Data\\t_data\\logos.ini", levels::SectionName(i), "int"), value); ++i)
       log.logoFiles.push_back(read("Data\\t_data\\logos.ini", levels::SectionName(i), "LogoFile"));
     log.levelCount = ctx->Level.LevelCount;
+    // The menu backgrounds: the game picks one of "menu_bg.ini" at random; each one, loaded as it
+    // loads them into "MM_bg".
+    for (int i = 0; data::TryStrToInt(read("Data\\t_data\\menu_bg.ini", levels::SectionName(i), "int"), value); ++i) {
+      try {
+        ctx->InterFaceLibrary.LoadTexture("MM_bg", read("Data\\t_data\\menu_bg.ini", levels::SectionName(i), "bg"));
+      } catch (const std::exception& e) {
+        log.errors.push_back(std::string("menu_bg.ini: ") + e.what());
+      }
+      Harvest(*ctx, log, false);
+    }
     for (int level = 1; level <= log.levelCount; ++level) log.levelLogos.push_back(levels::ReadLevelLogo(read, level));
     log.music = vlm::Audio().HasMusic();
     for (std::string_view name : sound::kSoundNames) {
@@ -294,6 +301,8 @@ TEST_F(GameNames, EveryForgedFileIsLoadedOrReserved) {
   std::set<std::string> loaded(log_->opened.begin(), log_->opened.end());
   for (const auto& [name, material] : log_->textures) loaded.insert(name);
   for (const std::string& name : log_->sceneryPictures) loaded.insert(Fold(name));
+  // Opened by the windowed game's loading window, which a headless game has not.
+  loaded.insert(Fold("Data\\Textures\\InterFace\\LoadingWindow.jpg"));
 
   std::vector<std::string> unused;
   std::map<std::string, int> waiting;  // reserved line -> forged files under it still unloaded
