@@ -45,7 +45,8 @@ constexpr const char* IconMaterial(int32_t kind) {
 }
 
 void SetSphereAlpha(scene::TGLSphere* sphere, float alpha) {
-  if (sphere) sphere->Material.EffectiveForEdit().FrontProperties.Diffuse.a = alpha;
+  // An opacity above 1 would burn the shield into a white disc over the ship.
+  if (sphere) sphere->Material.EffectiveForEdit().FrontProperties.Diffuse.a = std::clamp(alpha, 0.0f, 1.0f);
 }
 
 // The shot colours exclude each other: taking one ends the other two (their icon is reused).

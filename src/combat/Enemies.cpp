@@ -1,10 +1,13 @@
 #include "combat/Enemies.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "combat/Bonuses.h"
+#include "combat/EnemyCatalogue.h"
 #include "combat/EnemyShots.h"
 #include "combat/Explosions.h"
 #include "combat/Player.h"
@@ -30,6 +33,18 @@ const glm::vec3 kUpY{0.0f, 1.0f, 0.0f};
 const glm::vec3 kUpZ{0.0f, 0.0f, 1.0f};
 
 double Round(double v) { return double(data::RoundHalfEven(v)); }
+
+// Rounded and kept within int32: a catalogue value may be anything that converts, and a float
+// beyond the integer's range must never reach the conversion.
+int32_t RoundToInt(double v) {
+    return int32_t(std::clamp<int64_t>(data::RoundHalfEven(v), INT32_MIN, INT32_MAX));
+}
+
+int32_t SaturatingAdd(int32_t a, int32_t b) { return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX)); }
+
+// Live enemies and waiting placeholders together. Copies that enemies launch stop here, so a
+// kind that launches copies of itself cannot grow without end.
+constexpr int32_t kMaxEnemiesInPlay = 2500;
 
 // One point is within e of another when neither X nor Z differs by more than e.
 bool Within(const scene::TGLBaseSceneObject& a, const scene::TGLBaseSceneObject& b, double e) {
@@ -78,7 +93,7 @@ const TEnemyModelData* KindOf(const GameContext& ctx, int32_t index) {
 // kind naming an explosion sound the bank lacks stays silent rather than ending the game.
 void PlayExplosionSound(const std::string& name, double volume, double pan) {
     try {
-        PlaySound(name, int(Round(volume)), int(Round(pan)));
+        PlaySound(name, RoundToInt(volume), RoundToInt(pan));
     } catch (const sound::EWaveNotFound&) {
     }
 }
@@ -280,14 +295,14 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     e->StatusSprite->AlphaChannel = 0.0f;
 
     // 4. Box size, motion, weapon and life.
-    const double meanFrame = (K.FrameWidth + K.FrameHeight) / 2.0;
+    const double meanFrame = (double(K.FrameWidth) + double(K.FrameHeight)) / 2.0;
     e->HalfZ = meanFrame * 0.0005;
     e->HalfX = meanFrame * 0.0004;
     e->PathCode = ph.PathCode;
     e->AppearTime = ph.AppearTime;
     e->Speed = K.speed * 0.925;
     e->ReloadInterval = K.reloadspeed / (0.29 * D);
-    e->ReloadTimer = ctx.Rng(int32_t(Round(K.reloadspeed * 10.0))) / 10.0;
+    e->ReloadTimer = ctx.Rng(RoundToInt(K.reloadspeed * 10.0)) / 10.0;
     e->KindIndex = ph.KindIndex;
     e->KindClass = K.kind;
     e->MaxLife = e->Life = K.maxlife * D * 0.72;
@@ -512,7 +527,7 @@ void TEnemyModel::StatusTimers(double dt) {
         FreezeTimer -= 5.0 * dt;
         drain(1.0);
         StatusSprite->AlphaChannel = float(1.0 - 1.0 / (FreezeTimer + 1.0));
-        Sprite->Interval = int(Round(FreezeTimer * 50.0)) + K.AnimSpeed;
+        Sprite->Interval = SaturatingAdd(RoundToInt(FreezeTimer * 50.0), K.AnimSpeed);
         RegisterBox(false);
         BarFill->Scale.z = float(Life / MaxLife);
     }
@@ -602,7 +617,10 @@ void TEnemyModel::MoveDive(double dt, double frameDelta) {
         TurnTo(*Carrot, *Waypoint, kUpZ);
         Carrot->Move(float(0.5 * Speed * dt));
     }
-    if (!Within(*this, *Carrot, 0.02)) {
+    // The dive ends near the Carrot or at its target. The pace falls with the distance to the
+    // target, so an enemy diving straight at it (the Carrot waiting just beyond) only creeps up
+    // on the target and would never reach the Carrot.
+    if (!Within(*this, *Carrot, 0.02) && !Within(*this, *Waypoint, 0.02)) {
         TurnTo(*this, *Carrot, kUpZ);
         Move(float(0.4 * Speed * dt));
         return;
@@ -708,6 +726,16 @@ void TEnemyModel::SpawnChild() {
     const TEnemyModelData& K = mCtx.EnemyKinds[size_t(KindIndex)];
     const TEnemyModelData* child = KindOf(mCtx, K.CreateEnemyIndex);
     if (!child) return;  // the catalogue refuses such kinds when it loads
+    if (mCtx.Level.LevelEnemyCount >= kMaxEnemiesInPlay) {
+        static bool told = false;  // once a run: the limit holds every frame after it is hit
+        if (!told)
+            std::fprintf(stderr,
+                         "velmora2: \"%s\", section [%d], \"CreateEnemyMaxCount\": no more enemies are launched "
+                         "while %d are in play (the limit on live enemies)\n",
+                         kEnemyCatalogueFile, KindIndex, int(kMaxEnemiesInPlay));
+        told = true;
+        return;
+    }
     AddEnemyPlaceholder(mCtx, child->splineindex, K.CreateEnemyIndex, Z(), X(), -1.0, -1.0, 0.0, true);
 }
 

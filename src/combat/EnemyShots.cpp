@@ -1,6 +1,9 @@
 #include "combat/EnemyShots.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "combat/Enemies.h"
 #include "combat/EnemyCatalogue.h"
@@ -44,7 +47,9 @@ TEnemyClipSprite* MakeEnemyShot(GameContext& ctx, const TEnemyModelData& shooter
   shot->MoveFirst();
   shot->Speed = D / 1.2 * shooter.clipspeed;
   shot->Acceleration = shooter.clipspeedUp;
-  shot->Damage = int32_t(std::trunc(shooter.Strength * D / 2.0));
+  // Kept within int32 before the conversion: the catalogue's strength times the level's
+  // difficulty may be far beyond it.
+  shot->Damage = int32_t(std::clamp(std::trunc(shooter.Strength * D / 2.0), double(INT32_MIN), double(INT32_MAX)));
   shot->Pattern = pattern;
   shot->Heal = heal;
   shot->Fx = shooter.fx;

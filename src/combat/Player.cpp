@@ -6,6 +6,7 @@
 #include <string>
 
 #include "combat/Explosions.h"
+#include "context/GameStates.h"
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
@@ -25,9 +26,12 @@ const char* const kModels = "Data\\Models\\Player\\";
 
 int SoundVolume100(const GameContext& ctx) { return int(data::RoundHalfEven(ctx.Options.SoundVolume * 100.0)); }
 
+// The shields' opacity, kept within 0..1 (7 / 3 after a respawn would burn them into a white disc
+// that hides the ship).
 void SetSphereAlpha(TShipState& s, double alpha) {
-  s.PlayerHitSphere->Material.FrontProperties.Diffuse.a = float(alpha);
-  s.PlayerHitSphere2->Material.FrontProperties.Diffuse.a = float(alpha);
+  const float a = float(std::clamp(alpha, 0.0, 1.0));
+  s.PlayerHitSphere->Material.FrontProperties.Diffuse.a = a;
+  s.PlayerHitSphere2->Material.FrontProperties.Diffuse.a = a;
 }
 
 void ShowLoadError(GameContext& ctx, const std::exception& e) { ctx.Platform().ShowError("Velmora 2", e.what()); }
@@ -39,9 +43,14 @@ scene::TGLSphere* AddSphere(scene::TGLBaseSceneObject& parent, const char* name,
   s->Slices = 24;
   s->Stacks = 12;
   auto& m = s->Material;
+  // Faint energy shells: the bubble sprite carries the shield's look, the spheres add a shimmer
+  // of the same picture as they spin.
   m.BlendingMode = scene::TBlendingMode::Additive;
-  m.FrontProperties.Diffuse = {0.35f, 0.75f, 1.0f, 0.0f};
-  m.FrontProperties.Emission = {0.1f, 0.3f, 0.6f, 1.0f};
+  m.FrontProperties.Diffuse = {0.12f, 0.3f, 0.45f, 0.0f};
+  m.FrontProperties.Emission = {0.0f, 0.0f, 0.0f, 1.0f};
+  m.Texture.TextureMode = scene::TGLTextureMode::Modulate;
+  m.Texture.MinFilter = scene::TGLMinFilter::Linear;
+  m.Texture.Disabled = false;
   return s;
 }
 
@@ -67,7 +76,7 @@ void DefineMaterials(GameContext& ctx) {
   refl->Material.Texture.MappingMode = scene::TGLTextureMappingMode::Sphere;
 
   for (const char* name : {"PlayerClip1", "PlayerClip2", "PlayerClip3", "PlayerRocket1", "PlayerRocket2",
-                           "PlayerRocket3", "PlayerShootFx", "PlayerClipExplosionParticle"}) {
+                           "PlayerRocket3", "PlayerShootFx", "PlayerClipExplosionParticle", "PlayerShield"}) {
     scene::TGLLibMaterial* m = ctx.WeaponsLibrary.AddTextureMaterial(name);
     m->Material.BlendingMode = scene::TBlendingMode::Additive;
     m->Material.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -124,6 +133,16 @@ void CreatePlayerLayout(GameContext& ctx) {
   s.PlayerHitSphere = AddSphere(*L.PlayerDummy, "PlayerHitSphere", 1.45f);
   s.PlayerHitSphere->Visible = false;
   s.PlayerHitSphere2 = AddSphere(*s.PlayerHitSphere, "PlayerHitSphere2", 1.3f);
+  // The bubble: a soft-rimmed disc facing the camera around the ship, shown and faded with the
+  // shields (it does not spin with them, so it keeps its round shape).
+  s.PlayerShieldSprite = L.PlayerDummy->AddNewChild<scene::TGLSprite>();
+  s.PlayerShieldSprite->Name = "PlayerShieldSprite";
+  s.PlayerShieldSprite->Visible = false;
+  s.PlayerShieldSprite->SetSize(2.9f, 2.9f);
+  s.PlayerShieldSprite->Position = {0.0f, -0.5f, 0.0f};
+  s.PlayerShieldSprite->Material.SetLibMaterial(&ctx.WeaponsLibrary, "PlayerShield");
+  s.PlayerShieldSprite->NoZWrite = true;
+  s.PlayerShieldSprite->Pickable = false;
 
   s.PlayerAnimatedExplosion = L.PlayerDummy->AddNewChild<scene::TGLAnimatedSprite>();
   s.PlayerAnimatedExplosion->Name = "PlayerAnimatedExplosion";
@@ -183,6 +202,14 @@ void LoadPlayerTextures(GameContext& ctx) {
     scene::TGLLibMaterial* m = ctx.WeaponsLibrary.Material(i);
     load(ctx.WeaponsLibrary, m->Name(), "Data\\Textures\\Weapons\\" + m->Name() + ".bmp");
   }
+  // The shields shimmer with the bubble's picture.
+  if (scene::TGLLibMaterial* shield = ctx.WeaponsLibrary.LibMaterialByName("PlayerShield"))
+    for (scene::TGLSphere* sphere : {ctx.Ship.PlayerHitSphere, ctx.Ship.PlayerHitSphere2})
+      if (sphere) sphere->Material.Texture.AssignImage(shield->Material.Texture);
+  // The game-over picture is glowing letters on black: drawn additively, the black adds nothing
+  // and the play field stays in view around the letters.
+  if (scene::TGLLibMaterial* gom = ctx.InterFaceLibrary.LibMaterialByName("gom"))
+    gom->Material.BlendingMode = scene::TBlendingMode::Additive;
   // The ship in its new-game looks; the level start loads it again for the ship being flown.
   LoadShipMeshes(ctx);
 }
@@ -374,11 +401,7 @@ void KillPlayer(GameContext& ctx) {
 
 void EndGame(GameContext& ctx) {
   // TODO(profiles): the back-to-menu saving of the profile comes first once profiles land.
-  ctx.L.LoadingHintsText->Visible = false;
-  ctx.Player.Scores += int64_t(ctx.Player.Lifes) * 20000;
-  // TODO(top ranks): show TopRanksDummy, offer the name entry when the score makes the table,
-  // and set "topranks". Until that screen exists the game goes back to the main menu.
-  shell::ReturnToMainMenu(ctx);
+  ShowTopRanksAfterGame(ctx);
 }
 
 void PlayerSecondTick(GameContext& ctx) {
@@ -492,7 +515,15 @@ void PlayerFrame(GameContext& ctx) {
     gun.Position.x += float(dt);
   else
     gun.Position.x = 0.0f;
-  // 11. The shields spin against each other.
+  // 11. The shields spin against each other; the bubble shows and fades with them.
+  s.PlayerShieldSprite->Visible = s.PlayerHitSphere->Visible;
+  {
+    const float a = std::clamp(s.PlayerHitSphere->Material.FrontProperties.Diffuse.a, 0.0f, 1.0f);
+    s.PlayerHitSphere->Material.FrontProperties.Diffuse.a = a;
+    s.PlayerHitSphere2->Material.FrontProperties.Diffuse.a = a;
+    // A shimmer: the bubble breathes a little while it holds.
+    s.PlayerShieldSprite->AlphaChannel = a * float(0.85 + 0.15 * std::sin(ctx.FrameTime * 9.0));
+  }
   if (s.PlayerHitSphere->Visible) {
     const float a = float(25.0 * ctx.DeltaTime);
     s.PlayerHitSphere->SetPitchAngle(s.PlayerHitSphere->GetPitchAngle() + a);

@@ -31,6 +31,7 @@ struct TShipState {
   scene::TGLFreeForm* UpgradeBonusMesh = nullptr;
   scene::TGLSphere* PlayerHitSphere = nullptr;
   scene::TGLSphere* PlayerHitSphere2 = nullptr;
+  scene::TGLSprite* PlayerShieldSprite = nullptr;  // the shields' camera-facing bubble
   scene::TGLAnimatedSprite* PlayerAnimatedExplosion = nullptr;
   scene::TGLSprite* PlayerShootFxSprite = nullptr;
   scene::TGLAnimatedSprite* Bonus5Sprite = nullptr;  // the satellite; the bonuses show and hide it

@@ -57,19 +57,20 @@ bool BoxActive(const TEnemyHitBox& b) { return b.XMax != 0.0 || b.ZMax != 0.0; }
 
 scene::TGLParticleFXManager* TrailManager(TWeaponLooks& w, int32_t type, double& interval) {
   switch (type) {
-    case 1: interval = 0.04; return w.PlayerClipsPFXManager_i1.get();
-    case 2: interval = 0.05; return w.PlayerClipsPFXManager_i2.get();
-    case 3: interval = 0.023; return w.PlayerClipsPFXManager_i3.get();
-    case 9: interval = 0.025; return w.PFXR_bonus9.get();
-    case 10: interval = 0.025; return w.PFXR_bonus10.get();
-    case 11: interval = 0.025; return w.PFXR_bonus11.get();
+    case 1: interval = 0.04; return w.PlayerClipsPFXManager_i1;
+    case 2: interval = 0.05; return w.PlayerClipsPFXManager_i2;
+    case 3: interval = 0.023; return w.PlayerClipsPFXManager_i3;
+    case 9: interval = 0.025; return w.PFXR_bonus9;
+    case 10: interval = 0.025; return w.PFXR_bonus10;
+    case 11: interval = 0.025; return w.PFXR_bonus11;
     default: interval = 0.0; return nullptr;
   }
 }
 
-std::unique_ptr<scene::TGLParticleFXManager> MakeTrail(GameContext& ctx, const char* name, scene::TColor inner,
-                                                        scene::TColor outer, float size, float life) {
-  auto m = std::make_unique<scene::TGLPolygonPFXManager>(name, 512);
+// The scene owns the manager and ages its particles every frame, so a trail fades behind its shot.
+scene::TGLParticleFXManager* MakeTrail(GameContext& ctx, const char* name, scene::TColor inner, scene::TColor outer,
+                                       float size, float life) {
+  auto* m = ctx.Scene.AddParticleManager<scene::TGLPolygonPFXManager>(name, 512);
   m->ColorInner = inner;
   m->ColorOuter = outer;
   m->ParticleSize = size;
@@ -229,6 +230,10 @@ TPlayerClipSprite* MakePlayerShot(GameContext& ctx, const TShotParams& p) {
   shot->MoveFirst();
   shot->Scale = {float(p.ScaleX), 0.1f, float(p.ScaleZ)};
   shot->Material.SetLibMaterial(&ctx.WeaponsLibrary, p.Material);
+  // Our own fire is the brightest, most readable thing on the field: the bolt's picture is half as
+  // large again as its unit square, and drawn additively over everything without cutting it.
+  shot->SetSize(1.5f, 1.5f);
+  shot->NoZWrite = true;
   shot->Position = {float(p.StartX), 0.02f, float(p.StartZ)};
   shot->Speed = p.Speed;
   shot->Acceleration = p.Acceleration;
@@ -300,7 +305,7 @@ TPlayerSecondaryClipSprite* MakePlayerRocket(GameContext& ctx, const TRocketPara
   rocket->Trail = group.AddNewChild<scene::TGLPolygon>();
   rocket->Trail->Scale = {0.00001f, 0.00001f, 0.00001f};
   rocket->Trail->Position = {float(x + 0.15), 0.0f, float(p.Z)};
-  if (scene::TGLParticleFXManager* m = ctx.Ship.Weapons.PlayerRocketsPFXManager_i1.get())
+  if (scene::TGLParticleFXManager* m = ctx.Ship.Weapons.PlayerRocketsPFXManager_i1)
     rocket->Trail->AddSourceEffect(m, 0.035);
   return rocket;
 }

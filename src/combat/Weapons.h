@@ -17,10 +17,12 @@ namespace vlm::combat {
 
 enum class TGun : int32_t { Front = 1, Mega = 2, Autoaim = 3 };
 
-// The particle looks of the shots' trails and the rockets' exhaust, made with the ship.
+// The particle looks of the shots' trails and the rockets' exhaust, made with the ship. The scene
+// owns and ages them, like every particle manager.
 struct TWeaponLooks {
-  std::unique_ptr<scene::TGLParticleFXManager> PlayerClipsPFXManager_i1, PlayerClipsPFXManager_i2,
-      PlayerClipsPFXManager_i3, PFXR_bonus9, PFXR_bonus10, PFXR_bonus11, PlayerRocketsPFXManager_i1;
+  scene::TGLParticleFXManager *PlayerClipsPFXManager_i1 = nullptr, *PlayerClipsPFXManager_i2 = nullptr,
+                              *PlayerClipsPFXManager_i3 = nullptr, *PFXR_bonus9 = nullptr, *PFXR_bonus10 = nullptr,
+                              *PFXR_bonus11 = nullptr, *PlayerRocketsPFXManager_i1 = nullptr;
 };
 
 // A player shot (under ParticlesDummy). Its Target steers a diagonal or self-guided shot;

@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 #include "data/FileIo.h"
 #include "data/Lzrw1.h"
+#include "data/Printable.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,21 +32,7 @@ void PutU32(uint8_t* p, uint32_t value)
 }
 
 // A name from a damaged directory, made safe to print.
-std::string Printable(std::string_view raw)
-{
-    std::string text;
-    for (unsigned char c : raw) {
-        if (c >= 0x20 && c != 0x7F) {
-            text += static_cast<char>(c);
-        } else {
-            static const char* hex = "0123456789abcdef";
-            text += "\\x";
-            text += hex[c >> 4];
-            text += hex[c & 15];
-        }
-    }
-    return text;
-}
+std::string Printable(std::string_view raw) { return PrintableText(raw); }
 
 } // namespace
 
@@ -120,13 +107,14 @@ std::string FoldArchiveName(std::string_view name)
 Archive Archive::Open(const std::filesystem::path& file)
 {
     const std::string name = file.string();
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFileForReading(file);
     if (fd < 0)
-        throw DataError("Cannot open " + name + ": " + std::strerror(errno));
+        throw DataError("Cannot open " + name + ": " + (errno == ENODEV ? "not a regular file" : std::strerror(errno)));
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
         ::close(fd);
-        throw DataError("Cannot open " + name + ": not a regular file");
+        throw DataError("Cannot open " + name + ": " + std::strerror(error));
     }
     auto source = std::make_shared<FileSource>(fd, static_cast<uint64_t>(info.st_size));
     return Load(std::move(source), name);
@@ -219,6 +207,9 @@ std::vector<uint8_t> Archive::ReadEntry(size_t index) const
     if (index >= entries_.size())
         throw DataError(displayName_ + ": no entry number " + std::to_string(index));
     const Entry& entry = entries_[index];
+    if (entry.size > kMaxDataFileBytes)
+        throw DataError(displayName_ + ": entry \"" + Printable(entry.name) + "\" has " + std::to_string(entry.size) +
+                        " bytes, more than a data file may have (" + std::to_string(kMaxDataFileBytes) + ")");
     std::vector<uint8_t> stored(entry.size);
     if (!source_->ReadAt(entry.offset, stored.data(), stored.size()))
         throw DataError(displayName_ + ": entry \"" + Printable(entry.name) + "\" cannot be read");
@@ -228,6 +219,10 @@ std::vector<uint8_t> Archive::ReadEntry(size_t index) const
     auto plain = Lzrw1Decompress(stored, problem);
     if (!plain)
         throw DataError(displayName_ + ": entry \"" + Printable(entry.name) + "\" is damaged: " + problem);
+    if (plain->size() > kMaxDataFileBytes)
+        throw DataError(displayName_ + ": entry \"" + Printable(entry.name) + "\" unpacks to " +
+                        std::to_string(plain->size()) + " bytes, more than a data file may have (" +
+                        std::to_string(kMaxDataFileBytes) + ")");
     return std::move(*plain);
 }
 

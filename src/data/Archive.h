@@ -15,6 +15,10 @@
 
 namespace vlm::data {
 
+// The most bytes one data file (an archive entry or a file on disk) may have: far above the
+// game's largest file, far below what would stall or exhaust the machine.
+inline constexpr uint64_t kMaxDataFileBytes = 64ull << 20;
+
 class Archive {
 public:
     struct Entry {
@@ -37,6 +41,9 @@ public:
     const std::vector<Entry>& Entries() const { return entries_; }
     bool IsCompressed() const { return compressed_; }
     const std::string& DisplayName() const { return displayName_; }
+
+    // The entry a name finds, or null.
+    const Entry* FindEntry(std::string_view name) const { return Find(name); }
 
     // The bytes of one entry by index (as in Entries()).
     std::vector<uint8_t> ReadEntry(size_t index) const;

@@ -68,10 +68,12 @@ std::filesystem::path DataStore::ResolvePath(std::string_view name) const
         // The game's "\Data\..." means the data folder beside the game, not the disk's root.
         while (!name.empty() && (name[0] == '\\' || name[0] == '/'))
             name.remove_prefix(1);
-        return workingFolder_ / ToNativePath(name);
+        return MatchCaseOnDisk(workingFolder_, ToNativePath(name));
     }
     std::filesystem::path native = ToNativePath(name);
-    return native.is_absolute() ? native : workingFolder_ / native;
+    if (native.is_absolute())
+        return MatchCaseOnDisk(native.root_path(), native.relative_path());
+    return MatchCaseOnDisk(workingFolder_, native);
 }
 
 const Archive* DataStore::ArchiveFor(std::string_view name) const
@@ -90,11 +92,27 @@ bool DataStore::DataFileExists(std::string_view name) const
     return ArchiveFor(name) != nullptr || IsRegularFile(ResolvePath(name));
 }
 
-std::vector<uint8_t> DataStore::OpenDataFile(std::string_view name) const
+std::vector<uint8_t> DataStore::OpenDataFile(std::string_view name) const { return OpenDataFile(name, kMaxDataFileBytes); }
+
+std::vector<uint8_t> DataStore::OpenDataFile(std::string_view name, uint64_t maxBytes) const
 {
-    if (const Archive* archive = ArchiveFor(name))
-        return archive->Read(name);
+    auto tooLarge = [&](uint64_t size, const std::string& where) {
+        return DataError("The data file \"" + std::string(name) + "\"" + where + " has " + std::to_string(size) +
+                         " bytes, more than the " + std::to_string(maxBytes) + " bytes such a file may have");
+    };
+    if (const Archive* archive = ArchiveFor(name)) {
+        const Archive::Entry* entry = archive->FindEntry(name);
+        if (entry && entry->size > maxBytes && !archive->IsCompressed())
+            throw tooLarge(entry->size, " in " + archive->DisplayName());
+        std::vector<uint8_t> bytes = archive->Read(name);
+        if (bytes.size() > maxBytes)
+            throw tooLarge(bytes.size(), " in " + archive->DisplayName());
+        return bytes;
+    }
     const std::filesystem::path path = ResolvePath(name);
+    std::error_code sizeError;
+    if (const uintmax_t size = std::filesystem::file_size(path, sizeError); !sizeError && size > maxBytes)
+        throw tooLarge(size, " (" + path.string() + ")");
     if (auto bytes = ReadWholeFile(path))
         return std::move(*bytes);
     std::error_code ec;
@@ -120,7 +138,7 @@ const IniDocument* DataStore::Load(std::string_view file, bool scrambled)
         return nullptr;
 
     const Archive* archive = ArchiveFor(file);
-    std::vector<uint8_t> bytes = OpenDataFile(file);
+    std::vector<uint8_t> bytes = OpenDataFile(file, kMaxIniFileBytes);
     std::vector<std::string> lines = SplitLines(AsText(bytes));
     if (scrambled) {
         try {
@@ -165,6 +183,8 @@ void DataStore::Write(std::string_view file, std::span<const IniWrite> writes, b
 
     std::string text;
     std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw EWriteError(displayName, "a folder of that name is in the way");
     if (std::filesystem::exists(path, ec)) {
         auto bytes = ReadWholeFile(path);
         if (!bytes) // never replace a file we could not read: its keys would be lost

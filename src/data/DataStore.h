@@ -27,6 +27,10 @@
 
 namespace vlm::data {
 
+// The most bytes an INI file (level, catalogue, path, options, profile ...) may have; the
+// largest the game ships is a few kilobytes. A larger file is refused with a DataError.
+inline constexpr uint64_t kMaxIniFileBytes = 4ull << 20;
+
 // One key for WriteIniValues.
 struct IniWrite {
     std::string section;
@@ -52,7 +56,9 @@ public:
     bool DataFileExists(std::string_view name) const;
     // The bytes from the newest archive that holds the name, else from disk.
     // Throws DataError naming the file when it is in neither, or cannot be read.
+    // Refuses a file of more than kMaxDataFileBytes (or `maxBytes`) with a DataError saying so.
     std::vector<uint8_t> OpenDataFile(std::string_view name) const;
+    std::vector<uint8_t> OpenDataFile(std::string_view name, uint64_t maxBytes) const;
     // Where a name lives on disk.
     std::filesystem::path ResolvePath(std::string_view name) const;
 

@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <random>
 
@@ -44,13 +45,60 @@ bool IsRegularFile(const std::filesystem::path& file)
     return std::filesystem::is_regular_file(file, ec);
 }
 
+int OpenRegularFileForReading(const std::filesystem::path& file)
+{
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = ENODEV;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+int RemoveStaleTempFiles(const std::filesystem::path& folder, int minAgeSeconds)
+{
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    if (ec)
+        return 0;
+    int removed = 0;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : it) {
+        const std::string name = entry.path().filename().string();
+        // ".<name>.new" followed by 1 to 6 digits, as WriteFileAtomically names its siblings.
+        const size_t at = name.rfind(".new");
+        if (name.size() < 2 || name[0] != '.' || at == std::string::npos || at < 2)
+            continue;
+        const std::string digits = name.substr(at + 4);
+        if (digits.empty() || digits.size() > 6 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (!entry.is_regular_file(ec) || entry.is_symlink(ec))
+            continue;
+        const auto written = entry.last_write_time(ec);
+        if (ec || now - written < std::chrono::seconds(minAgeSeconds))
+            continue;
+        if (std::filesystem::remove(entry.path(), ec))
+            ++removed;
+    }
+    return removed;
+}
+
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& file)
 {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(OpenRegularFileForReading(file));
     if (fd.Get() < 0)
         return std::nullopt;
     struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(fd.Get(), &info) != 0)
         return std::nullopt;
 
     std::vector<uint8_t> bytes;

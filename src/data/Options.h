@@ -32,6 +32,26 @@ inline constexpr std::array<int32_t, 4> ScreenHeights = {0, 480, 600, 768};
 
 inline constexpr const char* kOptionsFileName = "game.ini";
 
+// The values the game can use for each option. A file or replay may hold anything; what lies
+// outside these bounds is brought to the nearest bound (options file) or refused (replay).
+struct TOptionRange {
+    const char* Section;
+    const char* Key;
+    double Min, Max;
+};
+inline constexpr TOptionRange kMouseSpeedRange{"OPTIONS", "MouseSpeed", 0.01, 5.0};
+inline constexpr TOptionRange kGammaRange{"OPTIONS", "Gamma", 0.1, 10.0};
+inline constexpr TOptionRange kBrightnessRange{"OPTIONS", "Brightness", 0.0, 10.0};
+inline constexpr TOptionRange kMusicVolumeRange{"OPTIONS", "MusicVolume", 0.0, 1.0};
+inline constexpr TOptionRange kSoundVolumeRange{"OPTIONS", "SoundVolume", 0.0, 1.0};
+inline constexpr TOptionRange kLightingQualityRange{"OPTIONS", "LightingQuality", 0.0, 10.0};
+inline constexpr TOptionRange kResolutionRange{"OPTIONS", "Resolution", double(kMinResolution),
+                                               double(kMaxResolution)};
+
+// "" when every value of the record lies in its range, else which one does not, as
+// "[OPTIONS] Gamma = 0 is outside 0,1 to 10".
+std::string WhyOptionsOutOfRange(const TOptions& options);
+
 // The user's options file: application-data folder + "game.ini".
 std::filesystem::path UserOptionsFile(const DataStore& store);
 // The template beside the executable: working folder + "game.ini".

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include <pwd.h>
@@ -17,6 +18,58 @@ std::filesystem::path ToNativePath(std::string_view gamePath)
             c = '/';
     }
     return std::filesystem::path(text);
+}
+
+namespace {
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::filesystem::path MatchCaseOnDisk(const std::filesystem::path& base, const std::filesystem::path& relative)
+{
+    std::filesystem::path result = base;
+    bool onDisk = true; // every part so far exists, so the next one can be looked for
+    for (const std::filesystem::path& part : relative) {
+        const std::string name = part.string();
+        if (!onDisk || name.empty() || name == "." || name == "..") {
+            result /= part;
+            continue;
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(result / part, ec)) {
+            result /= part;
+            continue;
+        }
+        std::string found;
+        for (std::filesystem::directory_iterator it(result.empty() ? "." : result, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string entry = it->path().filename().string();
+            if (SameIgnoringAsciiCase(entry, name) && (found.empty() || entry < found))
+                found = entry;
+        }
+        if (found.empty()) {
+            onDisk = false;
+            result /= part;
+        } else {
+            result /= found;
+        }
+    }
+    return result;
 }
 
 std::filesystem::path DefaultAppDataFolder()

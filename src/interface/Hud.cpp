@@ -20,21 +20,26 @@ struct SpritePlace {
 };
 
 constexpr SpritePlace kArmorAndHealth{60.0f, 98.0f, 122.0f, 115.0f};
-constexpr TextPlace kPlayerHealthText{66.5f, 54.0f, 0.21f, 0.468f};
-constexpr TextPlace kPlayerArmorText{66.5f, 114.0f, 0.21f, 0.468f};
+// The health, armour and rocket numbers are centred on their frames' slots (22 and 24 pixels
+// high) with glyphs that fit in them: 0.21 by 0.468 of a 64-pixel cell drew tall thin digits
+// hanging over the slots' lower borders.
+constexpr TextPlace kPlayerHealthText{66.5f, 54.0f, 0.26f, 0.3f};
+constexpr TextPlace kPlayerArmorText{66.5f, 114.0f, 0.26f, 0.3f};
 constexpr SpritePlace kRocketsSprite{946.0f, 63.8f, 166.0f, 68.0f};
-constexpr TextPlace kRocketsHUDText{930.0f, 49.0f, 0.22f, 0.52f};
+constexpr TextPlace kRocketsHUDText{930.0f, 49.0f, 0.26f, 0.3f};
 constexpr SpritePlace kScoresAndLevel{512.0f, 32.5f, 600.0f, 70.0f};
 constexpr TextPlace kLevelText{512.0f, 20.0f, 0.3f, 0.2f};
 constexpr TextPlace kPlayerScoresText{512.0f, 42.0f, 0.3f, 0.2f};
 constexpr SpritePlace kLifesIndicator{59.0f, 18.0f, 120.0f, 40.0f};
 constexpr TextPlace kPlayerLifesText{65.0f, 9.0f, 0.3f, 0.3f};
 
-constexpr TextPlace kSPS_EnemiesDestroyed{283.0f, 226.0f, 0.3f, 0.49f};
+// The labels are narrower than their 0.3 of a cell, so that the longest ("enemies destroyed:",
+// 18 glyphs) ends well before the numbers at 627.
+constexpr TextPlace kSPS_EnemiesDestroyed{283.0f, 226.0f, 0.26f, 0.49f};
 constexpr TextPlace kSPS_EnemiesDestroyedVal{627.2f, 222.0f, 0.32f, 0.61f};
-constexpr TextPlace kSPS_BonusesTaken{283.0f, 300.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_BonusesTaken{283.0f, 300.0f, 0.26f, 0.49f};
 constexpr TextPlace kSPS_BonusesTakenVal{627.2f, 296.0f, 0.32f, 0.61f};
-constexpr TextPlace kSPS_Accuracy{283.0f, 374.0f, 0.3f, 0.49f};
+constexpr TextPlace kSPS_Accuracy{283.0f, 374.0f, 0.26f, 0.49f};
 constexpr TextPlace kSPS_AccuracyVal{627.2f, 370.0f, 0.32f, 0.61f};
 constexpr TextPlace kSPS_Scores{508.6f, 448.0f, 0.3f, 0.49f};
 constexpr TextPlace kSPS_ScoresVal{508.0f, 488.0f, 0.32f, 0.61f};
@@ -102,6 +107,8 @@ void CreateHudLayout(GameContext& ctx) {
   h.ScoresAndLevel = AddFrame(ctx, hud, "ScoresAndLevel", "ScoresAndLevel");
   h.LevelText = AddText(ctx, hud, "LevelText", A::Center);
   h.PlayerScoresText = AddText(ctx, hud, "PlayerScoresText", A::Center);
+  for (TGLHUDText* t : {h.PlayerHealthText, h.PlayerArmorText, h.RocketsHUDText})
+    t->Layout = scene::TTextLayout::Center;
   h.LifesIndicator = AddFrame(ctx, hud, "LifesIndicator", "Lifes");
   h.PlayerLifesText = AddText(ctx, hud, "PlayerLifesText", A::Center);
 
@@ -112,10 +119,9 @@ void CreateHudLayout(GameContext& ctx) {
   h.StatisticsPanelSprite = Add<TGLSprite>(*h.GLDummyCube1, "StatisticsPanelSprite");
   h.StatisticsPanelSprite->Material.SetLibMaterial(&ctx.InterFaceLibrary, "StatisticsPanel");
   h.StatisticsPanelSprite->Position = {-0.015f, 0.0f, 0.005f};
+  // A unit sprite scaled 1.9 across and 1.75 up, 0.53 in front of the camera: about 690 by 640
+  // pixels of a 1024 by 768 window, around the texts.
   h.StatisticsPanelSprite->Scale = {1.75f, 0.1f, 1.9f};
-  // 560 by 516 pixels of a 1024 by 768 window, this close to the camera.
-  h.StatisticsPanelSprite->Width = 0.27f;
-  h.StatisticsPanelSprite->Height = 0.27f;
   h.StatisticsPanelSprite->Pickable = false;
   h.SPS_EnemiesDestroyed = AddText(ctx, stats, "SPS_EnemiesDestroyed", A::Left, 0.9f);
   h.SPS_EnemiesDestroyed->Text = "enemies destroyed:";
@@ -195,14 +201,14 @@ void HudFrame(GameContext& ctx) {
   h.PlayerHealthText->ModulateColor.b = healthGB;
   // 6. TODO(ship): the flare of the ship (PlayerLensFlare) takes red 100 / Health and green and
   // blue 1 - 10 / Health once the ship's flare exists (HealthFlareColour gives the colour).
-  // 7. Armour, only with armour fitted.
-  if (p.ArmorLevel != 0)
-    SetNumber(h.PlayerArmorText->Text, "", p.Armor);
-  else
-    h.PlayerArmorText->Text.clear();
-  const float armorGB = p.Armor != 0 ? Clamp01(1.0 - 10.0 / double(p.Armor)) : 0.0f;
-  h.PlayerArmorText->ModulateColor.g = armorGB;
-  h.PlayerArmorText->ModulateColor.b = armorGB;
+  // 7. Armour: always a number, so the box never looks broken; without armour fitted a grey 0.
+  SetNumber(h.PlayerArmorText->Text, "", p.Armor);
+  if (p.ArmorLevel != 0) {
+    const float armorGB = p.Armor != 0 ? Clamp01(1.0 - 10.0 / double(p.Armor)) : 0.0f;
+    h.PlayerArmorText->ModulateColor = {1.0f, armorGB, armorGB, h.PlayerArmorText->ModulateColor.a};
+  } else {
+    h.PlayerArmorText->ModulateColor = {0.6f, 0.6f, 0.6f, h.PlayerArmorText->ModulateColor.a};
+  }
 }
 
 scene::TColor HealthFlareColour(double health) {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "data/Numbers.h"
+#include "interface/MessageBox.h"
+#include "interface/OptionsDialog.h"
 #include "shell/GameContext.h"
 #include "shell/Layout.h"
 #include "sound/SoundUnit.h"
@@ -24,16 +26,15 @@ T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true)
   return o;
 }
 
-// Depths (local Y) of the menu's pieces. The layout fixes where the bars and buttons slide on the
-// screen's axes; how far they stand from the camera is ours: the bars far enough that at 2.62 they
-// sit flush with the window's top and bottom edges and at 3.8 are wholly outside, the buttons near
-// enough to be a comfortable size (about a quarter of the window wide).
-constexpr float kBarsDepth = 2.57f;     // in PauseMenuDummyCube: 3.85 in front of the camera
-constexpr float kButtonsDepth = 1.28f;  // in PM_ForButtons: 0.6 in front of the camera
-constexpr float kBarsWidth = 1.02f;     // a hair wider than the window, so no bar end shows
-// The pause picture 3.2 by 1 spans about half the window at this depth (1.36 in front); the veil
-// stands nearer than the world but behind the picture, so the picture stays sharp.
-constexpr float kMessageDepth = 8.8f;
+// Depths (local Y) of the menu's pieces: all lie in their groups' planes. The bars stand 1.28 in
+// front of the camera, where at 2.62 they sit flush with the window's top and bottom edges and at
+// 3.8 are wholly outside, and 8.5 across spans the window; the buttons stand 0.28 in front, about
+// a fifth of the window wide. The pause picture 3.2 by 1 spans about half the window (0.48 in
+// front); the veil stands behind the picture, so the picture stays sharp.
+constexpr float kBarsDepth = 0.0f;
+constexpr float kButtonsDepth = 0.0f;
+constexpr float kBarsWidth = 1.0f;
+constexpr float kPauseMessageDepth = 0.0f;
 constexpr float kPauseBlurDepth = 20.0f;
 
 // The image buttons: each stem names a material pair "MM_<stem>" / "MM_<stem>Lighted" and the
@@ -140,7 +141,7 @@ void CreatePauseLayout(GameContext& ctx) {
   p.PauseMessageSprite = Add<scene::TGLSprite>(*L.PauseDummyCube, "PauseMessageSprite");
   p.PauseMessageSprite->Material.SetLibMaterial(&lib, "PauseMessage");
   p.PauseMessageSprite->SetSize(3.2f, 1.0f);
-  p.PauseMessageSprite->Position.y = kMessageDepth;
+  p.PauseMessageSprite->Position.y = kPauseMessageDepth;
   p.PauseMessageSprite->Pickable = false;
   p.PulseDirection = -1;
 
@@ -192,8 +193,7 @@ void CreatePauseLayout(GameContext& ctx) {
   }
   L.PM_OptionsDummy = Add<scene::TGLDummyCube>(*L.PauseMenuDummyCube, "PM_OptionsDummy", false);
   L.PM_OptionsDummy->Position = {0.0f, -0.02f, 0.0f};
-  // TODO(in-game options): the dialog's objects (PMOD_bg, PMOD_Apply, PMOD_Cancel and the four rows)
-  // go under PM_OptionsDummy with the options dialog of the main menu.
+  // The in-game options dialog under PM_OptionsDummy is made with the main menu's (CreateOptionsLayout).
 }
 
 void LoadPauseTextures(GameContext& ctx) {
@@ -214,16 +214,18 @@ void LoadPauseTextures(GameContext& ctx) {
   }
   if (LoadOrShow(ctx, "PauseNoise1", pause + "Noise1.jpg")) noise2->Material.Texture.AssignImage(noise1->Material.Texture);
 
-  // The frame bars draw their black away; the buttons are solid plates that fade by their alpha.
+  // The frame bars draw their black away; the buttons are solid plates that fade by their alpha,
+  // their pure black corners see-through.
   AddInterfaceMaterial(ctx, "MM_up", B::Additive);
   LoadOrShow(ctx, "MM_up", main + "up.jpg");
   AddInterfaceMaterial(ctx, "MM_down", B::Additive);
   LoadOrShow(ctx, "MM_down", main + "down.jpg");
   for (const char* stem : kButtonStems) {
     const std::string normal = std::string("MM_") + stem, lighted = normal + "Lighted";
-    AddInterfaceMaterial(ctx, normal, B::Transparency);
+    for (const std::string* name : {&normal, &lighted})
+      AddInterfaceMaterial(ctx, *name, B::Transparency)->Material.Texture.ImageAlpha =
+          scene::TGLTextureImageAlpha::SuperBlackTransparent;
     LoadOrShow(ctx, normal, main + stem + ".jpg");
-    AddInterfaceMaterial(ctx, lighted, B::Transparency);
     LoadOrShow(ctx, lighted, main + stem + "_lighted.jpg");
   }
 }
@@ -311,6 +313,18 @@ void PauseMenuClosingFrame(GameContext& ctx) {
   L.PM_Exit->Position.z = -L.PM_Resume->Position.z;
 }
 
+void FinishPauseMenuClosing(GameContext& ctx) {
+  shell::TLayout& L = ctx.L;
+  L.PM_up->Position.x = kBarsOut;
+  L.PM_down->Position.x = -kBarsOut;
+  L.PauseMenuDummyCube->Visible = false;
+  SetMaterialAlpha(*L.PauseMenuBlur, 0.0f);
+  SetButtonAlphas(L, 0.0f, 0.0f);
+  L.PauseMenuBlur->Visible = false;
+  L.PM_Resume->Position.z = kButtonsOut;
+  L.PM_Exit->Position.z = -kButtonsOut;
+}
+
 void PauseScreenFrame(GameContext& ctx) {
   TPauseState& p = ctx.Pause;
   const float dt = float(ctx.DeltaTime);
@@ -351,13 +365,17 @@ void PauseMenuInput(GameContext& ctx) {
     return;
   }
   if (Hover(ctx, *L.PM_Options, picked, "MM_Options", "MM_OptionsLighted") && ctx.LeftClick) {
-    // TODO(in-game options): clear LeftClick, "click", hide PM_ForButtons, show PM_OptionsDummy, hide
-    // GLDummyCube2, take the options backup, "pm_options", PM_Options back to "MM_Options". Until the
-    // options dialog exists the press is left alone.
+    ctx.LeftClick = false;
+    PlaySound("click", SoundVolume100(ctx), 0);
+    L.PM_Options->Material.SetLibMaterialName("MM_Options");
+    OpenPauseOptions(ctx);
+    return;
   }
   if (Hover(ctx, *L.PM_Exit, picked, "MM_Exit", "MM_ExitLighted") && ctx.LeftClick) {
-    // TODO(message box): clear LeftClick, "click", ShowMessageBoxFaded("abort this game?", with Cancel,
-    // 0.85); its Ok returns to the main menu. Until the message box exists the press is left alone.
+    ctx.LeftClick = false;
+    PlaySound("click", SoundVolume100(ctx), 0);
+    // Ok abandons the game for the main menu; Cancel stays in the pause menu.
+    ShowMessageBoxFaded(ctx, "abort this game?", true, 0.85f);
   }
 }
 

@@ -47,6 +47,8 @@ void PauseMenuFrame(GameContext& ctx);
 // The closing animation, run by HudFrame in the game states: the bars slide out and the group
 // hides, the veil and the buttons fade (the middle button first), the buttons slide apart.
 void PauseMenuClosingFrame(GameContext& ctx);
+// Ends a closing animation at once, as its last frame leaves it (the window lost the focus).
+void FinishPauseMenuClosing(GameContext& ctx);
 // Every frame in "pause" and "pausemenu": the pause picture pulses, the noise layers drift apart.
 void PauseScreenFrame(GameContext& ctx);
 // Hover and click dispatch in "pausemenu" (80 ms tick and mouse presses); idle while the message

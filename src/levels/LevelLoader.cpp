@@ -2,6 +2,11 @@
 
 #include "levels/LevelGlobals.h"
 
+#include "data/Numbers.h"
+
+#include <exception>
+#include <stdexcept>
+
 namespace vlm::levels {
 
 namespace {
@@ -11,24 +16,49 @@ const std::string kSave = "SAVE";
 
 bool IsEmpty(const std::string& value) { return value.empty(); }
 
+// A number the game can use: a value outside [lo, hi] is refused like one that does not
+// convert, with the file, section and key, so no infinite life or far-off spawn gets in.
+double FloatIn(const FieldReader& f, const std::string& section, const std::string& key, double lo, double hi) {
+    const double v = f.Float(section, key);
+    if (!(v >= lo && v <= hi))
+        throw EFieldError(f.File(), section, key, f.Text(section, key),
+                          "number from " + data::FloatToStr(lo) + " to " + data::FloatToStr(hi));
+    return v;
+}
+
+int32_t IntIn(const FieldReader& f, const std::string& section, const std::string& key, const std::string& text,
+              int32_t lo, int32_t hi) {
+    const int32_t v = f.IntOf(section, key, text);
+    if (v < lo || v > hi)
+        throw EFieldError(f.File(), section, key, text,
+                          "whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+    return v;
+}
+
 // The placements, sections "0", "1", ... up to the first whose "index" is not an integer.
 void LoadPlacements(const FieldReader& f, const TLevelGlobals& g, ILevelHost& host, TLevelDefinition& out) {
     for (int s = 0;; ++s) {
         const std::string section = SectionName(s);
         if (!f.TryInt(section, "index")) break;
+        if (s >= kMaxLevelPlacements)
+            throw std::runtime_error("File \"" + f.File() + "\", section [" + section + "]: more than " +
+                                     std::to_string(kMaxLevelPlacements) +
+                                     " enemy placements (the limit on enemies of a level)");
         TPlacement p;
-        p.Z = f.Float(section, "z");
-        p.X = f.Float(section, "x");
-        p.StartZ = f.Float(section, "sz");
-        p.StartX = f.Float(section, "sx");
-        p.AppearTime = f.Float(section, "AAT");
+        p.Z = FloatIn(f, section, "z", -kMaxPlacementDistance, kMaxPlacementDistance);
+        p.X = FloatIn(f, section, "x", -kMaxPlacementDistance, kMaxPlacementDistance);
+        p.StartZ = FloatIn(f, section, "sz", -kMaxPlacementDistance, kMaxPlacementDistance);
+        p.StartX = FloatIn(f, section, "sx", -kMaxPlacementDistance, kMaxPlacementDistance);
+        p.AppearTime = FloatIn(f, section, "AAT", -kMaxAppearTime, kMaxAppearTime);
         p.KindIndex = f.Int(section, "index");
         p.PathCode = f.Int(section, "splineindex");
         const size_t kinds = host.EnemyKindCount();
         if (p.KindIndex < 0 || static_cast<size_t>(p.KindIndex) >= kinds)
             throw EFieldError(f.File(), section, "index", std::to_string(p.KindIndex),
                               "enemy kind (the catalogue has " + std::to_string(kinds) + ")");
-        if (p.PathCode >= 0 && static_cast<size_t>(p.PathCode) >= g.NavPaths.size())
+        // Only an enemy that appears after the start flies its nav path; one there from the
+        // start keeps its placed position and never looks the path up.
+        if (p.PathCode >= 0 && p.AppearTime != 0.0 && static_cast<size_t>(p.PathCode) >= g.NavPaths.size())
             throw EFieldError(f.File(), section, "splineindex", std::to_string(p.PathCode),
                               "flight path (there are " + std::to_string(g.NavPaths.size()) + ")");
         out.Placements.push_back(p);
@@ -185,7 +215,7 @@ void LoadLevel(int32_t level, const IniReadFn& read, TLevelGlobals& g, ILevelHos
     host.ResetLevelState();
 
     // 5, 6: difficulty and the placements.
-    g.Difficulty = f.Float(kMain, "difficulty");
+    g.Difficulty = FloatIn(f, kMain, "difficulty", kMinDifficulty, kMaxDifficulty);
     out.Difficulty = g.Difficulty;
     LoadPlacements(f, g, host, out);
 
@@ -203,7 +233,7 @@ void LoadLevel(int32_t level, const IniReadFn& read, TLevelGlobals& g, ILevelHos
     if (!IsEmpty(out.Layer2File) && out.Layer2File != kIniError) host.LoadLayerFile(out.Layer2File);
     const std::string points = f.Text(kMain, "points");
     if (!IsEmpty(points)) {
-        out.Points = f.IntOf(kMain, "points", points);
+        out.Points = IntIn(f, kMain, "points", points, -kMaxLevelPoints, kMaxLevelPoints);
         host.AddUpgradePoints(*out.Points);
     }
     ApplySkins(f, host, out);
@@ -242,12 +272,22 @@ void LoadLevel(int32_t level, const IniReadFn& read, TLevelGlobals& g, ILevelHos
     out.Complete = true;
 }
 
-int32_t CountLevels(const IniReadFn& read) {
+int32_t CountLevels(const IniReadFn& read, std::string* problem) {
     int32_t n = 1;
-    for (;; ++n) {
+    for (; n <= kMaxLevelCount; ++n) {
         const FieldReader f(read, "\\" + LevelFileName(n));
-        if (!f.TryInt(kMain, "boss")) break;
+        try {
+            if (!f.TryInt(kMain, "boss")) break;
+        } catch (const std::exception& e) {
+            // A damaged file ends the list where it stands: the levels before it can be played.
+            if (problem) *problem = "Level " + std::to_string(n) + " cannot be read, so the game has levels 1 to " +
+                                    std::to_string(n - 1) + ": " + e.what();
+            break;
+        }
     }
+    if (n > kMaxLevelCount && problem)
+        *problem = "More than " + std::to_string(kMaxLevelCount) + " level files (the limit on levels); levels after " +
+                   std::to_string(kMaxLevelCount) + " are left out.";
     return n - 1;
 }
 

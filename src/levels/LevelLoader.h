@@ -149,6 +149,14 @@ public:
     virtual void PlayMusicFromOrder(int32_t order) = 0;
 };
 
+// What a level file may ask for. A value beyond these stops the load with a message naming
+// the file, section and key (or, for the placements, the limit).
+inline constexpr double kMinDifficulty = 0.01, kMaxDifficulty = 100.0;  // MAIN "difficulty"
+inline constexpr int kMaxLevelPlacements = 2000;                       // sections "0" .. "1999"
+inline constexpr double kMaxPlacementDistance = 100.0;                  // |z|, |x|, |sz|, |sx|
+inline constexpr double kMaxAppearTime = 1.0e6;                         // |AAT| in level seconds
+inline constexpr int32_t kMaxLevelPoints = 1000000;                     // |MAIN "points"|
+
 // "Data\t_data\levels\" + n + ".ini"
 std::string LevelFileName(int32_t level);
 // "\Data\t_data\cutscenes\" + name
@@ -159,8 +167,13 @@ std::string CutSceneFileName(const std::string& name);
 void LoadLevel(int32_t level, const IniReadFn& read, TLevelGlobals& globals, ILevelHost& host,
                TLevelDefinition& out);
 
+// The most levels the game counts.
+inline constexpr int32_t kMaxLevelCount = 999;
+
 // The number of levels: levels 1, 2, ... up to the first whose MAIN "boss" is not an integer.
-int32_t CountLevels(const IniReadFn& read);
+// A level file that cannot be read (a damaged archive entry) also ends the list; `problem`
+// then says which and why, as it does when the list is cut at kMaxLevelCount.
+int32_t CountLevels(const IniReadFn& read, std::string* problem = nullptr);
 
 // The level's logo image ("logo" of MAIN), as the loading screen and the fly-out show it.
 std::string ReadLevelLogo(const IniReadFn& read, int32_t level);

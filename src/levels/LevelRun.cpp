@@ -13,6 +13,7 @@
 #include "shell/FrameLoop.h"
 #include "shell/GameContext.h"
 #include "shell/Startup.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::levels {
 
@@ -21,8 +22,6 @@ namespace {
 constexpr const char* kEpisodeLogo = "Episode1logo";
 constexpr const char* kHintsFile = "\\Data\\t_data\\hints.ini";
 
-// The playfield sits this far in front of the camera, where the view is about 8 units across.
-constexpr float kPlayfieldDistance = 4.5f;
 constexpr float kCameraX = -0.0213f, kCameraY = -1.58f, kCameraZ = 0.0097f;
 
 void SetLogoAlpha(GameContext& ctx, float alpha) {
@@ -93,6 +92,9 @@ void StartLevelFromMenu(GameContext& ctx) {
   // 9.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
+  // The level's tune plays at the player's music volume, also when no menu intro faded it in
+  // (a level started from the command line) or a game over faded it out.
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
   // TODO(menus): hide ChooseLevelDummy.
 }
 
@@ -132,7 +134,9 @@ bool LoadCurrentLevel(GameContext& ctx) {
     L.LoadingHintsText->Visible = false;
     shell::ReturnToMainMenu(ctx);
     ctx.Platform().ShowError("Velmora 2", message);
-    // TODO(menus): stay in the main menu once it exists; until then the game ends here.
+    // TODO(menus): stay in the main menu once it exists; until then the game ends here, with a
+    // status that tells scripts the run failed.
+    ctx.ExitStatus = 1;
     ctx.Platform().RequestQuit();
     return false;
   }
@@ -243,8 +247,8 @@ void EnterFlyOut(GameContext& ctx) {
 }
 
 void LoadEpisodeLogo(GameContext& ctx, int32_t level) {
-  const std::string file = ReadLevelLogo(PlainIniReader(*ctx.Data), level);
   try {
+    const std::string file = ReadLevelLogo(PlainIniReader(*ctx.Data), level);  // the level file may be damaged
     ctx.InterFaceLibrary.LoadTexture(kEpisodeLogo, file);
   } catch (const std::exception& e) {
     ctx.Platform().ShowError("Velmora 2", "The logo of level " + std::to_string(level) + " (" +
@@ -260,18 +264,23 @@ int32_t CountHints(GameContext& ctx) {
 }
 
 void ShowRandomHint(GameContext& ctx) {
-  const int32_t count = CountHints(ctx);
-  if (count <= 0) {
+  try {
+    const int32_t count = CountHints(ctx);
+    if (count <= 0) {
+      ctx.L.LoadingHintsText->Text.clear();
+      return;
+    }
+    const std::string section = SectionName(ctx.Rng(count));
+    std::string text;
+    for (int line = 1; line <= 5; ++line) {
+      if (line > 1) text += '\r';
+      text += ctx.Data->ReadIniValue(kHintsFile, section, "s" + std::to_string(line));
+    }
+    ctx.L.LoadingHintsText->Text = text;
+  } catch (const std::exception& e) {  // a damaged hints.ini: the loading screen shows no hint
     ctx.L.LoadingHintsText->Text.clear();
-    return;
+    ctx.Platform().ShowError("Velmora 2", e.what());
   }
-  const std::string section = SectionName(ctx.Rng(count));
-  std::string text;
-  for (int line = 1; line <= 5; ++line) {
-    if (line > 1) text += '\r';
-    text += ctx.Data->ReadIniValue(kHintsFile, section, "s" + std::to_string(line));
-  }
-  ctx.L.LoadingHintsText->Text = text;
 }
 
 void CreateLevelRunLayout(GameContext& ctx) {
@@ -301,13 +310,11 @@ void CreateLevelRunLayout(GameContext& ctx) {
   canvas->Material.Texture.Disabled = false;
   L.CanvasSprite->Material.SetLibMaterial(&ctx.ExplosionLibrary, "CanvasFx1");
   L.CanvasSprite->Position = {kCameraX, kCameraY + 1.0f, kCameraZ};
-  L.CanvasSprite->Width = 2.4f;   // across the screen (Z)
-  L.CanvasSprite->Height = 1.8f;  // up the screen (X)
+  // One unit in front of the camera the window shows about 5.3 by 4 units; the streaks overfill it.
+  L.CanvasSprite->Width = 7.1f;   // across the screen (Z)
+  L.CanvasSprite->Height = 5.4f;  // up the screen (X)
   L.CanvasSprite->NoZWrite = true;
   L.CanvasSprite->Pickable = false;
-
-  // The playfield straight ahead of the camera.
-  L.GLDummyCube2->Position = {kCameraX, kCameraY + kPlayfieldDistance, kCameraZ};
 }
 
 void PlaceCamera(GameContext& ctx) {

@@ -1,6 +1,9 @@
 #include "levels/Scenery.h"
 
 #include <cmath>
+#include <map>
+#include <stdexcept>
+#include <utility>
 
 #include "combat/Explosions.h"
 #include "data/Numbers.h"
@@ -79,9 +82,15 @@ void LoadLayerFile(GameContext& ctx, const std::string& path) {
   if (!s.Layer2Dummy || !ctx.Data) return;
   const IniReadFn read = PlainIniReader(*ctx.Data);
   const FieldReader f(read, path);
+  // Sprites that show one picture in one mode share one decoded and processed image (and so
+  // one texture on the card): a layer of many copies of one rock decodes it once.
+  std::map<std::pair<std::string, int32_t>, const scene::TGLTexture*> decoded;
   for (int n = 0;; ++n) {
     const std::string section = SectionName(n);
     if (!f.TryInt(section, "mode")) break;
+    if (n >= kMaxLayerSprites)
+      throw std::runtime_error("File \"" + path + "\", section [" + section + "]: more than " +
+                               std::to_string(kMaxLayerSprites) + " sprites (the limit on sprites of a layer file)");
     const double z = f.Float(section, "z");
     const double x = f.Float(section, "x");
     const double sz = f.Float(section, "sz");
@@ -103,11 +112,18 @@ void LoadLayerFile(GameContext& ctx, const std::string& path) {
       o->Material.BlendingMode = TBlendingMode::Additive;
       t.ImageAlpha = scene::TGLTextureImageAlpha::Default;
     }
-    try {
-      t.LoadFromFile(image);
-    } catch (...) {
-      o->Free();  // a sprite without its picture would show as a grey square
-      throw;
+    const auto key = std::make_pair(image, mode);
+    if (const auto same = decoded.find(key); same != decoded.end()) {
+      t = *same->second;  // shares the source and the processed image
+    } else {
+      try {
+        t.LoadFromFile(image);
+      } catch (...) {
+        o->Free();  // a sprite without its picture would show as a grey square
+        throw;
+      }
+      t.Image();  // processed now, so that the copies share it
+      decoded.emplace(key, &t);
     }
     t.Disabled = false;
     o->Position = {float(x), float(1.0 - 0.001 * n), float(z)};
@@ -154,7 +170,11 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.Planet->Radius = 30.0f;
   s.Planet->Slices = 28;
   s.Planet->Stacks = 35;
+  // The sphere's pole (its local Y) is laid into the screen's plane: the pitch turns it off the
+  // view axis, the roll stands it up the screen with a slight tilt. The planet then only turns
+  // about that pole, so the pole never swings round to face the camera.
   s.Planet->SetPitchAngle(90.0f);
+  s.Planet->SetRollAngle(70.0f);
   s.Planet->Material.SetLibMaterial(&ctx.LevelsLibrary, "Planet1");
   s.PlanetAuraSprite = Add<scene::TGLSprite>(*s.PlanetDummyCube, "PlanetAuraSprite", false);
   s.PlanetAuraSprite->SetSize(90.0f, 90.0f);
@@ -174,9 +194,9 @@ void CreateSceneryLayout(GameContext& ctx) {
   s.LayerSkyBox = AddCloudPlane(ctx, "LayerSkyBox", "layerTex", 0.15f, 0.9f);
   s.Layer2Dummy = Add<scene::TGLDummyCube>(level, "Layer2Dummy");
   s.Layer2Dummy->Scale = {10.0f, 0.1f, 10.0f};
-  // The layer sprites lie well behind the play field (which is 4.5 units in front of the
-  // camera), so they pass under the ship, the enemies and the shots.
-  s.Layer2Dummy->Position = {0.0f, 18.0f, 0.0f};
+  // The layer sprites lie behind the play field (1.58 in front of the camera), so they pass
+  // under the ship, the enemies and the shots; our layer files place them for this distance.
+  s.Layer2Dummy->Position = {0.0f, 5.0f, 0.0f};
   s.GLSkyBox3 = AddCloudPlane(ctx, "GLSkyBox3", "Clouds3", 0.1f, 1.0f);
 
   s.LevelBlur = Add<scene::TGLBlur>(level, "LevelBlur", false);
@@ -337,7 +357,8 @@ void PlanetFrame(GameContext& ctx) {
 
   // 2. The planet spins at its own pace and drifts a little against the ship.
   if (s.Planet->Visible) {
-    s.Planet->SetRollAngle(s.Planet->GetRollAngle() - float(24.0 * ctx.DeltaTime));
+    // Spin about the pole only (rolling as well tumbled the pole towards the camera, where the
+    // texture's pole pinched into a pinwheel).
     s.Planet->SetTurnAngle(s.Planet->GetTurnAngle() + float(24.0 * ctx.DeltaTime));
     s.Planet->Position.z = float(s.PlanetBaseZ - 3.0 * ctx.L.PlayerDummy->Position.z);
     s.PlanetAuraSprite->Position.z = s.Planet->Position.z;

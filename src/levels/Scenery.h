@@ -69,6 +69,10 @@ void ApplyLevelBlur(GameContext& ctx, const TBlurSettings& blur);
 // Scroll speeds of "Clouds1" and "layerTex" (every level).
 void SetCloudSpeeds(GameContext& ctx, double clouds1Speed, double layerTexSpeed);
 
+// The most sprites one layer file may place; a file with more is refused with a message that
+// names this limit.
+inline constexpr int kMaxLayerSprites = 1000;
+
 // The sprites of a layer file (sections "0", "1", ... up to the first whose "mode" is not
 // an integer) as TLayerObject children of Layer2Dummy. A value that does not convert
 // raises EFieldError naming the file, section and key; a picture that cannot be loaded

@@ -1,6 +1,7 @@
 #include "scene/Image.h"
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <cstdlib>
 #include <cmath>
@@ -33,8 +34,15 @@ void JpegErrorExit(j_common_ptr cinfo) {
 }
 void JpegSilence(j_common_ptr, int) {}
 
+std::string TooLarge(long long w, long long h) {
+    if (w <= 0 || h <= 0) return "the picture declares " + std::to_string(w) + " x " + std::to_string(h) + " pixels";
+    return "the picture is " + std::to_string(w) + " x " + std::to_string(h) + " pixels; textures may be at most " +
+           std::to_string(kMaxImageSide) + " pixels a side";
+}
+
 // Decodes with libjpeg; returns false and a reason on failure.  Kept free of C++ objects
-// with destructors between setjmp and longjmp.
+// with destructors between setjmp and longjmp; the two buffers are volatile so the error
+// path sees them as they were when libjpeg gave up, and frees both.
 bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager jerr;
@@ -43,30 +51,39 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     jerr.pub.error_exit = JpegErrorExit;
     jerr.pub.emit_message = JpegSilence;
     jerr.message[0] = 0;
-    std::uint8_t* pixels = nullptr;
+    std::uint8_t* volatile pixels = nullptr;
+    std::uint8_t* volatile row = nullptr;
     if (setjmp(jerr.jump)) {
         jpeg_destroy_decompress(&cinfo);
         std::free(pixels);
+        std::free(row);
         reason = std::string("broken JPEG data (") + jerr.message + ")";
         return false;
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
+    // Refused on the header's word, before libjpeg allocates anything for the picture.
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > kMaxImageSide ||
+        cinfo.image_height > kMaxImageSide) {
+        reason = TooLarge(cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
     const unsigned w = cinfo.output_width, h = cinfo.output_height;
-    if (w == 0 || h == 0 || w > 16384 || h > 16384 || cinfo.output_components != 3) {
+    if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || cinfo.output_components != 3) {
         jpeg_destroy_decompress(&cinfo);
         reason = "unsupported JPEG dimensions or colour layout";
         return false;
     }
     pixels = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * h * 4));
-    std::uint8_t* row = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * 3));
+    row = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * 3));
     if (!pixels || !row) {
-        std::free(row);
         jpeg_destroy_decompress(&cinfo);
         std::free(pixels);
+        std::free(row);
         reason = "out of memory";
         return false;
     }
@@ -82,9 +99,10 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
             dst[x * 4 + 3] = 255;
         }
     }
-    std::free(row);
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    std::free(row);
+    row = nullptr;
     out.Width = static_cast<int>(w);
     out.Height = static_cast<int>(h);
     out.Pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
@@ -92,7 +110,64 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     return true;
 }
 
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+// Reads the BMP headers ourselves so that SDL never allocates for a picture the game cannot
+// use nor for pixels the file does not hold.
+bool CheckBmpHeader(const std::vector<std::uint8_t>& bytes, std::string& reason) {
+    if (bytes.size() < 26) {
+        reason = "the BMP header is cut off";
+        return false;
+    }
+    const std::uint32_t dataOffset = Le32(&bytes[10]);
+    const std::uint32_t infoSize = Le32(&bytes[14]);
+    long long w = 0, h = 0;
+    unsigned bpp = 0, compression = 0;
+    if (infoSize == 12) {  // the old OS/2 header: 16-bit sizes
+        w = Le16(&bytes[18]);
+        h = Le16(&bytes[20]);
+        bpp = Le16(&bytes[24]);
+    } else if (infoSize >= 40) {
+        if (bytes.size() < 34) {
+            reason = "the BMP header is cut off";
+            return false;
+        }
+        w = static_cast<std::int32_t>(Le32(&bytes[18]));
+        h = static_cast<std::int32_t>(Le32(&bytes[22]));
+        bpp = Le16(&bytes[28]);
+        compression = Le32(&bytes[30]);
+    } else {
+        reason = "unknown BMP header size " + std::to_string(infoSize);
+        return false;
+    }
+    const long long rows = h < 0 ? -h : h;  // negative height: rows stored top-down
+    if (w <= 0 || rows == 0 || w > kMaxImageSide || rows > kMaxImageSide) {
+        reason = TooLarge(w, rows);
+        return false;
+    }
+    // Uncompressed pixels (BI_RGB, BI_BITFIELDS) must all be in the file; run-length
+    // coded ones are SDL's to check as it reads them.
+    if ((compression == 0 || compression == 3) && bpp >= 1 && bpp <= 32) {
+        const long long stride = (w * bpp + 31) / 32 * 4;
+        if (static_cast<long long>(dataOffset) + stride * rows > static_cast<long long>(bytes.size())) {
+            reason = "the file holds fewer pixels than its " + std::to_string(w) + " x " + std::to_string(rows) +
+                     " header declares";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool DecodeBmp(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason) {
+    if (bytes.size() > static_cast<size_t>(INT_MAX)) {
+        reason = "the file is larger than any picture the game can use";
+        return false;
+    }
+    if (!CheckBmpHeader(bytes, reason)) return false;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) {
         reason = SDL_GetError();

@@ -29,8 +29,13 @@ struct TRGBAImage {
     bool Empty() const { return Width <= 0 || Height <= 0; }
 };
 
+// The largest picture side any texture of the game can use.  Larger pictures are refused
+// from their header, before anything is allocated for their pixels.
+constexpr unsigned kMaxImageSide = 4096;
+
 // Decodes a JPEG (libjpeg) or BMP (SDL_LoadBMP_RW) held in memory.  The format is chosen
-// from the leading bytes.  Throws EImageLoadError naming fileName on any failure.
+// from the leading bytes.  Throws EImageLoadError naming fileName on any failure, including
+// a side longer than kMaxImageSide and a BMP holding fewer pixels than it declares.
 TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
 
 // Opens fileName through the scene's file opener and decodes it.  Throws EImageLoadError

@@ -1,4 +1,4 @@
-// Triangle meshes for free forms, loaded from 3DS files with lib3ds.
+// Triangle meshes for free forms, loaded from 3DS files by our own reader (docs/meshes.md).
 #pragma once
 
 #include <cstdint>

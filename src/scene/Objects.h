@@ -1,6 +1,7 @@
 // The scene object kinds.
 #pragma once
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,11 @@ struct TSpriteAnimation {
     std::string LibMaterialName;  // in the sprite's MaterialLibrary
 
     void SetFrameRate(float framesPerSecond);  // Interval := round(1000 / fps)
-    int FrameCount() const { return EndFrame - StartFrame + 1; }
+    // Counted in 64 bits and kept within int: the frame numbers come from data files.
+    int FrameCount() const {
+        const long long n = static_cast<long long>(EndFrame) - StartFrame + 1;
+        return n > INT_MAX ? INT_MAX : n < INT_MIN ? INT_MIN : static_cast<int>(n);
+    }
 };
 
 // Sprite whose picture is a frame of a texture grid, advanced by time.

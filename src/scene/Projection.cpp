@@ -33,7 +33,12 @@ TViewProjection ComputeViewProjection(const TGLCamera& camera, int viewportWidth
     vp.FocalPixels = focal;
     float bias = camera.NearPlaneBias;
     if (!(bias > 0.004f) || !std::isfinite(bias)) bias = 0.004f;
-    vp.NearPlane = bias / 4.0f;
+    // The lens puts the near plane nearer on larger windows; the floor keeps depth precision
+    // when a caller hands in a tiny focal length.
+    float focalLength = camera.FocalLength;
+    if (!(focalLength > 1.0f) || !std::isfinite(focalLength)) focalLength = 1.0f;
+    const float maxSide = static_cast<float>(std::max(vp.ViewportWidth, vp.ViewportHeight));
+    vp.NearPlane = std::max(focalLength * kFocalPixelsPerUnit / maxSide * bias, 1e-3f);
     float depth = camera.DepthOfView;
     if (!(depth > 1.0f) || !std::isfinite(depth)) depth = 1.0f;
     vp.FarPlane = vp.NearPlane + depth;

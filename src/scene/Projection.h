@@ -8,11 +8,15 @@ namespace vlm::scene {
 
 class TGLCamera;
 
-// The perspective: an object of size s at distance d along the view axis covers
-// s / d * FocalLength * SceneScale * kFocalPixelsPerUnit pixels.  With the game's
-// SceneScale = window width / 1000 * 0.625, at width 1024 and focal length 40 a plane
-// 4.5 units in front of the camera shows 8 units across.
-inline constexpr float kFocalPixelsPerUnit = 22.5f;
+// The perspective, as the camera's lens defines it: FocalLength is in millimetres of a screen of
+// kScreenDotsPerInch, doubled, and SceneScale enlarges the picture.  An object of size s at
+// distance d along the view axis covers s / d * FocalLength * SceneScale * kFocalPixelsPerUnit
+// pixels.  The game sets SceneScale = window width / 1000 * 0.625, so the view keeps its angle
+// at every window size: at focal length 40 a plane at distance d shows about 5.3 d across, and
+// the play field 1.58 in front of the camera (scaled 6 by 8) fills the window from -0.52 to
+// 0.52 on both axes.
+inline constexpr float kScreenDotsPerInch = 96.0f;
+inline constexpr float kFocalPixelsPerUnit = 2.0f * kScreenDotsPerInch / 25.4f;
 
 struct TViewProjection {
     glm::mat4 View{1.0f};        // world -> eye (OpenGL convention, looking down -Z)
@@ -31,7 +35,8 @@ struct TViewProjection {
 
 // Computes view and projection from the camera (its absolute position, direction, up,
 // FocalLength, SceneScale, DepthOfView, NearPlaneBias) and the viewport in pixels.
-// Near plane = NearPlaneBias / 4, far plane = near + DepthOfView.
+// Near plane = FocalLength * kFocalPixelsPerUnit / (the viewport's larger side) * NearPlaneBias,
+// far plane = near + DepthOfView.
 TViewProjection ComputeViewProjection(const TGLCamera& camera, int viewportWidth, int viewportHeight);
 
 // World point -> window: x, y in pixels (origin top-left, y down), z the depth along the

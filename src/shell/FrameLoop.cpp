@@ -10,6 +10,11 @@
 #include "shell/Startup.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/HelpDialog.h"
+#include "interface/MainMenu.h"
+#include "interface/MenuFramework.h"
+#include "interface/OptionsDialog.h"
+#include "interface/TopRanksScreen.h"
 #include "interface/PauseMenu.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
@@ -101,13 +106,17 @@ void SaveScreenshot(GameContext& ctx) {
   ctx.Platform().SaveScreenshot(folder / ScreenshotFileName(local));
 }
 
-bool IsWorldState(const GameContext& ctx) {
-  return In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
+}  // namespace vlm::shell
+
+bool vlm::IsWorldState(const GameContext& ctx) {
+  return shell::In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
 }
 
-bool IsMenuState(const GameContext& ctx) {
-  return In(ctx.GameState, {"mainmenu", "chooselevel", "options", "help", "credits", "topranks", "changeplayer"});
+bool vlm::IsMenuState(const GameContext& ctx) {
+  return shell::In(ctx.GameState, {"mainmenu", "chooselevel", "options", "help", "credits", "topranks", "changeplayer"});
 }
+
+namespace vlm::shell {
 
 void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   TLayout& L = ctx.L;
@@ -154,8 +163,13 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   // 10. The mouse device, in every state.
   UpdateMouseDevice(ctx);
   // 11-12. Menu background and the menu screens' frames.
-  // TODO(menus): menu background with FrameTime in the seven menu states; the "options", "pm_options",
-  // "help", "topranks", "changeplayer" and "menuintro" frames, in this order, before the logos.
+  if (IsMenuState(ctx)) interface::MenuBackgroundFrame(ctx, ctx.FrameTime);
+  if (ctx.GameState == "options") interface::OptionsFrame(ctx, ctx.Menus.Options);
+  if (ctx.GameState == "pm_options") interface::OptionsFrame(ctx, ctx.Menus.PauseOptions);
+  if (ctx.GameState == "help") interface::HelpFrame(ctx);
+  if (ctx.GameState == "topranks") interface::TopRanksFrame(ctx, ctx.FrameTime);
+  // TODO(change player): the "changeplayer" frame with FrameTime.
+  if (ctx.GameState == "menuintro") interface::MenuIntroFrame(ctx);
   if (ctx.GameState == "gameintro") GameIntroFrame(ctx);
 
   // 13.
@@ -166,15 +180,18 @@ void HandleFrameKeys(GameContext& ctx) {
   TLayout& L = ctx.L;
   if (ctx.KeyIsDown(Key::PrintScreen) || ctx.KeyIsDown(Key::F12)) SaveScreenshot(ctx);
   if (ctx.KeyIsDown(Key::Enter)) {
-    // TODO(top ranks, change player): commit the typed name in "topranks" with TRD_EnterNameDummy
-    // visible; create the profile in "changeplayer" with CPD_EnterName visible.
+    if (ctx.GameState == "topranks" && L.TRD_EnterNameDummy->Visible) interface::CommitTopRank(ctx);
+    // TODO(change player): create the profile in "changeplayer" with CPD_EnterName visible.
   }
   if (ctx.KeyIsDown(Key::Escape) && !L.PM_OptionsDummy->Visible && !L.GomSprite->Visible) {
     if (!interface::ResumeFromPauseMenu(ctx)) interface::OpenPauseMenu(ctx);
   }
 }
 
-void ReturnToMainMenu(GameContext& ctx) {
+}  // namespace vlm::shell
+
+void vlm::ReturnToMainMenu(GameContext& ctx) {
+  using namespace vlm::shell;
   TLayout& L = ctx.L;
   // 1.
   ctx.Player.PrimaryTimer = 0.0;
@@ -185,6 +202,13 @@ void ReturnToMainMenu(GameContext& ctx) {
   L.CutSceneDummyCube->Visible = false;
   L.CursorImage->Visible = true;
   L.MM_blur->Visible = true;
+  // The loading screen of a fly-out (the end of the last level) would stand over the menus.
+  L.LogoHudSprite->Visible = false;
+  L.EpisodeLogoHudSprite->Visible = false;
+  L.LoadingHintsText->Visible = false;
+  // A button still held from play (the guns) is no press on the menus.
+  ctx.LeftClick = false;
+  ctx.RightClick = false;
   // 3.
   ctx.Player.SlowMotionSeconds = 0;
   ctx.TimeScale = 1.0;
@@ -198,17 +222,20 @@ void ReturnToMainMenu(GameContext& ctx) {
   L.PM_up->Position.x = 3.8f;
   L.PM_down->Position.x = -3.8f;
   L.PauseMenuBlur->Visible = false;
-  // 6. TODO(menus): pick a new menu background.
+  L.PM_OptionsDummy->Visible = false;
+  L.PM_ForButtons->Visible = true;
+  L.GLDummyCube2->Visible = true;
+  // 6.
+  interface::PickMenuBackground(ctx);
   L.CursorImage->Visible = true;
   // 7. TODO(profiles): reload the current profile from "Saves" when it has a file name.
   // 8.
   SetMusicOrder(1);
   CurrentMusicOrder = 1;
   SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
-  // 9.
+  // 9. (A game started from the command line never saw the menu's entrance.)
+  interface::FinishMenuIntro(ctx);
   L.MainMenuDummy->Visible = true;
   ctx.GameState = "mainmenu";
   ctx.Platform().SetPointerCaptured(false);
 }
-
-}  // namespace vlm::shell

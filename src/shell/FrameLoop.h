@@ -4,6 +4,8 @@
 #include <ctime>
 #include <string>
 
+#include "context/GameStates.h"
+
 namespace vlm { struct GameContext; }
 
 namespace vlm::shell {
@@ -12,16 +14,14 @@ namespace vlm::shell {
 void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime);
 // Polled keys: screenshot, Enter, Escape. Called last in every frame.
 void HandleFrameKeys(GameContext& ctx);
-void ReturnToMainMenu(GameContext& ctx);
+using vlm::ReturnToMainMenu;
 
 // Saves the last frame into "ScreenShots" of the application-data folder, named by the date
 // and time ("09_12_2026_23_51_10.bmp": day, month, year, hours, minutes, seconds).
 void SaveScreenshot(GameContext& ctx);
 std::string ScreenshotFileName(const std::tm& localTime);
 
-// States whose world runs (player, combat, level clock, scenery).
-bool IsWorldState(const GameContext& ctx);
-// The seven states of the main menu and its screens.
-bool IsMenuState(const GameContext& ctx);
+using vlm::IsMenuState;
+using vlm::IsWorldState;
 
 }  // namespace vlm::shell

@@ -17,6 +17,7 @@
 #include "combat/ExplosionsState.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/MenuState.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelGlobals.h"
 #include "levels/Scenery.h"
@@ -61,6 +62,7 @@ struct GameContext {
   double FrameTime = 0.0;
   double TimeScale = 1.0;
   int32_t IntroLogoStep = 0;
+  int32_t ExitStatus = 0;  // non-zero: the run ends on a failure (a level that cannot load)
 
   // ---- input ----
   bool LeftClick = false;
@@ -101,6 +103,7 @@ struct GameContext {
   combat::TShipState Ship;  // the ship's objects, the satellite orbit, the shots' particle looks
   interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
+  interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
 
   // ---- scene ----
   scene::TGLScene Scene;

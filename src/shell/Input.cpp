@@ -1,6 +1,9 @@
 #include "shell/Input.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "data/Numbers.h"
@@ -9,9 +12,15 @@
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
+#include "interface/CreditsDialog.h"
+#include "interface/MenuFramework.h"
+#include "interface/MessageBox.h"
+#include "interface/OptionsDialog.h"
 #include "interface/PauseMenu.h"
+#include "interface/TopRanksScreen.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::shell {
 
@@ -21,11 +30,12 @@ size_t ButtonIndex(MouseButton b) { return static_cast<size_t>(b); }
 
 // The hover and click dispatch shared by mouse down and the 80 ms timer.
 void DispatchToScreens(GameContext& ctx) {
-  // TODO(message box): the message box handler when MessageDummy is visible.
+  if (ctx.L.MessageDummy->Visible) interface::MessageBoxInput(ctx);
   if (ctx.GameState == "pausemenu") interface::PauseMenuInput(ctx);
-  // TODO(pause options, shop, cut-scenes, menus): the pause-options handler in "pm_options",
-  // the shop and cut-scene handler in "shop" and "cutscene", the main-menu handler in the seven menu
-  // states. Each picks the object under (MouseX, MouseY) and reacts to LeftClick.
+  if (ctx.GameState == "pm_options")
+    interface::OptionsInput(ctx, ctx.Menus.PauseOptions, interface::PickUnderMouse(ctx));
+  // TODO(shop, cut-scenes): the shop and cut-scene handler in "shop" and "cutscene".
+  if (IsMenuState(ctx)) interface::MenuScreensInput(ctx);
 }
 
 void HitShake(GameContext& ctx) {
@@ -67,15 +77,18 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button) {
 }
 
 void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
-  ctx.MouseDevice.PendingButtons[ButtonIndex(button)] = true;
-  if (button == MouseButton::Left) {
+  auto& held = ctx.MouseDevice.PendingButtons;
+  held[ButtonIndex(button)] = true;
+  // The flags follow every button held at the press, not only the one pressed: a right press
+  // while the left is held is a left click too.
+  if (held[ButtonIndex(MouseButton::Left)]) {
     ctx.LeftClick = true;
     if (ctx.GameState == "statistics") {
       interface::StatisticsPress(ctx);
     }
   }
   DispatchToScreens(ctx);
-  if (button == MouseButton::Right) {
+  if (held[ButtonIndex(MouseButton::Right)]) {
     ctx.RightClick = true;
     if (ctx.GameState == "shop") {
       // TODO(shop): the shop handler runs once more with RightClick set.
@@ -83,9 +96,61 @@ void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
   }
 }
 
+void EscapeInMenus(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  interface::TMenuState& m = ctx.Menus;
+  const std::string& s = ctx.GameState;
+  if (L.MessageDummy->Visible) {
+    // As Cancel; a box without Cancel is only a notice, and Escape closes it too.
+    L.MessageDummy->Visible = false;
+    return;
+  }
+  if (s == "gameintro") {
+    // The logos end at once (the frame completes the last step).
+    ctx.IntroLogoStep = 3;
+    ctx.LeftClick = true;
+  } else if (s == "mainmenu") {
+    interface::ShowMessageBoxFaded(ctx, "are you sure\ryou want to exit?", true, 0.85f);
+  } else if (s == "chooselevel" || s == "help" || s == "credits" || s == "topranks") {
+    for (scene::TGLBaseSceneObject* d : {static_cast<scene::TGLBaseSceneObject*>(m.ChooseLevelDummy),
+                                         static_cast<scene::TGLBaseSceneObject*>(m.HelpDummy),
+                                         static_cast<scene::TGLBaseSceneObject*>(m.CreditsDummy),
+                                         static_cast<scene::TGLBaseSceneObject*>(m.TopRanksDummy)})
+      d->Visible = false;
+    if (s == "topranks" && L.TRD_EnterNameDummy->Visible) interface::CommitTopRank(ctx);
+    m.Edit1Visible = false;
+    ctx.Timers.SetEnabled(TimerId::Timer2, false);
+    ctx.GameState = "mainmenu";
+  } else if (s == "options" || s == "pm_options") {
+    // As Cancel.
+    interface::TOptionsDialog& d = s == "options" ? m.Options : m.PauseOptions;
+    ctx.Options = ctx.OptionsBackup;
+    SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
+    d.Dummy->Visible = false;
+    if (s == "options") {
+      m.PlayerNameLabel->Visible = m.PlayerNameText->Visible = true;
+      ctx.GameState = "mainmenu";
+    } else {
+      L.PM_ForButtons->Visible = true;
+      L.GLDummyCube2->Visible = true;
+      ctx.GameState = "pausemenu";
+    }
+  }
+}
+
 void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
-  ctx.MouseDevice.PendingX += dx;
-  ctx.MouseDevice.PendingY += dy;
+  // Gathered in 64 bits and kept within int32: a flood of motion events must not overflow.
+  auto add = [](int32_t a, int32_t b) { return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX)); };
+  ctx.MouseDevice.PendingX = add(ctx.MouseDevice.PendingX, dx);
+  ctx.MouseDevice.PendingY = add(ctx.MouseDevice.PendingY, dy);
+  // While the pointer is captured the window reports no positions, yet the pointer the player
+  // imagines moves on: it follows the device within the window, so a menu that opens in play
+  // finds the cursor where the mouse went.
+  if (ctx.Platform().PointerCaptured()) {
+    const int32_t w = std::max(ctx.ViewportWidth, 1), h = std::max(ctx.ViewportHeight, 1);
+    ctx.MouseX = int32_t(std::clamp<int64_t>(int64_t(ctx.MouseX) + dx, 0, w - 1));
+    ctx.MouseY = int32_t(std::clamp<int64_t>(int64_t(ctx.MouseY) + dy, 0, h - 1));
+  }
 }
 
 void UpdateMouseDevice(GameContext& ctx) {
@@ -102,7 +167,11 @@ bool WantsPointerCaptured(const GameContext& ctx) {
 }
 
 void FormKeyDown(GameContext& ctx, Key key) {
+  const bool repeat = ctx.KeysDown[static_cast<size_t>(key)];
   ctx.KeysDown[static_cast<size_t>(key)] = true;
+  if (key == Key::Backspace && ctx.Menus.Edit1Visible) interface::EraseNameChar(ctx);
+  // Escape always offers a way out of the menus; in play it is read by the frame (pause menu).
+  if (key == Key::Escape && !repeat && !ctx.CtrlHeld()) EscapeInMenus(ctx);
   if (key == Key::Escape && ctx.CtrlHeld()) {
     WindowDeactivated(ctx);
     ctx.Platform().MinimiseApplication();
@@ -123,6 +192,9 @@ void FormKeyDown(GameContext& ctx, Key key) {
 void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
 
 void WindowDeactivated(GameContext& ctx) {
+  // A pause menu still sliding out after a resume would keep the pause screen from opening and
+  // let the game run on unattended: the slide-out ends at once.
+  if (ctx.GameState == "game" && ctx.L.PauseMenuDummyCube->Visible) interface::FinishPauseMenuClosing(ctx);
   if (ctx.GameState == "game" && !ctx.L.PauseMenuDummyCube->Visible) {
     ctx.GameState = "pause";
     ctx.L.PauseDummyCube->Visible = true;
@@ -134,13 +206,16 @@ void WindowDeactivated(GameContext& ctx) {
 
 void Timer1Timer(GameContext& ctx) {
   // 1-2. Frame rate.
+  // Frames per second of the real clock the timers run on: slow motion slows the frame clock,
+  // not the frames.
+  const double now = double(ctx.Timers.ClockMs()) / 1000.0;
   if (ctx.Options.Fps) {
-    double span = ctx.FrameTime - ctx.FpsResetTime;
+    double span = now - ctx.FpsResetTime;
     double fps = span > 0.0 ? ctx.FramesSinceFpsReset / span : 0.0;
     ctx.L.GLHUDText1->Text = "fps=" + std::to_string(data::RoundHalfEven(fps));
   }
   ctx.FramesSinceFpsReset = 0;
-  ctx.FpsResetTime = ctx.FrameTime;
+  ctx.FpsResetTime = now;
   // 3. Per-second counters of play.
   if (ctx.GameState == "game") {
     combat::PlayerSecondTick(ctx);  // the hit shield and the shield time with the spheres
@@ -159,10 +234,7 @@ void LevelTimerTimer(GameContext& ctx) {
   levels::LevelTimerTick(ctx);
 }
 
-void Timer2Timer(GameContext& ctx) {
-  // TODO(menus): the credits roll in "credits".
-  (void)ctx;
-}
+void Timer2Timer(GameContext& ctx) { interface::CreditsTick(ctx); }
 
 void FireTimer(GameContext& ctx, TimerId id) {
   if (ctx.Recorder) ctx.Recorder->Timer(id);
@@ -185,7 +257,9 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
     case InputEvent::Type::Rel: MouseDeviceMotion(ctx, e.X, e.Y); break;
     case InputEvent::Type::KeyDown: FormKeyDown(ctx, e.KeyCode); break;
     case InputEvent::Type::KeyUp: FormKeyUp(ctx, e.KeyCode); break;
-    case InputEvent::Type::Text: break;  // TODO(name entry): typed text goes to the edit box
+    case InputEvent::Type::Text:
+      if (ctx.Menus.Edit1Visible) interface::TypeName(ctx, e.Chars);
+      break;
     case InputEvent::Type::Deactivate: WindowDeactivated(ctx); break;
   }
 }

@@ -19,6 +19,9 @@ void FormKeyDown(GameContext& ctx, Key key);
 void FormKeyUp(GameContext& ctx, Key key);
 // The window lost the focus or was minimised: play pauses and the pointer is released.
 void WindowDeactivated(GameContext& ctx);
+// Escape pressed in the menus: closes the message box, skips the intros, asks about leaving in
+// the main menu, and leaves any dialog for the main menu (or the pause menu).
+void EscapeInMenus(GameContext& ctx);
 
 // Brings the mouse device up to date: movement since the last poll and the buttons.
 void UpdateMouseDevice(GameContext& ctx);

@@ -5,6 +5,7 @@
 #include "combat/Explosions.h"
 #include "combat/Player.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelRun.h"
 #include "levels/Scenery.h"
@@ -89,7 +90,6 @@ void BuildLayout(GameContext& ctx) {
   L.PauseMenuDummyCube = Add<TGLDummyCube>(root, "PauseMenuDummyCube", false);  // filled by CreatePauseLayout
 
   L.MessageDummy = Add<TGLDummyCube>(root, "MessageDummy", false);
-  L.TRD_EnterNameDummy = Add<TGLDummyCube>(*L.MainMenuDummy, "TRD_EnterNameDummy", false);
   L.CPD_EnterName = Add<TGLDummyCube>(*L.MainMenuDummy, "CPD_EnterName", false);
   L.GomSprite = AddHudSprite(*L.InterFaceDummyCube, "GomSprite", ctx.InterFaceLibrary, "gom", w / 2, h / 2, 512,
                              256, false);
@@ -131,6 +131,7 @@ void BuildLayout(GameContext& ctx) {
   interface::CreatePauseLayout(ctx);  // the pause screen and the pause menu's bars and buttons
   combat::CreatePlayerLayout(ctx);  // the ship, its playfield groups and the weapons' looks
   combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
+  interface::CreateMenuLayout(ctx);  // the main menu, its dialogs, the in-game options, the message box
 }
 
 }  // namespace vlm::shell

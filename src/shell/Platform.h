@@ -20,6 +20,11 @@ class IPlatform {
   virtual bool QuitRequested() const = 0;
   // Saves the last drawn frame as a 24-bit BMP; false when it cannot (no window, disk full).
   virtual bool SaveScreenshot(const std::filesystem::path& file) = 0;
+  // Switches the window (or, in full screen, the display) to width by height and centres it.
+  virtual void SetDisplayMode(int width, int height) {
+    (void)width;
+    (void)height;
+  }
 };
 
 // The platform of tests, tools and replays: no window, everything recorded.
@@ -37,6 +42,15 @@ class HeadlessPlatform final : public IPlatform {
     return false;
   }
 
+  void SetDisplayMode(int width, int height) override {
+    modeWidth_ = width;
+    modeHeight_ = height;
+    ++modeChanges_;
+  }
+  int ModeWidth() const { return modeWidth_; }
+  int ModeHeight() const { return modeHeight_; }
+  int ModeChanges() const { return modeChanges_; }
+
   const std::vector<std::string>& Errors() const { return errors_; }
   const std::vector<std::filesystem::path>& Screenshots() const { return screenshots_; }
   int MinimiseCount() const { return minimiseCount_; }
@@ -48,6 +62,7 @@ class HeadlessPlatform final : public IPlatform {
   bool captured_ = false;
   bool quit_ = false;
   int minimiseCount_ = 0;
+  int modeWidth_ = 0, modeHeight_ = 0, modeChanges_ = 0;
 };
 
 }  // namespace vlm::shell

@@ -1,9 +1,14 @@
 #include "shell/Replay.h"
 
-#include <sstream>
+#include <charconv>
+#include <filesystem>
+#include <iterator>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include "data/Numbers.h"
+#include "data/Printable.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
@@ -29,8 +34,13 @@ const char* TimerName(TimerId id) {
 
 TReplayRecorder::TReplayRecorder(const std::string& file, uint64_t seed, int32_t startLevel,
                                  const data::TOptions& options)
-    : out_(file, std::ios::binary | std::ios::trunc), file_(file) {
-  if (!out_) throw std::runtime_error("cannot write the replay " + file);
+    : file_(file) {
+  // Opening a FIFO or a device for writing could wait forever or write somewhere odd.
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec) && !std::filesystem::is_regular_file(file, ec))
+    throw std::runtime_error("cannot write the replay " + data::PrintableText(file) + ": not a regular file");
+  out_.open(file, std::ios::binary | std::ios::trunc);
+  if (!out_) throw std::runtime_error("cannot write the replay " + data::PrintableText(file));
   out_ << kReplayHeader << "\nseed " << seed << "\nlevel " << startLevel << "\n" << OptionsLine(options) << "\n";
 }
 
@@ -53,83 +63,128 @@ void TReplayRecorder::Frame(int64_t nowUs) {
   }
 }
 
+namespace {
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    const size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+template <class T>
+bool WholeNumber(std::string_view s, T& out) {
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && p == s.data() + s.size();
+}
+
+}  // namespace
+
 TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
   TReplay r;
-  std::istringstream in(text);
-  std::string line;
+  std::string_view rest(text);
   int lineNo = 0;
   auto fail = [&](const std::string& why) {
-    throw std::runtime_error(sourceName + ", line " + std::to_string(lineNo) + ": " + why);
+    throw std::runtime_error(data::PrintableText(sourceName) + ", line " + std::to_string(lineNo) + ": " + why);
   };
+  auto quoted = [](std::string_view w) { return "'" + data::PrintableText(w) + "'"; };
   TReplayPass pass;
-  bool header = false;
-  while (std::getline(in, line)) {
+  bool header = false, seed = false, level = false, options = false;
+  while (!rest.empty()) {
+    const size_t nl = rest.find('\n');
+    std::string_view line = rest.substr(0, nl);
+    rest = nl == std::string_view::npos ? std::string_view{} : rest.substr(nl + 1);
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line[0] == '#') continue;
     if (!header) {
-      if (line != kReplayHeader) fail("not a Velmora 2 replay");
+      if (line != kReplayHeader) fail("not a Velmora 2 replay (the first line is not \"" + std::string(kReplayHeader) + "\")");
       header = true;
       continue;
     }
-    std::istringstream words(line);
-    std::string tag;
-    words >> tag;
+    const std::vector<std::string_view> words = Words(line);
+    if (words.empty()) continue;
+    const std::string_view tag = words[0];
+    const bool setting = tag == "seed" || tag == "level" || tag == "options";
+    if (setting && (!r.Passes.empty() || !pass.Events.empty() || !pass.Timers.empty()))
+      fail("'" + std::string(tag) + "' after the first frame");
     if (tag == "seed") {
-      if (!(words >> r.Seed)) fail("bad seed");
+      if (seed) fail("a second 'seed' line");
+      if (words.size() != 2 || !WholeNumber(words[1], r.Seed)) fail("the seed is not one whole number from 0 to 2^64-1");
+      seed = true;
     } else if (tag == "level") {
-      if (!(words >> r.StartLevel)) fail("bad level");
+      if (level) fail("a second 'level' line");
+      if (words.size() != 2 || !WholeNumber(words[1], r.StartLevel) || r.StartLevel < 0 ||
+          r.StartLevel > kMaxReplayLevel)
+        fail("the level is not one whole number from 0 to " + std::to_string(kMaxReplayLevel));
+      level = true;
     } else if (tag == "options") {
-      std::string res, speed, gamma, bright, light, music, sound, fps, full;
-      words >> res >> speed >> gamma >> bright >> light >> music >> sound >> fps >> full;
+      if (options) fail("a second 'options' line");
+      static constexpr const char* kFields[] = {"Resolution",  "MouseSpeed",  "Gamma", "Brightness", "LightingQuality",
+                                                "MusicVolume", "SoundVolume", "Fps",   "ff"};
+      if (words.size() != 10)
+        fail("'options' takes 9 values (Resolution MouseSpeed Gamma Brightness LightingQuality MusicVolume "
+             "SoundVolume Fps ff), not " + std::to_string(words.size() - 1));
       data::TOptions& o = r.Options;
-      if (!data::TryStrToInt(res, o.Resolution) || !data::TryStrToFloat(speed, o.MouseSpeed) ||
-          !data::TryStrToFloat(gamma, o.Gamma) || !data::TryStrToFloat(bright, o.Brightness) ||
-          !data::TryStrToInt(light, o.LightingQuality) || !data::TryStrToFloat(music, o.MusicVolume) ||
-          !data::TryStrToFloat(sound, o.SoundVolume) || (fps != "0" && fps != "1") || (full != "0" && full != "1"))
-        fail("bad options");
-      o.Fps = fps == "1";
-      o.FullScreen = full == "1";
+      const bool converted[] = {
+          data::TryStrToInt(words[1], o.Resolution),      data::TryStrToFloat(words[2], o.MouseSpeed),
+          data::TryStrToFloat(words[3], o.Gamma),         data::TryStrToFloat(words[4], o.Brightness),
+          data::TryStrToInt(words[5], o.LightingQuality), data::TryStrToFloat(words[6], o.MusicVolume),
+          data::TryStrToFloat(words[7], o.SoundVolume),   words[8] == "0" || words[8] == "1",
+          words[9] == "0" || words[9] == "1"};
+      for (size_t i = 0; i < std::size(converted); ++i)
+        if (!converted[i]) fail("options: " + std::string(kFields[i]) + " " + quoted(words[i + 1]) + " does not convert");
+      o.Fps = words[8] == "1";
+      o.FullScreen = words[9] == "1";
+      // A replay steers the game with these values: one the game cannot use is refused, not
+      // mended, as a mended value would not play back the run that was recorded.
+      if (const std::string why = data::WhyOptionsOutOfRange(o); !why.empty()) fail("options: " + why);
+      options = true;
     } else if (tag == "E") {
-      try {
-        auto events = ParseInputScript(line.substr(2), sourceName);
-        pass.Events.insert(pass.Events.end(), events.begin(), events.end());
-      } catch (const std::runtime_error& e) {
-        fail(std::string("bad event: ") + e.what());
-      }
+      if (!seed || !options) fail("an event before the 'seed' and 'options' lines");
+      const size_t at = size_t(tag.data() - line.data()) + 1;
+      std::string why;
+      std::optional<InputEvent> e = at < line.size() ? ParseInputEvent(line.substr(at), why) : std::nullopt;
+      if (!e) fail("bad event: " + (why.empty() ? std::string("'E' without an event") : why));
+      pass.Events.push_back(std::move(*e));
     } else if (tag == "T") {
-      std::string name;
-      words >> name;
+      if (!seed || !options) fail("a timer before the 'seed' and 'options' lines");
+      if (words.size() != 2) fail("'T' takes one timer name");
       bool found = false;
-      for (int i = 0; i < int(TimerId::Count); ++i)
-        if (name == TimerName(TimerId(i))) {
+      for (int i = 0; i < int(TimerId::Count) && !found; ++i)
+        if (words[1] == TimerName(TimerId(i))) {
           pass.Timers.push_back(TimerId(i));
           found = true;
         }
-      if (!found) fail("unknown timer '" + name + "'");
+      if (!found) fail("unknown timer " + quoted(words[1]));
     } else if (tag == "F") {
-      if (!(words >> pass.FrameTimeUs)) fail("bad frame time");
+      if (!seed || !options) fail("a frame before the 'seed' and 'options' lines");
+      if (words.size() != 2 || !WholeNumber(words[1], pass.FrameTimeUs) || pass.FrameTimeUs < 0 ||
+          pass.FrameTimeUs > kMaxReplayTimeUs)
+        fail("the frame time is not one whole number of microseconds from 0 to " + std::to_string(kMaxReplayTimeUs));
       if (!r.Passes.empty() && pass.FrameTimeUs < r.Passes.back().FrameTimeUs) fail("time goes backwards");
       r.Passes.push_back(std::move(pass));
       pass = TReplayPass{};
     } else {
-      fail("unknown line '" + tag + "'");
+      fail("unknown line " + quoted(tag));
     }
   }
-  if (!header) throw std::runtime_error(sourceName + ": empty, not a Velmora 2 replay");
+  if (!header) throw std::runtime_error(data::PrintableText(sourceName) + ": empty, not a Velmora 2 replay");
+  if (!seed || !options)
+    throw std::runtime_error(data::PrintableText(sourceName) + ": no '" + (seed ? "options" : "seed") + "' line");
   return r;
 }
 
-TReplay ReadReplay(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the replay " + file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseReplay(text.str(), file);
-}
+TReplay ReadReplay(const std::string& file) { return ParseReplay(ReadInputFile(file, "replay"), file); }
 
 void PlayReplayPass(GameContext& ctx, const TReplayPass& pass) {
   for (const InputEvent& e : pass.Events) ApplyInputEvent(ctx, e);
+  ctx.Timers.SetClockMs(pass.FrameTimeUs / 1000);  // the recorded timers see the recorded clock
   for (TimerId id : pass.Timers) FireTimer(ctx, id);
   FinishLoopPass(ctx, pass.FrameTimeUs);
 }

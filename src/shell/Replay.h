@@ -15,6 +15,8 @@ namespace vlm { struct GameContext; }
 namespace vlm::shell {
 
 inline constexpr const char* kReplayHeader = "velmora2 replay 1";
+inline constexpr int32_t kMaxReplayLevel = 999;                          // "level" 0 to this
+inline constexpr int64_t kMaxReplayTimeUs = kMaxEventTimeMs * 1000;      // "F" 0 to this
 
 // One pass of the main loop: the input that arrived, the timers that fired, then one frame.
 struct TReplayPass {
@@ -47,7 +49,9 @@ class TReplayRecorder {
   int64_t lastFrameUs_ = 0;
 };
 
-// Reads a replay; throws std::runtime_error naming the file and line on anything malformed.
+// Reads a replay; throws std::runtime_error naming the file and line on anything malformed:
+// every field is checked (the options against their ranges), "seed" and "options" must come
+// before the first event, timer or frame, and each of "seed", "level", "options" comes once.
 TReplay ReadReplay(const std::string& file);
 TReplay ParseReplay(const std::string& text, const std::string& sourceName);
 

@@ -18,6 +18,7 @@ void SdlPlatform::ShowError(std::string_view title, std::string_view text) {
 void SdlPlatform::SetPointerCaptured(bool captured) {
   captured_ = captured;
   SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+  if (!captured && window_ && pointerX_ >= 0) SDL_WarpMouseInWindow(window_, pointerX_, pointerY_);
 }
 
 bool SdlPlatform::SaveScreenshot(const std::filesystem::path& file) {
@@ -26,6 +27,20 @@ bool SdlPlatform::SaveScreenshot(const std::filesystem::path& file) {
 
 void SdlPlatform::MinimiseApplication() {
   if (window_) SDL_MinimizeWindow(window_);
+}
+
+void SdlPlatform::SetDisplayMode(int width, int height) {
+  if (!window_ || width <= 0 || height <= 0) return;
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(window_, &mode) == 0) {
+      mode.w = width;
+      mode.h = height;
+      SDL_SetWindowDisplayMode(window_, &mode);
+    }
+  }
+  SDL_SetWindowSize(window_, width, height);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 std::optional<Key> KeyFromSdl(SDL_Keycode key) {
@@ -70,7 +85,9 @@ void HandleSdlEvent(GameContext& ctx, const SDL_Event& ev) {
       if (ev.motion.xrel || ev.motion.yrel) {
         e.X = ev.motion.xrel;
         e.Y = ev.motion.yrel;
-        apply(InputEvent::Type::Rel);
+        apply(InputEvent::Type::Rel);  // while captured this also moves the game's pointer
+        if (ctx.Platform().PointerCaptured())
+          if (auto* sdl = dynamic_cast<SdlPlatform*>(&ctx.Platform())) sdl->NotePointer(ctx.MouseX, ctx.MouseY);
       }
       // In relative mode the pointer stays put; the window position is only meaningful without it.
       if (!ctx.Platform().PointerCaptured()) {

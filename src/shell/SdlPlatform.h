@@ -22,6 +22,12 @@ class SdlPlatform final : public IPlatform {
   void RequestQuit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
   bool SaveScreenshot(const std::filesystem::path& file) override;
+  // Where the game's pointer is while captured: the system pointer is put there on release.
+  void NotePointer(int x, int y) {
+    pointerX_ = x;
+    pointerY_ = y;
+  }
+  void SetDisplayMode(int width, int height) override;
   // Reads back the last frame; set by the game once its renderer exists.
   std::function<bool(const std::filesystem::path&)> ScreenshotWriter;
 
@@ -29,6 +35,7 @@ class SdlPlatform final : public IPlatform {
   SDL_Window* window_;
   bool captured_ = false;
   bool quit_ = false;
+  int pointerX_ = -1, pointerY_ = -1;
 };
 
 // Maps an SDL key to one of the game's keys.

@@ -9,6 +9,8 @@
 #include "combat/Player.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
+#include "interface/ChooseLevel.h"
+#include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
 #include "levels/DataFields.h"
 #include "levels/LevelLoader.h"
@@ -117,7 +119,10 @@ void UseDataStoreForSceneFiles(GameContext& ctx) {
     if (!store->DataFileExists(path)) return std::nullopt;
     try {
       return store->OpenDataFile(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      // The loaders only learn that the file cannot be had; say why (a damaged archive entry,
+      // a file beyond the size limit) before they report it.
+      std::fprintf(stderr, "velmora2: %s\n", e.what());
       return std::nullopt;
     }
   });
@@ -190,19 +195,28 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio) {
   ctx.L.PartnerLogo->AlphaChannel = 0.0f;
   ctx.L.PartnerLogo->Visible = true;
   ctx.L.QuorvelWorksLogo->AlphaChannel = 0.0f;
-  LoadLogos(ctx);
+  try {
+    LoadLogos(ctx);
+  } catch (const std::exception& e) {  // a damaged logos.ini: the levels show no logo
+    ctx.Platform().ShowError("Velmora 2", e.what());
+  }
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
   interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
+  interface::LoadMenuTextures(ctx);  // menu pictures, a menu background, the credits, the top ranks
+  interface::LoadMenuSlots(ctx);
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
   // and top ranks are loaded here in their order as those pieces land; then the caching step.
   levels::ShowRandomHint(ctx);
   ctx.Level.FinalLevel = false;
   // The new-game record and the number of levels.
   levels::NewGamePlayer(ctx, 0);
-  ctx.Level.LevelCount = levels::CountLevels(read);
+  std::string levelProblem;
+  ctx.Level.LevelCount = levels::CountLevels(read, &levelProblem);
+  if (!levelProblem.empty()) ctx.Platform().ShowError("Velmora 2", levelProblem);
   // The camera of play and the ship on its row.
   levels::PlaceCamera(ctx);
   ctx.L.PlayerDummy->Position.x = -0.47f;
+  ctx.L.MainMenuDummy->Visible = true;
   ctx.GameState = "gameintro";
   return true;
 }

@@ -26,6 +26,7 @@ class TimerSet {
   // Fires every timer that is due at nowMs, in their fixed order, through fire(id).
   template <class F>
   void FireDue(int64_t nowMs, F&& fire) {
+    clockMs_ = nowMs;
     for (size_t i = 0; i < timers_.size(); ++i) {
       TTimer& t = timers_[i];
       if (!t.Enabled) continue;
@@ -40,11 +41,15 @@ class TimerSet {
       }
     }
   }
+  // The raw clock time (not slowed by slow motion) of the latest pass that fired timers.
+  int64_t ClockMs() const { return clockMs_; }
+  void SetClockMs(int64_t nowMs) { clockMs_ = nowMs; }
   // Milliseconds until the next enabled timer is due (for sleeping when idle), or -1.
   int64_t MsUntilNextDue(int64_t nowMs) const;
 
  private:
   std::array<TTimer, static_cast<size_t>(TimerId::Count)> timers_;
+  int64_t clockMs_ = 0;
 };
 
 }  // namespace vlm::shell

@@ -1,7 +1,10 @@
 // Velmora 2: the game, in a window or headless, live, from recorded input or from a replay.
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,12 +18,14 @@
 #include "data/Options.h"
 #include "data/Paths.h"
 #include "interface/Hud.h"
+#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
 #include "shell/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
+#include "shell/PngFile.h"
 #include "shell/Replay.h"
 #include "shell/SdlPlatform.h"
 #include "shell/Startup.h"
@@ -34,12 +39,14 @@ struct CommandLine {
   bool stats = false;
   bool windowed = false;
   bool headless = false;
+  bool fixedClock = false;  // a window on the virtual clock that draws only the captured frames
   long frames = -1;  // quit after this many frames
   long frameMs = 16; // headless frame length
   std::vector<std::pair<long, std::string>> captures;  // (ms, file): save the frame drawn at that time
   uint64_t seed = 0;
   bool seedGiven = false;
   long level = 0;  // start this level at once
+  bool levelGiven = false;
   std::string record, replay, dataDir, dumpState, input;
 };
 
@@ -59,7 +66,10 @@ void Usage() {
       "  --replay FILE    play the replay FILE back (headless or in a window)\n"
       "  --data-dir DIR   read the content and archive from DIR instead of the game's folder\n"
       "  --dump-state F   write a JSON snapshot of the game to F at exit\n"
-      "  --capture MS F   save the first frame drawn at or after MS milliseconds as the BMP file F");
+      "  --fixed-clock    in a window, run on the virtual clock of --frame-ms and draw only the frames\n"
+      "                   --capture asks for; without --frames, quit after the last capture\n"
+      "  --capture MS F   save the first frame at or after MS milliseconds as F (PNG if F ends in .png,\n"
+      "                   else BMP); may be repeated");
 }
 
 bool Parse(int argc, char** argv, CommandLine& cl) {
@@ -81,10 +91,11 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--stats") cl.stats = true;
     else if (a == "--windowed") cl.windowed = true;
     else if (a == "--headless") cl.headless = true;
+    else if (a == "--fixed-clock") cl.fixedClock = true;
     else if (a == "--frames" && number(n)) cl.frames = n;
-    else if (a == "--frame-ms" && number(n) && n > 0) cl.frameMs = n;
+    else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
-    else if (a == "--level" && number(n)) cl.level = n;
+    else if (a == "--level" && number(n)) { cl.level = n; cl.levelGiven = true; }
     else if (a == "--capture" && number(n) && i + 1 < argc) cl.captures.emplace_back(n, argv[++i]);
     else if (a == "--record" && text(cl.record)) {}
     else if (a == "--replay" && text(cl.replay)) {}
@@ -93,6 +104,10 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--input" && text(cl.input)) {}
     else if (a == "--help" || a == "-h") { Usage(); std::exit(0); }
     else { std::fprintf(stderr, "velmora2: unknown or incomplete option '%s'\n", a.c_str()); Usage(); return false; }
+  }
+  if (cl.fixedClock && cl.headless) {
+    std::fprintf(stderr, "velmora2: --fixed-clock draws in a window; it cannot be used with --headless\n");
+    return false;
   }
   if (!cl.record.empty() && !cl.replay.empty()) {
     std::fprintf(stderr, "velmora2: --record and --replay cannot be used together\n");
@@ -114,21 +129,25 @@ bool SaveBmp(const vlm::scene::TRGBAImage& img, const std::string& file) {
   return ok;
 }
 
+bool SaveCapture(const vlm::scene::TRGBAImage& img, const std::string& file) {
+  std::string ext = std::filesystem::path(file).extension().string();
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".png" ? vlm::shell::SavePng(img, file) : SaveBmp(img, file);
+}
+
 std::optional<std::vector<vlm::shell::InputEvent>> ReadInputScript(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "velmora2: cannot read the input file %s\n", file.c_str());
-    return std::nullopt;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
   try {
-    return vlm::shell::ParseInputScript(text.str(), file);
+    return vlm::shell::ParseInputScript(vlm::shell::ReadInputFile(file, "input file"), file);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "velmora2: %s\n", e.what());
     return std::nullopt;
   }
 }
+
+// SIGTERM and SIGINT end a headless run at the next frame, through the normal shutdown (the
+// recording and the state dump are written). A window gets them from SDL as a quit event.
+volatile std::sig_atomic_t gStopSignal = 0;
+extern "C" void OnStopSignal(int sig) { gStopSignal = sig; }
 
 struct Shutdown {
   ~Shutdown() {
@@ -154,6 +173,7 @@ int main(int argc, char** argv) {
     cl.seed = replay->Seed;
     cl.seedGiven = true;
     cl.level = replay->StartLevel;
+    cl.levelGiven = cl.level != 0;  // a replay of a run that started at the menus names level 0
   }
   std::vector<vlm::shell::InputEvent> script;
   if (!cl.input.empty()) {
@@ -168,6 +188,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   Shutdown shutdown;
+  if (cl.headless) {
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
+  }
 
   vlm::shell::SdlPlatform windowPlatform;
   vlm::shell::HeadlessPlatform headlessPlatform;
@@ -179,7 +203,7 @@ int main(int argc, char** argv) {
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = std::make_unique<vlm::GameContext>(cfg);
-  if (!vlm::shell::CreateGame(*ctx, cl.headless ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
+  if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device))
     return 1;
   if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
 
@@ -195,8 +219,10 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<vlm::render::Renderer> renderer;
-  int width = vlm::data::ScreenWidths[ctx->Options.Resolution];
-  int height = vlm::data::ScreenHeights[ctx->Options.Resolution];
+  // The options were range-checked when read; the index is kept in the table all the same.
+  const size_t mode = size_t(std::clamp(ctx->Options.Resolution, vlm::data::kMinResolution, vlm::data::kMaxResolution));
+  int width = vlm::data::ScreenWidths[mode];
+  int height = vlm::data::ScreenHeights[mode];
   if (!cl.headless) {
     std::string error;
     renderer = vlm::render::Renderer::Create("Vlm-II", width, height, ctx->Options.FullScreen && !cl.windowed,
@@ -212,7 +238,7 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
   }
 
-  if (cl.level != 0) {
+  if (cl.levelGiven) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
       std::fprintf(stderr, "velmora2: there is no level %ld (levels 1 to %d)\n", cl.level, ctx->Level.LevelCount);
       return 2;
@@ -227,11 +253,13 @@ int main(int argc, char** argv) {
   int64_t virtualUs = 0;
   size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
-  while (!platform.QuitRequested()) {
+  int rcCapture = 0;
+  while (!platform.QuitRequested() && gStopSignal == 0) {
     if (!cl.headless) {
       SDL_Event ev;
       while (SDL_PollEvent(&ev)) {
-        if (replay && ev.type != SDL_QUIT) continue;  // a replay is steered by what it recorded
+        // A replay is steered by what it recorded, a fixed-clock run by its script alone.
+        if ((replay || cl.fixedClock) && ev.type != SDL_QUIT) continue;
         vlm::shell::HandleSdlEvent(*ctx, ev);
       }
     }
@@ -241,9 +269,9 @@ int main(int argc, char** argv) {
       nowUs = replay->Passes[nextPass].FrameTimeUs;
       vlm::shell::PlayReplayPass(*ctx, replay->Passes[nextPass++]);
     } else {
-      nowUs = cl.headless ? (virtualUs += cl.frameMs * 1000)
+      nowUs = cl.headless || cl.fixedClock ? (virtualUs += cl.frameMs * 1000)
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
-      while (nextScripted < script.size() && script[nextScripted].TimeMs * 1000 <= nowUs)
+      while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
@@ -255,15 +283,28 @@ int main(int argc, char** argv) {
         ctx->ViewportHeight = h;
         ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
         vlm::interface::PlaceHudLayout(*ctx, w, h);
+        vlm::interface::PlaceMenuLayout(*ctx, w, h);
       }
-      renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
-      for (auto& [ms, file] : cl.captures) {
-        if (ms >= 0 && nowUs >= ms * 1000) {
-          if (!SaveBmp(renderer->ReadPixels(), file)) std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
-          ms = -1;
+      bool due = false;
+      for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
+      if (!cl.fixedClock || due) {
+        renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
+        for (auto& [ms, file] : cl.captures) {
+          if (ms >= 0 && nowUs / 1000 >= ms) {
+            if (!SaveCapture(renderer->ReadPixels(), file)) {
+              std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
+              rcCapture = 1;
+            }
+            ms = -1;
+          }
         }
+        renderer->Present();
       }
-      renderer->Present();
+      if (cl.fixedClock && cl.frames < 0) {
+        bool left = false;
+        for (const auto& capture : cl.captures) left = left || capture.first >= 0;
+        if (!left) break;  // every picture asked for is taken
+      }
     }
     const Uint64 after = SDL_GetPerformanceCounter();
     stats.AddFrame(double(after - last) / double(freq));
@@ -273,7 +314,11 @@ int main(int argc, char** argv) {
 
   ctx->Recorder = nullptr;
   recorder.reset();
-  int rc = 0;
+  int rc = rcCapture != 0 ? rcCapture : ctx->ExitStatus;
+  if (gStopSignal != 0) {
+    std::fprintf(stderr, "velmora2: stopped by signal %d\n", int(gStopSignal));
+    rc = 128 + int(gStopSignal);
+  }
   if (!cl.dumpState.empty()) {
     try {
       vlm::shell::WriteStateSnapshot(*ctx, cl.dumpState);

@@ -35,6 +35,9 @@ std::unique_ptr<openmpt::module> MusicPlayer::Open(std::span<const uint8_t> byte
 std::unique_ptr<openmpt::module> MusicPlayer::Install(std::unique_ptr<openmpt::module> module) {
     if (module) {
         module->set_repeat_count(-1);
+        // The tunes are written with headroom for the effects; 3 dB up lets them carry over a
+        // fight at the default volumes and still peak below full scale.
+        module->set_render_param(openmpt::module::RENDER_MASTERGAIN_MILLIBEL, 300);
         // A whole render call's worth of ramping is the only smoothing we want; the module's own
         // volume ramps stay as its author set them.
     }

@@ -433,24 +433,30 @@ TEST_F(EnemiesTest, FollowersHangFromTheLeaderWhichTheyShield) {
 }
 
 TEST_F(EnemiesTest, DiveFliesToItsTargetAndTurnsIntoAHover) {
-  TEnemyModel* e = Spawn(0, -6, 0.2, 0.25, /*startZ*/ -0.4, /*startX*/ 0.7);
-  EXPECT_NEAR(e->Z(), -0.4, 1e-6);
-  EXPECT_NEAR(e->X(), 0.7, 1e-6);
-  int frames = 0;
-  while (e->PathCode == kPathDive && frames < 3000) {
-    Frame();
-    ++frames;
-
+  // (target z, target x, start z, start x): a slanting dive, and straight-down dives from right
+  // above the target as the shipped levels place them, where the Carrot waits beyond the target.
+  const double cases[][4] = {{0.2, 0.25, -0.4, 0.7}, {0.0, 0.34, 0.0, 0.65}, {0.0, 0.32, 0.0, 0.7},
+                             {0.25, 0.3, 0.35, 0.65}, {-0.3, 0.36, -0.45, 0.65}, {0.0, 0.3, 0.0, 0.75}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "target " << c[0] << "," << c[1] << " from " << c[2] << "," << c[3]);
+    TEnemyModel* e = Spawn(0, -6, c[0], c[1], c[2], c[3]);
+    EXPECT_NEAR(e->Z(), c[2], 1e-6);
+    EXPECT_NEAR(e->X(), c[3], 1e-6);
+    int frames = 0;
+    while (e->PathCode == kPathDive && frames < 1000) {  // 16 s of play
+      Frame();
+      ++frames;
+    }
+    ASSERT_EQ(e->PathCode, kPathHover);
+    EXPECT_EQ(e->Carrot, nullptr);
+    EXPECT_EQ(e->Waypoint, nullptr);
+    EXPECT_NEAR(e->Z(), c[0], 0.05);
+    EXPECT_NEAR(e->X(), c[1], 0.05);
+    const double x = e->X(), z = e->Z();
+    Frames(100);
+    EXPECT_NEAR(e->X(), x, 0.009);
+    EXPECT_NEAR(e->Z(), z, 0.017);
   }
-  ASSERT_EQ(e->PathCode, kPathHover);
-  EXPECT_EQ(e->Carrot, nullptr);
-  EXPECT_EQ(e->Waypoint, nullptr);
-  EXPECT_NEAR(e->Z(), 0.2, 0.05);
-  EXPECT_NEAR(e->X(), 0.25, 0.05);
-  const double x = e->X(), z = e->Z();
-  Frames(100);
-  EXPECT_NEAR(e->X(), x, 0.009);
-  EXPECT_NEAR(e->Z(), z, 0.017);
 }
 
 TEST_F(EnemiesTest, NavPathIsFlownAndAOneWayPathEndsWithoutReward) {

@@ -93,6 +93,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShipHit,
                          ::testing::Values(HitCase{20, 50.0, 30.0, 0, 40.0}, HitCase{25, 100.0, 10.0, 15, 100.0},
                                            HitCase{0, 50.0, 12.5, 0, 37.5}, HitCase{10, 30.0, 10.0, 0, 30.0}));
 
+TEST_F(ShipTest, ARespawnShieldStaysSeeThrough) {
+  // Seven seconds of shield after a respawn would be an opacity of 7 / 3: a white disc over the
+  // ship. Opacities stay within 0..1, and the bubble shows and fades with the shields.
+  ctx->Player.Lifes = 3;
+  combat::KillPlayer(*ctx);
+  ASSERT_TRUE(ctx->Ship.PlayerHitSphere->Visible);
+  for (scene::TGLSphere* sphere : {ctx->Ship.PlayerHitSphere, ctx->Ship.PlayerHitSphere2}) {
+    EXPECT_LE(sphere->Material.FrontProperties.Diffuse.a, 1.0f);
+    EXPECT_GE(sphere->Material.FrontProperties.Diffuse.a, 0.0f);
+  }
+  RunFor(0.1);
+  EXPECT_TRUE(ctx->Ship.PlayerShieldSprite->Visible);
+  EXPECT_LE(ctx->Ship.PlayerShieldSprite->AlphaChannel.Value(), 1.0f);
+  EXPECT_GT(ctx->Ship.PlayerShieldSprite->AlphaChannel.Value(), 0.5f);
+  for (int s = 0; s < 7; ++s) combat::PlayerSecondTick(*ctx);
+  RunFor(0.1);
+  EXPECT_FALSE(ctx->Ship.PlayerHitSphere->Visible);
+  EXPECT_FALSE(ctx->Ship.PlayerShieldSprite->Visible);
+}
+
 TEST_F(ShipTest, ShieldsMakeTheShipUntouchable) {
   ctx->Player.Armor = 0;
   combat::HitPlayer(*ctx, 10.0, -0.4, 0.0);

@@ -7,7 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <iterator>
 
 namespace vlm::data {
 namespace {
@@ -51,6 +55,34 @@ TEST_F(DataStoreTest, TwoKeysOfOneFileCostOneCopy)
     EXPECT_EQ(store.ReadIniValue("Data\\t_data\\hints.ini", "0", "s1"), "Hello");
     EXPECT_EQ(store.ReadIniValue("Data\\t_data\\logos.ini", "0", "int"), "1");
     EXPECT_EQ(store.CacheCopyCount(), 3);
+}
+
+// The game's files name their data in any case; loose files are found whatever case the disk uses,
+// and a write goes into the folder that is there rather than a second one spelt differently.
+TEST_F(DataStoreTest, LooseFilesAreFoundWhateverTheirCase)
+{
+    WriteFile(temp / "game/Data/T_Data/Hints.ini", "[0]\ns1=Loose\n");
+    WriteFile(temp / "appdata/Saves/Player.ini", "[MAIN]\nname=Ann\n");
+    const struct {
+        std::string name, section, key, value;
+    } reads[] = {
+        {"data\\t_data\\hints.ini", "0", "s1", "Loose"},
+        {"\\DATA\\T_DATA\\HINTS.INI", "0", "s1", "Loose"},
+        {"Data\\T_Data\\Hints.ini", "0", "s1", "Loose"},
+        {AppData("saves/player.ini"), "MAIN", "name", "Ann"},
+        {"data\\t_data\\hint.ini", "0", "s1", "ini error"},  // case is forgiven, spelling is not
+    };
+    for (const auto& r : reads)
+        EXPECT_EQ(store.ReadIniValue(r.name, r.section, r.key), r.value) << r.name;
+    EXPECT_TRUE(store.DataFileExists("DATA\\t_data\\HINTS.ini"));
+    EXPECT_EQ(store.OpenDataFile("data\\t_data\\hints.ini").size(), 13u);
+
+    store.WriteIniValue(AppData("SAVES/player.ini"), "MAIN", "name", "Bo");
+    store.WriteIniValue(AppData("saves/New.ini"), "MAIN", "name", "Cy");
+    EXPECT_EQ(ReadFile(temp / "appdata/Saves/Player.ini"), "[MAIN]\nname=Bo\n");
+    EXPECT_TRUE(std::filesystem::exists(temp / "appdata/Saves/New.ini"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "appdata/saves"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "appdata/SAVES"));
 }
 
 TEST_F(DataStoreTest, LeadingBackslashNamesTheSameFile)
@@ -134,6 +166,38 @@ TEST_F(DataStoreTest, DamagedArchiveEntryIsReportedByTheReader)
         EXPECT_THAT(error.what(), HasSubstr("original.vlm"));
         EXPECT_THAT(error.what(), HasSubstr("a.ini"));
     }
+}
+
+// Files that would hang or swamp the game: a FIFO is never opened for a read that would wait
+// for a writer, and a file beyond the size limits is refused with a message naming the limit.
+TEST_F(DataStoreTest, FifosAndOversizedFilesAreRefusedWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo((temp / "game" / "pipe.ini").c_str(), 0600), 0);
+    EXPECT_FALSE(store.DataFileExists("pipe.ini"));
+    EXPECT_EQ(store.ReadIniValue("pipe.ini", "A", "k"), kIniError);
+    EXPECT_THROW(store.OpenDataFile("pipe.ini"), DataError);
+    try {
+        Archive::Open(temp / "game" / "pipe.ini");
+        FAIL();
+    } catch (const DataError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("pipe.ini: not a regular file"));
+    }
+
+    std::string big = "[A]\nk=1\n";
+    big.resize(kMaxIniFileBytes + 1, ';');
+    WriteFile(temp / "game" / "big.ini", big);
+    MountArchive({{"Data/packed.ini", Bytes(big)}});
+    for (const char* name : {"big.ini", "Data\\packed.ini"}) {
+        try {
+            store.ReadIniValue(name, "A", "k");
+            FAIL() << name;
+        } catch (const DataError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(name));
+            EXPECT_THAT(error.what(), HasSubstr("more than the " + std::to_string(kMaxIniFileBytes) + " bytes"));
+        }
+    }
+    // The same bytes are no INI file when read whole: only the INI limit was hit.
+    EXPECT_EQ(store.OpenDataFile("big.ini").size(), big.size());
 }
 
 TEST_F(DataStoreTest, WriteCreatesAppendsAndReplaces)
@@ -250,6 +314,32 @@ TEST_F(DataStoreTest, DamagedSaveIsNotRewritten)
     WriteFile(file, "[MAIN]\r\nName=plain\r\n");
     EXPECT_THROW(store.WriteSavedValue(file, "MAIN", "Name", "x"), ECryptError);
     EXPECT_EQ(ReadFile(file), "[MAIN]\r\nName=plain\r\n");
+}
+
+// A write that runs out of room (a full disk; here a file-size limit on the process, which
+// fails the write the same way) leaves the old file whole and no temporary sibling behind.
+TEST_F(DataStoreTest, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
+{
+    const std::string file = AppData("game.ini");
+    const std::string before = "[OPTIONS]\r\nResolution=2\r\n";
+    WriteFile(file, before);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        store.WriteIniValue(file, "PLAYER", "FileName", std::string(200, 'x'));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + file);
+        EXPECT_FALSE(error.Reason().empty());
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp / "appdata"), {}), 1);
 }
 
 TEST_F(DataStoreTest, UnwritableFileRaisesUnableToWrite)

@@ -6,6 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <limits>
+
+#include <unistd.h>
+
 namespace vlm::data {
 namespace {
 
@@ -137,6 +142,113 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenKey{"TEST", "Fps", "on", "Fps=0"},
                       BrokenKey{"OPTIONS", "Resolution", "7", "Resolution=3"}),
     [](const auto& info) { return std::string(info.param.key); });
+
+struct OutOfRange {
+    const char* key;
+    const char* given;
+    const char* rewritten; // the nearest value the game can use
+};
+
+class OptionsOutOfRange : public OptionsTest, public ::testing::WithParamInterface<OutOfRange> {};
+
+// A value that converts but that the game cannot use goes to the nearest bound, is named in
+// the one message, and the file is mended.
+TEST_P(OptionsOutOfRange, IsBroughtToTheNearestBoundAndReported)
+{
+    const OutOfRange& c = GetParam();
+    WriteFile(User(), kFullFile);
+    store.WriteIniValue(User().string(), "OPTIONS", c.key, c.given);
+
+    const auto messages = Load();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr(std::string("[OPTIONS] ") + c.key + " = \"" + c.given + "\" is outside"));
+    EXPECT_THAT(ReadFile(User()), HasSubstr(std::string("\r\n") + c.key + "=" + c.rewritten + "\r\n"));
+    EXPECT_EQ(WhyOptionsOutOfRange(options), "");
+    EXPECT_THAT(Load(), IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, OptionsOutOfRange,
+    ::testing::Values(OutOfRange{"MouseSpeed", "1E300", "5"}, OutOfRange{"MouseSpeed", "-3", "0,01"},
+                      OutOfRange{"Gamma", "0", "0,1"}, OutOfRange{"Brightness", "-1E308", "0"},
+                      OutOfRange{"MusicVolume", "2", "1"}, OutOfRange{"SoundVolume", "-0,5", "0"},
+                      OutOfRange{"LightingQuality", "-2147483648", "0"},
+                      OutOfRange{"LightingQuality", "2147483647", "10"}),
+    [](const auto& info) { return std::string(info.param.key) + std::to_string(info.index); });
+
+TEST_F(OptionsTest, RangeCheckNamesTheFirstValueOutside)
+{
+    EXPECT_EQ(WhyOptionsOutOfRange(TOptions{}), "");
+    TOptions o;
+    o.Resolution = 2147483647;
+    EXPECT_EQ(WhyOptionsOutOfRange(o), "[OPTIONS] Resolution = 2147483647 is outside 1 to 3");
+    o = TOptions{};
+    o.SoundVolume = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THAT(WhyOptionsOutOfRange(o), HasSubstr("[OPTIONS] SoundVolume = NAN is outside 0 to 1"));
+}
+
+// A player's folder that cannot be written must not keep the game from starting: the player is
+// told once why, the settings of the run are the ones read, and nothing that exists is lost.
+TEST_F(OptionsTest, AFolderThatCannotBeWrittenIsReportedOnceAndStartUpGoesOn)
+{
+    // game.ini is a folder (with a file of the player's in it).
+    WriteFile(User() / "keep.txt", "mine");
+    auto messages = Load();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr("Unable to write to " + User().string()));
+    EXPECT_THAT(messages[0], HasSubstr("a folder of that name is in the way"));
+    EXPECT_THAT(messages[0], HasSubstr("will not be kept"));
+    EXPECT_EQ(options.Resolution, 3);
+    EXPECT_EQ(ReadFile(User() / "keep.txt"), "mine");
+
+    // The folder's path is a file.
+    std::filesystem::remove_all(temp / "data");
+    WriteFile(temp / "data" / "Quorvel Works", "not a folder");
+    WriteFile(Template(), kFullFile);
+    messages = Load();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr("Cannot create the folder"));
+    EXPECT_EQ(options.Resolution, 2);  // the template's settings still count
+    EXPECT_EQ(ReadFile(temp / "data" / "Quorvel Works"), "not a folder");
+}
+
+TEST_F(OptionsTest, AnUnreadableOptionsFileIsLeftAsItIs)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    WriteFile(User(), kFullFile);
+    std::filesystem::permissions(User(), std::filesystem::perms::none);
+    const auto messages = Load();
+    std::filesystem::permissions(User(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr(User().string()));
+    EXPECT_EQ(ReadFile(User()), kFullFile);
+}
+
+// Writes killed half-way leave ".game.ini.new123456" behind; the next start removes the old
+// ones and leaves everything else (and a sibling young enough to be a write in progress).
+TEST_F(OptionsTest, StaleTemporaryFilesAreRemovedAtStartUp)
+{
+    const auto folder = store.AppDataFolder();
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5);
+    const char* stale[] = {".game.ini.new123456", "Saves/.a.ini.new7", "Saves/tr/.tr.ini.new42"};
+    const char* kept[] = {".game.ini.new1234567", "game.ini.new12", ".game.ini.newer", "Saves/.x.ini.new"};
+    for (const char* name : stale) {
+        WriteFile(folder / name, "half");
+        std::filesystem::last_write_time(folder / name, old);
+    }
+    for (const char* name : kept) {
+        WriteFile(folder / name, "mine");
+        std::filesystem::last_write_time(folder / name, old);
+    }
+    WriteFile(folder / ".game.ini.new99", "in progress");
+    Load();
+    for (const char* name : stale)
+        EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(folder / ".game.ini.new99"));
+}
 
 TEST_F(OptionsTest, MissingKeyIsReportedAsMissing)
 {

@@ -1,13 +1,12 @@
 // Checks what the art forge made against its manifest: every file exists, decodes with the
-// loaders the game uses (libjpeg, SDL_LoadBMP, lib3ds), has the promised size and frames, and
+// loaders the game uses (libjpeg, SDL_LoadBMP, the 3DS reader), has the promised size and frames, and
 // a second run writes identical bytes.
 #include "forge/Manifest.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <lib3ds/file.h>
-#include <lib3ds/material.h>
-#include <lib3ds/mesh.h>
+#include "scene/Mesh.h"
+#include "scene/SceneTypes.h"
 
 #include <csetjmp>
 #include <cmath>
@@ -125,38 +124,28 @@ struct MeshStats {
 
 MeshStats readMesh(const fs::path& p) {
     MeshStats st;
-    Lib3dsFile* f = lib3ds_file_load(p.string().c_str());
-    if (!f) {
-        st.problem = "lib3ds cannot load it";
+    const std::string raw = readBytes(p);
+    vlm::scene::TMeshData mesh;
+    try {
+        mesh = vlm::scene::Parse3DS(std::vector<uint8_t>(raw.begin(), raw.end()), p.string());
+    } catch (const vlm::scene::EMeshLoadError& e) {
+        st.problem = e.what();
         return st;
     }
     std::set<std::string> materials;
-    for (Lib3dsMaterial* m = f->materials; m; m = m->next) {
-        materials.insert(m->name);
-        if (m->texture1_map.name[0] == 0) st.problem = std::string("material ") + m->name + " has no texture";
+    for (const vlm::scene::TMeshMaterial& m : mesh.Materials) {
+        materials.insert(m.Name);
+        if (m.TextureFile.empty()) st.problem = "material " + m.Name + " has no texture";
     }
-    for (Lib3dsMesh* m = f->meshes; m; m = m->next) {
-        if (m->texels != m->points) st.problem = std::string("mesh ") + m->name + " lacks texture coordinates";
-        for (Lib3dsDword i = 0; i < m->faces; ++i) {
-            const Lib3dsFace& face = m->faceL[i];
-            if (!materials.count(face.material)) st.problem = std::string("face without a known material in ") + m->name;
-            float* v[3];
-            for (int k = 0; k < 3; ++k) {
-                if (face.points[k] >= m->points) {
-                    st.problem = "face index out of range";
-                    lib3ds_file_free(f);
-                    return st;
-                }
-                v[k] = m->pointL[face.points[k]].pos;
-            }
-            double a[3] = {v[1][0] - v[0][0], v[1][1] - v[0][1], v[1][2] - v[0][2]};
-            double b[3] = {v[2][0] - v[0][0], v[2][1] - v[0][1], v[2][2] - v[0][2]};
-            double c[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-            st.area += 0.5 * std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+    for (const vlm::scene::TMeshFaceGroup& g : mesh.Groups) {
+        if (!materials.count(g.MaterialName)) st.problem = "faces without a known material: \"" + g.MaterialName + "\"";
+        for (size_t i = 0; i + 2 < g.Indices.size(); i += 3) {
+            const glm::vec3 a = mesh.Vertices[g.Indices[i + 1]] - mesh.Vertices[g.Indices[i]];
+            const glm::vec3 b = mesh.Vertices[g.Indices[i + 2]] - mesh.Vertices[g.Indices[i]];
+            st.area += 0.5 * static_cast<double>(glm::length(glm::cross(a, b)));
             ++st.triangles;
         }
     }
-    lib3ds_file_free(f);
     st.ok = st.problem.empty() && st.triangles > 0;
     if (st.triangles == 0 && st.problem.empty()) st.problem = "no triangles";
     return st;

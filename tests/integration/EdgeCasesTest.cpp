@@ -121,6 +121,10 @@ class EdgeCasesTest : public ::testing::Test {
         in.bytes = original.ReadEntry(i);
       files.push_back(std::move(in));
     }
+    // Level 4: an enemy there from the start names a flight path the nav table does not have;
+    // it never flies it, so the level loads and the enemy keeps its place.
+    const std::string level4 = MainSection(original, "1") + Placement(0, 0, 99, "0,3", "0,1", "0");
+    files.push_back(data::ArchiveInput{"Data/t_data/levels/4.ini", {level4.begin(), level4.end()}});
     fs::create_directories(suiteRoot_ / "fixture");
     data::WriteArchive(suiteRoot_ / "fixture" / "original.vlm", files, false);
   }
@@ -192,6 +196,19 @@ TEST_F(EdgeCasesTest, PlacementSectionsZeroOneAndThreePlaceTwoEnemies) {
   EXPECT_EQ(ctx->Level.LevelEnemyCount, 2);
   driver->RunFor(500);
   EXPECT_EQ(Live<combat::TEnemyModel>().size(), 2u);
+}
+
+TEST_F(EdgeCasesTest, AnEnemyThereFromTheStartIgnoresAFlightPathBeyondTheTable) {
+  Start();
+  ASSERT_GE(ctx->Level.LevelCount, 4);
+  PlayLevel(4);
+  EXPECT_FALSE(ctx->Platform().QuitRequested());
+  driver->RunFor(2000);
+  EXPECT_EQ(ctx->GameState, "game");
+  combat::TEnemyModel& e = OnlyEnemy();
+  EXPECT_EQ(e.Follower, nullptr);
+  EXPECT_NEAR(e.X(), 0.3, 1e-6);
+  EXPECT_NEAR(e.Z(), 0.1, 1e-6);
 }
 
 TEST_F(EdgeCasesTest, DifficultyWrittenWithAPointStopsTheLoadNamingFileSectionAndKey) {

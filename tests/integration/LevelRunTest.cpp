@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "combat/Enemies.h"
+#include "combat/Weapons.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
@@ -17,6 +19,7 @@
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
+#include "sound/SoundUnit.h"
 
 namespace vlm::test {
 namespace {
@@ -175,6 +178,64 @@ TEST_F(LevelRunIntegration, ALevelFromLoadingToTheNextLevelsFlyIn) {
   EXPECT_EQ(ctx->Level.CurrentLevel, 2);
   EXPECT_EQ(ctx->Hud.LevelStats.EnemiesTotal, 0);
   ASSERT_TRUE(RunUntilState("game", 4000));
+}
+
+// Shot trails age with the scene: while the guns fire they trail their shots, and once the guns
+// stop every trail particle dies within its life.
+TEST_F(LevelRunIntegration, ShotTrailsFadeOnceTheGunsStop) {
+  levels::StartLevelDirect(*ctx, 1);
+  ctx->Player.Lifes = 50;
+  ASSERT_TRUE(RunUntilState("game", 6000));
+  const combat::TWeaponLooks& w = ctx->Ship.Weapons;
+  const scene::TGLParticleFXManager* trails[] = {w.PlayerClipsPFXManager_i1, w.PlayerClipsPFXManager_i2,
+                                                 w.PlayerClipsPFXManager_i3, w.PFXR_bonus9,
+                                                 w.PFXR_bonus10,             w.PFXR_bonus11,
+                                                 w.PlayerRocketsPFXManager_i1};
+  auto alive = [&] {
+    size_t n = 0;
+    for (const auto* m : trails) n += m->ParticleCount();
+    return n;
+  };
+  // Every trail is one of the scene's managers, so the scene ages it.
+  for (const auto* m : trails) {
+    bool found = false;
+    for (size_t i = 0; i < ctx->Scene.ParticleManagerCount(); ++i) found |= ctx->Scene.ParticleManager(i) == m;
+    EXPECT_TRUE(found) << m->Name;
+  }
+  driver->Feed(shell::ParseInputScript(SweepScript(driver->NowMs(), 20000) +
+                                           std::to_string(driver->NowMs() + 20000) + " up left\n",
+                                       "fire"));
+  size_t most = 0;
+  driver->RunUntil(
+      [&] {
+        most = std::max(most, alive());
+        return false;
+      },
+      20000);
+  EXPECT_GT(most, 5u);    // the shots did trail
+  EXPECT_LT(most, 512u);  // and the pool never filled up
+  driver->RunFor(2000);   // shots in flight leave the field; the last particles live under half a second
+  EXPECT_EQ(alive(), 0u);
+}
+
+// A level started straight away plays its tune at the player's music volume.
+TEST_F(LevelRunIntegration, ALevelStartedDirectlyPlaysItsMusicAtTheOptionsVolume) {
+  ASSERT_TRUE(Audio().HasMusic());
+  const struct {
+    int level;
+    double volume;
+    int order;
+  } cases[] = {{1, 0.8, 5}, {2, 0.35, 9}};
+  for (const auto& c : cases) {
+    ctx->Options.MusicVolume = c.volume;
+    SetMusicVolume(0);  // as the start-up leaves it when no menu intro has run
+    levels::StartLevelDirect(*ctx, c.level);
+    ASSERT_TRUE(RunUntilState("game", 6000)) << c.level;
+    EXPECT_EQ(Audio().MusicVolume(), int(std::lround(c.volume * 100))) << c.level;
+    EXPECT_EQ(CurrentMusicOrder, c.order) << c.level;
+    EXPECT_GE(Audio().MusicOrder(), c.order) << c.level;
+    EXPECT_LT(Audio().MusicOrder(), c.order + 5) << c.level;
+  }
 }
 
 TEST_F(LevelRunIntegration, ABrokenLevelFileStopsWithItsFileSectionAndKey) {

@@ -86,10 +86,65 @@ TEST_F(ReplayTest, AWindowedRunReplaysHeadlessToTheSameSnapshot) {
   EXPECT_EQ(ReadText(root_ / "a.json"), ReadText(root_ / "b.json"));
 }
 
+// A window on the virtual clock draws the same pictures on every run, and the game under it
+// runs exactly as headless: the capture tool is only a camera on the headless game.
+TEST_F(ReplayTest, FixedClockCapturesAreTheSameOnEveryRun) {
+  const std::string in = (root_ / "input.txt").string();
+  auto capture = [&](const std::string& tag) {
+    return Game("--windowed --fixed-clock --level 1 --seed 7 --input '" + in + "' --capture 2000 '" +
+                    (root_ / (tag + "_early.png")).string() + "' --capture 6000 '" +
+                    (root_ / (tag + "_late.png")).string() + "' --capture 6000 '" +
+                    (root_ / (tag + "_late.bmp")).string() + "' --dump-state '" + (root_ / (tag + ".json")).string() +
+                    "'",
+                "ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s '-screen 0 1280x1024x24'");
+  };
+  ASSERT_EQ(capture("a"), 0) << "the windowed run needs xvfb-run: " << ReadText(root_ / "stderr.txt");
+  ASSERT_EQ(capture("b"), 0) << ReadText(root_ / "stderr.txt");
+  const std::string early = ReadText(root_ / "a_early.png"), late = ReadText(root_ / "a_late.png"),
+                    lateBmp = ReadText(root_ / "a_late.bmp");
+  ASSERT_GT(early.size(), 1000u);
+  EXPECT_EQ(early.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_EQ(lateBmp.substr(0, 2), "BM");
+  EXPECT_EQ(early, ReadText(root_ / "b_early.png"));
+  EXPECT_EQ(late, ReadText(root_ / "b_late.png"));
+  EXPECT_EQ(lateBmp, ReadText(root_ / "b_late.bmp"));
+  EXPECT_NE(early, late);  // the two moments differ
+
+  // The run stopped after its last capture, at 6000 ms: 375 frames of 16 ms, in the state the
+  // headless game reaches in as many frames.
+  ASSERT_EQ(Game("--headless --level 1 --seed 7 --frames 375 --input '" + in + "' --dump-state '" +
+                 (root_ / "headless.json").string() + "'"),
+            0)
+      << ReadText(root_ / "stderr.txt");
+  const std::string a = ReadText(root_ / "a.json");
+  EXPECT_NE(a.find("\"LevelTime\""), std::string::npos) << a.substr(0, 200);
+  EXPECT_EQ(a, ReadText(root_ / "headless.json"));
+}
+
+TEST_F(ReplayTest, ALevelThatDoesNotExistIsRefused) {
+  for (const char* level : {"0", "-1", "4", "99"}) {
+    EXPECT_EQ(Game(std::string("--headless --frames 5 --level ") + level), 2) << level;
+    EXPECT_NE(ReadText(root_ / "stderr.txt").find(std::string("there is no level ") + level), std::string::npos)
+        << ReadText(root_ / "stderr.txt");
+  }
+  EXPECT_EQ(Game("--headless --frames 5 --level 3"), 0) << ReadText(root_ / "stderr.txt");
+}
+
 TEST(ReplayFormatTest, MalformedReplaysNameTheirLine) {
   const char* bad[] = {"not a replay\n", "velmora2 replay 1\nseed x\n", "velmora2 replay 1\nT NoSuchTimer\n",
                        "velmora2 replay 1\nF 100\nF 50\n", "velmora2 replay 1\nE 5 jump\n",
-                       "velmora2 replay 1\noptions 3 0.8 0,9 1,2 0 0,8 0,9 0 1\n", "velmora2 replay 1\nwhat\n"};
+                       "velmora2 replay 1\noptions 3 0.8 0,9 1,2 0 0,8 0,9 0 1\n", "velmora2 replay 1\nwhat\n",
+                       // Every field is checked, and "seed" and "options" come first, once.
+                       "velmora2 replay 1\nseed 1\noptions 0 0,8 0,9 1,2 0 0,8 0,9 0 1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 1E300 0 1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1 7\n",
+                       "velmora2 replay 1\nseed 1\nseed 2\n", "velmora2 replay 1\nseed 1 2\n",
+                       "velmora2 replay 1\nseed 1\nlevel -1\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nF 1\nlevel 2\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nE\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nT Timer1 Timer2\n",
+                       "velmora2 replay 1\nseed 1\noptions 3 0,8 0,9 1,2 0 0,8 0,9 0 1\nF 99999999999999999999\n",
+                       "velmora2 replay 1\nseed 1\n", "velmora2 replay 1\n"};
   for (const char* text : bad) {
     try {
       shell::ParseReplay(text, "run.replay");

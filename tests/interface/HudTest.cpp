@@ -72,12 +72,13 @@ TEST_F(HudTest, HealthIsRoundedHalfToEven) {
   EXPECT_EQ(ctx->Hud.PlayerHealthText->Text, "44");
 }
 
-TEST_F(HudTest, ArmourIsShownOnlyWithArmourFitted) {
+TEST_F(HudTest, ArmourShowsItsNumberAndAGreyZeroWithoutArmourFitted) {
   ctx->Player.Health = 100.0;
-  ctx->Player.Armor = 75;
+  ctx->Player.Armor = 0;
   ctx->Player.ArmorLevel = 0;
   Frame(0.01);
-  EXPECT_EQ(ctx->Hud.PlayerArmorText->Text, "");
+  EXPECT_EQ(ctx->Hud.PlayerArmorText->Text, "0");
+  EXPECT_FLOAT_EQ(ctx->Hud.PlayerArmorText->ModulateColor.r, 0.6f);
   ctx->Player.ArmorLevel = 3;
   ctx->Player.Armor = 20;
   Frame(0.01);

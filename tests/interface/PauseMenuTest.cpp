@@ -137,6 +137,34 @@ TEST_F(PauseMenuTest, EscapeAgainClosesAndTheMenuSlidesOutAndHides) {
   EXPECT_FLOAT_EQ(L().PM_Exit->Position.z, -interface::kButtonsOut);
 }
 
+// Losing the focus while the menu slides out after a resume pauses the game at once: the
+// slide-out is finished on the spot, and nothing runs on while the player is away.
+TEST_F(PauseMenuTest, FocusLostWhileTheMenuSlidesOutPausesAtOnce) {
+  OpenFully();
+  Tap(Key::Escape);
+  ASSERT_EQ(ctx->GameState, "game");
+  driver->RunFor(100);
+  ASSERT_TRUE(L().PauseMenuDummyCube->Visible);
+  shell::WindowDeactivated(*ctx);
+  EXPECT_EQ(ctx->GameState, "pause");
+  EXPECT_TRUE(L().PauseDummyCube->Visible);
+  EXPECT_FALSE(L().PauseMenuDummyCube->Visible);
+  EXPECT_FALSE(L().PauseMenuBlur->Visible);
+  EXPECT_FLOAT_EQ(L().PM_up->Position.x, interface::kBarsOut);
+  EXPECT_FLOAT_EQ(L().PM_down->Position.x, -interface::kBarsOut);
+  EXPECT_FLOAT_EQ(L().PM_Resume->Position.z, interface::kButtonsOut);
+  EXPECT_EQ(L().PM_Exit->AlphaChannel, 0.0f);
+  const double levelTime = ctx->Level.LevelTime;
+  driver->RunFor(1000);
+  EXPECT_EQ(ctx->GameState, "pause");
+  EXPECT_EQ(ctx->Level.LevelTime, levelTime);
+  // The pause key goes back to play, and Escape opens the menu again.
+  Tap(Key::P);
+  ASSERT_EQ(ctx->GameState, "game");
+  Tap(Key::Escape);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
+}
+
 TEST_F(PauseMenuTest, EscapeIsIgnoredWhileTheBarsAreMoving) {
   Tap(Key::Escape);
   driver->RunFor(150);  // sliding in, more than 0.2 from rest

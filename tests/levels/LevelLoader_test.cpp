@@ -170,23 +170,27 @@ TEST_F(LevelLoaderTest, PlacementsMustNameAKindAndAFlightPathThatExist) {
     struct Case {
         const char* index;
         const char* spline;
+        const char* aat;
         const char* key;  // "" when the placement is fine
     };
     const Case cases[] = {
-        {"19", "9", ""},
-        {"20", "0", "index"},
-        {"-1", "0", "index"},
-        {"0", "10", "splineindex"},
-        {"0", "-4", ""},  // not a motion of its own: the enemy stays where it was placed
-        {"0", "-6", ""},
+        {"19", "9", "2", ""},
+        {"20", "0", "2", "index"},
+        {"-1", "0", "2", "index"},
+        {"0", "10", "2", "splineindex"},
+        {"0", "10", "0,5", "splineindex"},
+        {"0", "10", "0", ""},  // there from the start: it never flies its path
+        {"0", "999", "0", ""},
+        {"0", "-4", "2", ""},  // not a motion of its own: the enemy stays where it was placed
+        {"0", "-6", "2", ""},
     };
     for (const Case& c : cases) {
         host = test::RecordingHost();
         error.clear();
-        AddLevel(1, LevelText().Place(0, "0", "1", "0", "0", "1").Place(1, c.index, c.spline, "0", "0", "2"));
+        AddLevel(1, LevelText().Place(0, "0", "1", "0", "0", "1").Place(1, c.index, c.spline, "0", "0", c.aat));
         const std::string message = Load(1);
         if (*c.key == 0) {
-            EXPECT_EQ(message, "") << c.index << " " << c.spline;
+            EXPECT_EQ(message, "") << c.index << " " << c.spline << " " << c.aat;
             EXPECT_EQ(host.placements.size(), 2u);
         } else {
             EXPECT_EQ(error, std::string("Data\\t_data\\levels\\1.ini|1|") + c.key);

@@ -2,6 +2,7 @@
 // rules of the loader, the per-frame motion, the layer files and the picture settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -258,6 +259,22 @@ TEST_F(Scenery, PlanetSpinsAndDriftsAgainstTheShip) {
   EXPECT_NEAR(S().Planet->GetTurnAngle(), 12.0f, 1e-4);  // unscaled by the time scale
   // Outside "game" the planet's texture turns with the unscaled clock.
   EXPECT_NEAR(ctx->LevelsLibrary.LibMaterialByName("Planet1")->Material.TextureOffset.y, 0.005, 1e-6);
+}
+
+TEST_F(Scenery, ThePlanetsPoleNeverTurnsTowardsTheCamera) {
+  // The camera looks along +Y: the pole (the sphere's local Y) must stay in the screen's plane,
+  // else the texture's pinched pole spins in view like a pinwheel.
+  LoadLevelFile(1, SceneryKeys("Outpost", "30", "Clouds1"));
+  ctx->GameState = "game";
+  ctx->DeltaTime = 0.1;
+  ctx->TimeScale = 1.0;
+  float worst = 0.0f;
+  for (int i = 0; i < 400; ++i) {  // 40 s: more than a whole turn about every axis it could use
+    levels::PlanetFrame(*ctx);
+    const glm::vec3 pole = glm::normalize(glm::vec3(S().Planet->AbsoluteMatrix()[1]));
+    worst = std::max(worst, std::fabs(pole.y));
+  }
+  EXPECT_LT(worst, 0.01f);
 }
 
 TEST_F(Scenery, ImageSettingsReachEveryLibraryWithBrighterModels) {

@@ -139,7 +139,7 @@ TEST_F(WindowTest, DriverErrorsAreReportedOnce) {
 
 TEST_F(WindowTest, RedSpriteLandsWhereTheCameraProjectsIt) {
     // Off-centre, so a mirrored or transposed projection would miss.
-    const glm::vec3 pos = InFront(5.0f, 1.0f, 0.5f);
+    const glm::vec3 pos = InFront(5.0f, 2.0f, 1.0f);
     TGLSprite* sprite = AddSprite(pos, 0.5f, {1, 0, 0, 1});
     const TRGBAImage img = Draw();
     ASSERT_EQ(img.Width, kWidth);
@@ -227,11 +227,11 @@ TEST_F(WindowTest, SpritesCutToTheirPictureLookTheSameAsWholeOnes) {
     }
     show(15, 5, {255, 255, 255, 255});
     const glm::vec3 pos = InFront(5.0f);
+    // Behind it and drawn before it, something for the blending to show through.
+    AddSprite(InFront(7.0f), 3.0f, {0.2f, 0.3f, 0.4f, 1});
     TGLSprite* sprite = AddSprite(pos, 1.6f, {1, 1, 1, 1}, TBlendingMode::Transparency);
     sprite->Material.Texture.SetImage(pic);
     sprite->Material.Texture.MinFilter = TGLMinFilter::Linear;
-    // Behind it, something for the blending to show through.
-    AddSprite(InFront(7.0f), 3.0f, {0.2f, 0.3f, 0.4f, 1});
 
     struct Case {
         bool mirrorU, mirrorV;
@@ -276,6 +276,58 @@ TEST_F(WindowTest, NoZWriteLetsLaterObjectsBehindShowThrough) {
     ExpectNear(At(Draw(), OnScreen(front)), {255, 0, 0});
     near->NoZWrite = true;
     ExpectNear(At(Draw(), OnScreen(front)), {0, 255, 0});
+}
+
+TEST_F(WindowTest, BlendedSpritesHideNothingBehindTheirSeeThroughParts) {
+    // A near blended picture that is black (additive) or faint (transparency) everywhere, then a
+    // green sprite behind it drawn later: the green shows through the whole near picture.
+    TRGBAImage black = Solid(4, 4, {0, 0, 0, 255});
+    TRGBAImage faint = Solid(4, 4, {255, 255, 255, 8});
+    TGLMaterialLibrary library("Blended");
+    for (const char* name : {"black", "faint"}) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(std::string(name) == "black" ? black : faint);
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, 1};
+        m->Material.BlendingMode = std::string(name) == "black" ? TBlendingMode::Additive : TBlendingMode::Transparency;
+    }
+    const glm::vec3 front = InFront(5.0f), back = InFront(7.0f);
+    struct Case {
+        const char* name;
+        bool animated;
+        const char* material;
+    };
+    const Case cases[] = {
+        {"sprite, additive black", false, "black"},
+        {"sprite, faint", false, "faint"},
+        {"animated sprite, additive black", true, "black"},
+        {"animated sprite, faint", true, "faint"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TGLBaseSceneObject* made = nullptr;
+        if (k.animated) {
+            auto* anim = scene_.Objects().AddNewChild<TGLAnimatedSprite>();
+            anim->MaterialLibrary = &library;
+            anim->PixelRatio = 4.0f;
+            TSpriteAnimation& a = anim->AddAnimation();
+            a.FrameWidth = a.FrameHeight = 4;
+            a.LibMaterialName = k.material;
+            anim->SetAnimationIndex(0);
+            anim->Position = front;
+            made = anim;
+        } else {
+            TGLSprite* near = AddSprite(front, 1.0f, {1, 1, 1, 1});
+            near->Material.SetLibMaterial(&library, k.material);
+            made = near;
+        }
+        TGLSprite* green = AddSprite(back, 2.0f, {0, 1, 0, 1});
+        const Rgb got = At(Draw(), OnScreen(front));
+        EXPECT_LE(got.r, 20) << got;
+        EXPECT_GE(got.g, 235) << got;
+        made->Free();
+        green->Free();
+        scene_.SweepFreed();
+    }
 }
 
 TEST_F(WindowTest, TextureOffsetScaleAndTiles) {
@@ -458,10 +510,10 @@ TEST_F(WindowTest, SortingModesOrderTheBlendedObjects) {
         Rgb expected;
     };
     const Case cases[] = {
-        // Scene order: the front sprite fills the depth first and hides both behind it.
-        {TGLObjectsSorting::None, "none", {0, 0, 128}},
-        // Opaque first: green, then blue over it; the red one is behind blue's depth.
-        {TGLObjectsSorting::RenderBlendedLast, "blended last", {0, 128, 128}},
+        // Scene order: blended sprites leave no depth, so the opaque one drawn last covers both.
+        {TGLObjectsSorting::None, "none", {0, 255, 0}},
+        // Opaque first: green, then blue over it, then red over both in scene order.
+        {TGLObjectsSorting::RenderBlendedLast, "blended last", {128, 64, 64}},
         // Opaque first, then the blended ones from the farthest: green, red over it, blue over both.
         {TGLObjectsSorting::RenderFarthestFirst, "farthest first", {64, 64, 128}},
     };
@@ -536,7 +588,7 @@ TEST_F(WindowTest, HudTextDrawsGlyphsFromTheFontSheet) {
 }
 
 TEST_F(WindowTest, ParticlesAreDrawnAdditively) {
-    AddSprite(InFront(8.0f), 2.0f, {0, 0, 0.5f, 1});
+    AddSprite(InFront(8.0f), 4.0f, {0, 0, 0.5f, 1});
     auto* fx = scene_.Objects().AddNewChild<TGLParticleFXRenderer>();
     auto* manager = scene_.AddParticleManager<TGLPolygonPFXManager>("sparks", 16);
     manager->SetRenderer(fx);
@@ -549,8 +601,8 @@ TEST_F(WindowTest, ParticlesAreDrawnAdditively) {
     const TRGBAImage img = Draw();
     // Two particles at the same place add up over the blue backdrop.
     ExpectNear(At(img, OnScreen(pos)), {255, 128, 128});
-    // 0.6 across at 5 units is 54 pixels: 30 pixels aside there is only the backdrop.
-    ExpectNear(At(img, OnScreen(pos) + glm::vec2(30.0f, 0.0f)), {0, 0, 128});
+    // 0.6 across at 5 units is 18 pixels: 15 pixels aside there is only the backdrop.
+    ExpectNear(At(img, OnScreen(pos) + glm::vec2(15.0f, 0.0f)), {0, 0, 128});
     EXPECT_EQ(renderer_->Stats().particlesDrawn, 2);
 }
 

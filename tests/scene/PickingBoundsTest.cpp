@@ -19,7 +19,11 @@ constexpr int kW = 1024, kH = 768;
 class PickingBounds : public ::testing::Test {
 protected:
     TGLScene scene;
-    void SetUp() override { scene.Camera().SceneScale = kW / 1000.0f * 0.625f; }
+    void SetUp() override {
+        scene.Camera().SceneScale = kW / 1000.0f * 0.625f;
+        // A long lens, so that every case covers enough pixels to tell its edges apart.
+        scene.Camera().FocalLength = 120.0f;
+    }
 
     glm::vec3 Ahead(float ahead, float up = 0.0f, float left = 0.0f) const {
         const glm::vec3 cam = scene.Camera().Position;

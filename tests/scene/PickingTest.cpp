@@ -32,24 +32,38 @@ protected:
 
 }  // namespace
 
-TEST_F(Picking, ProjectionShowsAboutEightUnitsAcrossAtFourAndAHalf) {
+TEST_F(Picking, TheLensShowsThePlayFieldAcrossTheWindow) {
+    // Focal length 40 (millimetres at 96 dots per inch, doubled) and the scene scale of a 1024
+    // wide window: 1.58 ahead, where the play field lies, the window spans 8.36 units across
+    // (the field's 8 and a little) and 6.27 up (its 6 and a little).
     const TViewProjection vp = ComputeViewProjection(scene.Camera(), kW, kH);
-    glm::vec3 left, right, centre;
-    ASSERT_TRUE(WorldToWindow(vp, Ahead(4.5f, 0, 4.0f), left));
-    ASSERT_TRUE(WorldToWindow(vp, Ahead(4.5f, 0, -4.0f), right));
-    ASSERT_TRUE(WorldToWindow(vp, Ahead(4.5f), centre));
+    EXPECT_NEAR(vp.FocalPixels, 40.0f * 0.64f * 2.0f * 96.0f / 25.4f, 1e-3f);
+    glm::vec3 left, right, top, centre;
+    ASSERT_TRUE(WorldToWindow(vp, Ahead(1.58f, 0, 4.18f), left));
+    ASSERT_TRUE(WorldToWindow(vp, Ahead(1.58f, 0, -4.18f), right));
+    ASSERT_TRUE(WorldToWindow(vp, Ahead(1.58f, 3.135f), top));
+    ASSERT_TRUE(WorldToWindow(vp, Ahead(1.58f), centre));
     EXPECT_NEAR(left.x, 0.0f, 1.0f);
     EXPECT_NEAR(right.x, kW, 1.0f);
+    EXPECT_NEAR(top.y, 0.0f, 1.0f);
     EXPECT_NEAR(centre.x, kW / 2.0f, 1e-3f);
     EXPECT_NEAR(centre.y, kH / 2.0f, 1e-3f);
-    EXPECT_NEAR(centre.z, 4.5f, 1e-4f);
+    EXPECT_NEAR(centre.z, 1.58f, 1e-4f);
+    // The view keeps its angle at every window size: the scene scale follows the width.
+    for (int w : {640, 800}) {
+        scene.Camera().SceneScale = w / 1000.0f * 0.625f;
+        glm::vec3 edge;
+        ASSERT_TRUE(WorldToWindow(ComputeViewProjection(scene.Camera(), w, w * 3 / 4), Ahead(1.58f, 0, 4.18f), edge));
+        EXPECT_NEAR(edge.x, 0.0f, 1.0f) << w;
+    }
+    scene.Camera().SceneScale = kW / 1000.0f * 0.625f;
     glm::vec3 up;
-    ASSERT_TRUE(WorldToWindow(vp, Ahead(4.5f, 1.0f), up));
+    ASSERT_TRUE(WorldToWindow(vp, Ahead(1.58f, 1.0f), up));
     EXPECT_LT(up.y, centre.y) << "world +X is up the screen";
     // Raising the focal length zooms in.
     scene.Camera().FocalLength = 41.0f;
     glm::vec3 zoomed;
-    ASSERT_TRUE(WorldToWindow(ComputeViewProjection(scene.Camera(), kW, kH), Ahead(4.5f, 0, 4.0f), zoomed));
+    ASSERT_TRUE(WorldToWindow(ComputeViewProjection(scene.Camera(), kW, kH), Ahead(1.58f, 0, 4.18f), zoomed));
     EXPECT_LT(zoomed.x, left.x);
 }
 
@@ -69,8 +83,9 @@ TEST_F(Picking, NearestByDepthWinsWhateverTheOrder) {
 }
 
 TEST_F(Picking, EdgeOfSpriteUsesTheThreeByThreeSquare) {
-    // 8 units across 1024 pixels: a 1-unit sprite at 4.5 ahead spans x 448 to 576.
-    Sprite(scene.Objects(), "S", Ahead(4.5f));
+    // A 1-unit sprite at the distance where it is 128 pixels across spans x 448 to 576.
+    const float focal = ComputeViewProjection(scene.Camera(), kW, kH).FocalPixels;
+    Sprite(scene.Objects(), "S", Ahead(focal / 128.0f));
     EXPECT_NE(Pick(576, kH / 2), nullptr);
     EXPECT_EQ(Pick(578, kH / 2), nullptr);
     EXPECT_NE(Pick(447, kH / 2), nullptr) << "the square reaches one pixel out";
@@ -124,10 +139,10 @@ TEST_F(Picking, HiddenGroupUnpicksItsButtonsAndFreedObjectsAreGone) {
 TEST_F(Picking, SpriteSizeFollowsTheParentScale) {
     // The playfield group is scaled (6, 0.1, 8): a unit sprite shows 8 units wide, 6 high.
     auto* field = scene.Objects().AddNewChild<TGLDummyCube>();
-    field->Position = Ahead(9.0f);
+    // Where a unit is 64 pixels: 512 pixels wide, 384 high.
+    field->Position = Ahead(ComputeViewProjection(scene.Camera(), kW, kH).FocalPixels / 64.0f);
     field->Scale = {6.0f, 0.1f, 8.0f};
     Sprite(*field, "Wide", {0, 0, 0});
-    // At 9 ahead a unit is 64 pixels: 512 pixels wide, 384 high.
     EXPECT_NE(Pick(kW / 2 + 250, kH / 2), nullptr);
     EXPECT_EQ(Pick(kW / 2 + 262, kH / 2), nullptr);
     EXPECT_NE(Pick(kW / 2, kH / 2 + 186), nullptr);

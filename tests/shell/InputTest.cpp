@@ -90,6 +90,75 @@ TEST_F(InputTest, ClickFlagsFollowTheButtons) {
   EXPECT_FALSE(ctx->LeftClick);
 }
 
+// A press sets the flag of every button held at that moment, not only of the one pressed.
+TEST_F(InputTest, APressWhileAnotherButtonIsHeldClicksBoth) {
+  struct Case {
+    MouseButton held, pressed;
+    bool left, right;
+  };
+  const Case cases[] = {{MouseButton::Left, MouseButton::Right, true, true},
+                        {MouseButton::Right, MouseButton::Left, true, true},
+                        {MouseButton::Left, MouseButton::Middle, true, false},
+                        {MouseButton::Right, MouseButton::Middle, false, true},
+                        {MouseButton::Middle, MouseButton::Middle, false, false}};
+  for (const Case& c : cases) {
+    ctx->MouseDevice.PendingButtons.fill(false);
+    shell::GLSceneViewer1MouseDown(*ctx, c.held);
+    // Another button's click and release clears both flags while `held` stays down.
+    shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Middle);
+    shell::GLSceneViewer1MouseUp(*ctx, MouseButton::Middle);
+    ASSERT_FALSE(ctx->LeftClick);
+    ASSERT_FALSE(ctx->RightClick);
+    if (c.held != MouseButton::Middle) ctx->MouseDevice.PendingButtons[static_cast<size_t>(c.held)] = true;
+    shell::GLSceneViewer1MouseDown(*ctx, c.pressed);
+    EXPECT_EQ(ctx->LeftClick, c.left) << int(c.held) << " held, " << int(c.pressed) << " pressed";
+    EXPECT_EQ(ctx->RightClick, c.right) << int(c.held) << " held, " << int(c.pressed) << " pressed";
+    shell::GLSceneViewer1MouseUp(*ctx, c.pressed);
+    shell::GLSceneViewer1MouseUp(*ctx, c.held);
+  }
+}
+
+// In play the window reports no pointer positions; the game's pointer follows the device so that
+// a menu opening in play finds it where the mouse went, never outside the window.
+TEST_F(InputTest, ThePointerFollowsTheMouseWhileCaptured) {
+  ctx->GameState = "game";
+  driver->Step();
+  ASSERT_TRUE(ctx->Platform().PointerCaptured());
+  ctx->MouseX = 500;
+  ctx->MouseY = 400;
+  const struct {
+    int dx, dy, x, y;
+  } moves[] = {{30, -20, 530, 380}, {-45, 7, 485, 387}, {5000, 5000, 1023, 767}, {-9000, -9000, 0, 0}};
+  for (const auto& m : moves) {
+    shell::InputEvent e;
+    e.Kind = shell::InputEvent::Type::Rel;
+    e.X = m.dx;
+    e.Y = m.dy;
+    shell::ApplyInputEvent(*ctx, e);
+    EXPECT_EQ(ctx->MouseX, m.x) << m.dx << "," << m.dy;
+    EXPECT_EQ(ctx->MouseY, m.y) << m.dx << "," << m.dy;
+  }
+  // Released, the window's own positions rule; the device only steers.
+  ctx->GameState = "mainmenu";
+  driver->Step();
+  ASSERT_FALSE(ctx->Platform().PointerCaptured());
+  shell::MouseDeviceMotion(*ctx, 40, 40);
+  EXPECT_EQ(ctx->MouseX, 0);
+  EXPECT_EQ(ctx->MouseY, 0);
+}
+
+// Slow motion slows the frame clock, not the frames: the counter shows frames per real second.
+TEST_F(InputTest, FrameRateCountsRealSecondsInSlowMotion) {
+  ctx->Options.Fps = true;
+  ctx->GLCadencer1.SetTimeMultiplier(0.25);
+  driver->RunFor(3100);
+  ASSERT_DOUBLE_EQ(ctx->GLCadencer1.GetTimeMultiplier(), 0.25);
+  ASSERT_EQ(L().GLHUDText1->Text.rfind("fps=", 0), 0u);
+  const int fps = std::stoi(L().GLHUDText1->Text.substr(4));
+  EXPECT_GE(fps, 61);  // 16 ms frames: 62.5 per second
+  EXPECT_LE(fps, 63);
+}
+
 TEST_F(InputTest, PauseKeyTogglesOnlyBetweenGameAndPause) {
   struct Case {
     const char* from;
@@ -152,7 +221,9 @@ TEST(InputScriptTest, RoundTripsAndNamesTheBadLine) {
   for (auto& e : events) again += shell::FormatInputEvent(e) + "\n";
   EXPECT_EQ(again, std::string(script).substr(9));
 
-  const char* bad[] = {"5 jump", "x move 1 2", "5 move 1", "5 down thumb", "5 key Nope down", "9 move 1 1\n3 move 1 1"};
+  const char* bad[] = {"5 jump", "x move 1 2", "5 move 1", "5 down thumb", "5 key Nope down", "9 move 1 1\n3 move 1 1",
+                       "-1 move 1 1", "5 move 1 1 1", "5 rel 2147483647 0", "5 move -1000001 0",
+                       "8640000000001 move 1 1", "5 text a\x01b", "5 deactivate now", "5 up"};
   for (const char* b : bad) {
     try {
       shell::ParseInputScript(b, "replay.txt");
@@ -161,6 +232,20 @@ TEST(InputScriptTest, RoundTripsAndNamesTheBadLine) {
       EXPECT_NE(std::string(e.what()).find("replay.txt, line"), std::string::npos) << e.what();
     }
   }
+}
+
+
+// What a script says back about itself is escaped: a crafted word cannot drive the terminal.
+TEST(InputScriptTest, MessagesEscapeControlCharacters) {
+  try {
+    shell::ParseInputScript("0 move 1 1\n5 \x1b[2Jjump\n", "evil\n.txt");
+    ADD_FAILURE() << "accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "evil\\x0a.txt, line 2: unknown event '\\x1b[2Jjump'");
+  }
+  const std::string longest(shell::kMaxEventTextBytes, 'a');
+  EXPECT_EQ(shell::ParseInputScript("5 text " + longest + "\n", "t")[0].Chars, longest);
+  EXPECT_THROW(shell::ParseInputScript("5 text " + longest + "a\n", "t"), std::runtime_error);
 }
 
 }  // namespace

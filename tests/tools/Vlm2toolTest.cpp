@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <sstream>
 
@@ -173,6 +174,27 @@ TEST_F(Vlm2toolTest, ErrorsGoToStandardErrorWithAStatus)
         EXPECT_THAT(r.err, HasSubstr(c.message));
         EXPECT_EQ(r.out, "");
     }
+}
+
+// Archive names are bytes from someone else's file: a listing or a message shows control
+// characters escaped, so a name cannot clear the screen or forge a line of its own. A FIFO
+// in place of the archive is refused at once instead of waiting for a writer.
+TEST_F(Vlm2toolTest, HostileArchivesCannotDriveTheTerminalOrHang)
+{
+    data::WriteArchive(temp / "evil.vlm", {{"a\x1b[2Jb\nfake\t1", Bytes("x")}, {"../\x1b[31mup", Bytes("y")}}, false);
+    const Result listed = Run({"list", "evil.vlm"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "a\\x1b[2Jb\\x0afake\\x091\t1\n../\\x1b[31mup\t1\n");
+
+    const Result unpacked = Run({"unpack", "evil.vlm", "out"});
+    EXPECT_EQ(unpacked.status, 1);
+    EXPECT_THAT(unpacked.err, HasSubstr("\"../\\x1b[31mup\" is not a safe file name"));
+    EXPECT_EQ(unpacked.err.find('\x1b'), std::string::npos);
+
+    ASSERT_EQ(mkfifo((temp / "pipe.vlm").c_str(), 0600), 0);
+    const Result piped = Run({"list", "pipe.vlm"});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_THAT(piped.err, HasSubstr("pipe.vlm: not a regular file"));
 }
 
 // The built program, end to end: exit status, standard output and standard error.

@@ -175,9 +175,9 @@ void playerWeapons(Output& out) {
     const std::string wp = "Data\\Textures\\Weapons\\";
     if (out.wants(wp + "PlayerClip1.bmp")) {  // front gun: golden plasma bolt, nose up
         Picture p(32, 96, {}, 1);
-        glow(p, 16, 46, 9, 40, pal::ember, 0.9f);
-        glow(p, 16, 42, 5, 30, pal::gold, 1.2f);
-        glow(p, 16, 36, 2.6f, 20, hex(0xffffff), 1.6f);
+        glow(p, 16, 46, 10, 42, pal::ember, 1.1f);
+        glow(p, 16, 42, 6, 32, pal::gold, 1.6f);
+        glow(p, 16, 36, 3.6f, 24, hex(0xffffff), 2.4f);
         out.bmp(wp + "PlayerClip1.bmp", lightSurface(p), BmpStyle::OverBlack);
     }
     if (out.wants(wp + "PlayerClip2.bmp")) {  // mega gun: cyan orb with a ring
@@ -257,6 +257,26 @@ void playerWeapons(Output& out) {
         glow(p, 16, 16, 9, 9, pal::ember, 0.8f);
         glow(p, 16, 16, 3.5f, 3.5f, hex(0xfff3c8), 1.6f);
         out.bmp(wp + "PlayerClipExplosionParticle.bmp", lightSurface(p), BmpStyle::OverBlack);
+    }
+    if (out.wants(wp + "PlayerShield.bmp")) {  // shield bubble: clear middle, soft glowing rim
+        Picture p(128, 128, {}, 1);
+        Noise n(seedOf(wp + "PlayerShield.bmp"));
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const float dx = (x + 0.5f - 64) / 60.0f, dy = (y + 0.5f - 64) / 60.0f;
+                const float d = std::sqrt(dx * dx + dy * dy);
+                if (d > 1.08f) continue;
+                // The rim brightens towards the edge as a lit soap bubble does, then fades out softly.
+                const float rim = std::pow(clamp01(d), 5.0f) * (1.0f - smoothstep(0.93f, 1.06f, d));
+                // Faint hexagonal cells ripple over the inside.
+                const float a = std::atan2(dy, dx);
+                const float cells = 0.5f + 0.5f * std::cos(6.0f * a + 14.0f * d) * std::cos(11.0f * d);
+                const float shimmer = 0.6f + 0.4f * (n.at(x * 0.08f, y * 0.08f) * 0.5f + 0.5f);
+                const float inside = (1.0f - smoothstep(0.85f, 1.0f, d)) * 0.06f * cells * shimmer;
+                p.addRgb(x, y, pal::ice, rim * 1.1f * shimmer + inside);
+                p.addRgb(x, y, hex(0xffffff), std::pow(rim, 2.0f) * 0.5f);
+            }
+        out.bmp(wp + "PlayerShield.bmp", lightSurface(p), BmpStyle::OverBlack);
     }
 }
 

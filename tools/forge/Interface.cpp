@@ -730,12 +730,10 @@ void hud(Output& out) {
         slot(cr, 30, 62, 86, 24);  // armour text at 73 px
         healthIcon(cr, 16, 15, 8);
         shieldIcon(cr, 16, 74, 10, hex(0x5fb8ff));
-        // small bars between the two
-        for (int i = 0; i < 6; ++i) {
-            cairo_rectangle(cr, 12 + i * 17, 40, 12, 4);
-            setRgb(cr, i < 3 ? hex(0x5dff8a) : hex(0x5fb8ff), 0.6);
-            cairo_fill(cr);
-        }
+        // a thin divider between the two (no dashes: they read as a gauge that never moved)
+        cairo_rectangle(cr, 14, 42, 94, 1.5);
+        setRgb(cr, pal::ice, 0.35);
+        cairo_fill(cr);
         c.reset();
         out.bmp(g + "ArmorAndHealth.bmp", s, BmpStyle::Straight);
     }

@@ -114,6 +114,7 @@ static std::vector<AssetSpec> build() {
     for (int i = 1; i <= 3; ++i) bmp(wp + "PlayerRocket" + std::to_string(i) + ".bmp", 48, 128, true);
     bmp(wp + "PlayerShootFx.bmp", 128, 128, true);
     bmp(wp + "PlayerClipExplosionParticle.bmp", 32, 32, true);
+    bmp(wp + "PlayerShield.bmp", 128, 128, true);
 
     // Enemies: status markers, health bar, shots and the looks (sheets, four frames a row).
     const std::string en = "Data\\Textures\\Enemies\\";

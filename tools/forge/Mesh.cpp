@@ -1,11 +1,9 @@
 #include "Mesh.h"
 
-#include <lib3ds/file.h>
-#include <lib3ds/material.h>
-#include <lib3ds/mesh.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 namespace vlm::forge {
@@ -106,68 +104,171 @@ void mirrorZ(MeshPart& part) {
     }
 }
 
-static void copyName(char* dst, size_t cap, const std::string& s) {
-    std::memset(dst, 0, cap);
-    std::strncpy(dst, s.c_str(), cap - 1);
+namespace {
+
+// Builds 3DS chunks in memory: a chunk's length is patched in when it is closed.
+class ChunkWriter {
+public:
+    size_t open(uint16_t id) {
+        u16(id);
+        size_t at = bytes.size();
+        u32(0);
+        return at - 2;
+    }
+    void close(size_t start) {
+        uint32_t len = static_cast<uint32_t>(bytes.size() - start);
+        for (int i = 0; i < 4; ++i) bytes[start + 2 + i] = static_cast<uint8_t>(len >> (8 * i));
+    }
+    void u8(uint8_t v) { bytes.push_back(v); }
+    void u16(uint16_t v) {
+        u8(static_cast<uint8_t>(v));
+        u8(static_cast<uint8_t>(v >> 8));
+    }
+    void u32(uint32_t v) {
+        u16(static_cast<uint16_t>(v));
+        u16(static_cast<uint16_t>(v >> 16));
+    }
+    void f32(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        u32(bits);
+    }
+    // Names are stored zero-terminated and, as every 3DS reader expects, in at most 64 bytes.
+    void name(const std::string& s, size_t cap) {
+        for (char c : s.substr(0, cap - 1)) u8(static_cast<uint8_t>(c));
+        u8(0);
+    }
+    // A colour as both the gamma-corrected and the linear 24-bit form.
+    void colour(uint16_t id, float r, float g, float b) {
+        size_t c = open(id);
+        for (uint16_t form : {uint16_t{0x0011}, uint16_t{0x0012}}) {
+            size_t f = open(form);
+            for (float v : {r, g, b}) u8(static_cast<uint8_t>(std::floor(255.0 * std::clamp(v, 0.0f, 1.0f) + 0.5)));
+            close(f);
+        }
+        close(c);
+    }
+    void percent(uint16_t id, float p) {
+        size_t c = open(id);
+        size_t f = open(0x0030);
+        u16(static_cast<uint16_t>(std::floor(100.0 * std::clamp(p, 0.0f, 1.0f) + 0.5)));
+        close(f);
+        close(c);
+    }
+    std::vector<uint8_t> bytes;
+};
+
+}  // namespace
+
+std::vector<uint8_t> encode3ds(const MeshFile& mf, const std::string& path) {
+    ChunkWriter w;
+    size_t main = w.open(0x4D4D);
+    size_t version = w.open(0x0002);
+    w.u32(3);
+    w.close(version);
+    size_t editor = w.open(0x3D3D);
+    size_t meshVersion = w.open(0x3D3E);
+    w.u32(3);
+    w.close(meshVersion);
+    size_t scale = w.open(0x0100);
+    w.f32(1.0f);
+    w.close(scale);
+    for (const MeshMaterial& m : mf.materials) {
+        size_t mat = w.open(0xAFFF);
+        size_t name = w.open(0xA000);
+        w.name(m.name, 64);
+        w.close(name);
+        w.colour(0xA010, m.diffuse.r * 0.3f, m.diffuse.g * 0.3f, m.diffuse.b * 0.3f);
+        w.colour(0xA020, m.diffuse.r, m.diffuse.g, m.diffuse.b);
+        w.colour(0xA030, m.specular.r, m.specular.g, m.specular.b);
+        w.percent(0xA040, m.shininess);
+        w.percent(0xA041, 0.5f);  // shininess strength
+        w.percent(0xA050, 0.0f);  // transparency
+        size_t shading = w.open(0xA100);
+        w.u16(3);  // Phong
+        w.close(shading);
+        if (!m.texture.empty()) {
+            size_t map = w.open(0xA200);
+            size_t amount = w.open(0x0030);
+            w.u16(100);
+            w.close(amount);
+            size_t file = w.open(0xA300);
+            w.name(m.texture, 64);
+            w.close(file);
+            for (uint16_t axis : {uint16_t{0xA354}, uint16_t{0xA356}}) {  // u and v scale
+                size_t sc = w.open(axis);
+                w.f32(1.0f);
+                w.close(sc);
+            }
+            w.close(map);
+        }
+        w.close(mat);
+    }
+    for (const MeshPart& p : mf.parts) {
+        if (p.pos.size() > 65535 || p.tris.size() > 65535)
+            throw std::runtime_error("mesh part \"" + p.name + "\" of \"" + path +
+                                     "\" has more points or faces than a 3DS mesh can hold");
+        if (p.uv.size() != p.pos.size())
+            throw std::runtime_error("mesh part \"" + p.name + "\" of \"" + path +
+                                     "\" lacks texture coordinates for some points");
+        size_t object = w.open(0x4000);
+        w.name(p.name, 9);  // object names are at most 8 characters
+        size_t tri = w.open(0x4100);
+        size_t points = w.open(0x4110);
+        w.u16(static_cast<uint16_t>(p.pos.size()));
+        for (const Vec3& v : p.pos) {
+            w.f32(v.x);
+            w.f32(v.y);
+            w.f32(v.z);
+        }
+        w.close(points);
+        size_t texels = w.open(0x4140);
+        w.u16(static_cast<uint16_t>(p.uv.size()));
+        for (const Vec2& t : p.uv) {
+            w.f32(t.u);
+            w.f32(t.v);
+        }
+        w.close(texels);
+        size_t matrix = w.open(0x4160);  // identity: the points are already in the mesh's frame
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 3; ++c) w.f32(r == c ? 1.0f : 0.0f);
+        w.close(matrix);
+        size_t faces = w.open(0x4120);
+        w.u16(static_cast<uint16_t>(p.tris.size()));
+        for (const auto& t : p.tris) {
+            for (uint32_t k : t) {
+                if (k >= p.pos.size())
+                    throw std::runtime_error("mesh part \"" + p.name + "\" of \"" + path +
+                                             "\" has a face on a point it lacks");
+                w.u16(static_cast<uint16_t>(k));
+            }
+            w.u16(7);  // all three edges visible
+        }
+        if (!p.material.empty() && !p.tris.empty()) {
+            size_t group = w.open(0x4130);
+            w.name(p.material, 64);
+            w.u16(static_cast<uint16_t>(p.tris.size()));
+            for (size_t i = 0; i < p.tris.size(); ++i) w.u16(static_cast<uint16_t>(i));
+            w.close(group);
+        }
+        size_t smoothing = w.open(0x4150);
+        for (size_t i = 0; i < p.tris.size(); ++i) w.u32(1);
+        w.close(smoothing);
+        w.close(faces);
+        w.close(tri);
+        w.close(object);
+    }
+    w.close(editor);
+    w.close(main);
+    return std::move(w.bytes);
 }
 
 void save3ds(const MeshFile& mf, const std::string& path) {
-    Lib3dsFile* f = lib3ds_file_new();
-    if (!f) throw std::runtime_error("lib3ds cannot create a file for \"" + path + "\"");
-    for (const MeshMaterial& m : mf.materials) {
-        Lib3dsMaterial* mat = lib3ds_material_new();
-        copyName(mat->name, sizeof mat->name, m.name);
-        mat->ambient[0] = m.diffuse.r * 0.3f;
-        mat->ambient[1] = m.diffuse.g * 0.3f;
-        mat->ambient[2] = m.diffuse.b * 0.3f;
-        mat->diffuse[0] = m.diffuse.r;
-        mat->diffuse[1] = m.diffuse.g;
-        mat->diffuse[2] = m.diffuse.b;
-        mat->specular[0] = m.specular.r;
-        mat->specular[1] = m.specular.g;
-        mat->specular[2] = m.specular.b;
-        mat->ambient[3] = mat->diffuse[3] = mat->specular[3] = 1.0f;
-        mat->shininess = m.shininess;
-        mat->shin_strength = 0.5f;
-        mat->shading = LIB3DS_PHONG;
-        if (!m.texture.empty()) {
-            copyName(mat->texture1_map.name, sizeof mat->texture1_map.name, m.texture);
-            mat->texture1_map.percent = 1.0f;
-            mat->texture1_map.scale[0] = mat->texture1_map.scale[1] = 1.0f;
-        }
-        lib3ds_file_insert_material(f, mat);
-    }
-    for (const MeshPart& p : mf.parts) {
-        if (p.pos.size() > 65535) {
-            lib3ds_file_free(f);
-            throw std::runtime_error("mesh part \"" + p.name + "\" of \"" + path +
-                                     "\" has more points than a 3DS mesh can hold");
-        }
-        Lib3dsMesh* m = lib3ds_mesh_new(p.name.substr(0, 8).c_str());
-        lib3ds_mesh_new_point_list(m, static_cast<Lib3dsDword>(p.pos.size()));
-        lib3ds_mesh_new_texel_list(m, static_cast<Lib3dsDword>(p.uv.size()));
-        lib3ds_mesh_new_face_list(m, static_cast<Lib3dsDword>(p.tris.size()));
-        for (size_t i = 0; i < p.pos.size(); ++i) {
-            m->pointL[i].pos[0] = p.pos[i].x;
-            m->pointL[i].pos[1] = p.pos[i].y;
-            m->pointL[i].pos[2] = p.pos[i].z;
-            m->texelL[i][0] = p.uv[i].u;
-            m->texelL[i][1] = p.uv[i].v;
-        }
-        for (size_t i = 0; i < p.tris.size(); ++i) {
-            Lib3dsFace& face = m->faceL[i];
-            copyName(face.material, sizeof face.material, p.material);
-            for (int k = 0; k < 3; ++k) face.points[k] = static_cast<Lib3dsWord>(p.tris[i][k]);
-            face.flags = 7;  // all three edges visible
-            face.smoothing = 1;
-        }
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c) m->matrix[r][c] = (r == c) ? 1.0f : 0.0f;
-        lib3ds_file_insert_mesh(f, m);
-    }
-    bool ok = lib3ds_file_save(f, path.c_str());
-    lib3ds_file_free(f);
-    if (!ok) throw std::runtime_error("lib3ds could not write \"" + path + "\"");
+    const std::vector<uint8_t> bytes = encode3ds(mf, path);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw std::runtime_error("could not write \"" + path + "\"");
 }
 
 }  // namespace vlm::forge

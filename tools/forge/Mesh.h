@@ -1,4 +1,4 @@
-// Mesh building for the forge and saving as 3DS through lib3ds.
+// Mesh building for the forge and saving as 3DS files (the chunks docs/meshes.md lists).
 //
 // Frame of every ship mesh: the nose points along +X (up the screen), the wings spread along
 // Z (+Z is screen left) and the top faces -Y, towards the camera. Texture coordinates follow
@@ -77,8 +77,10 @@ void addBox(MeshPart& part, Vec3 c, Vec3 h, const UvMap& uv);
 // Mirrors every part across the plane z = 0 and appends the copy (faces stay outward).
 void mirrorZ(MeshPart& part);
 
-// Saves through lib3ds; throws with the file name when lib3ds fails or a part has more
-// points than a 3DS mesh can hold.
+// The 3DS bytes of the file; throws naming `path` when a part has more points or faces than
+// a 3DS mesh can hold, lacks texture coordinates or has a face on a point it lacks.
+std::vector<uint8_t> encode3ds(const MeshFile& file, const std::string& path);
+// Encodes and writes to `path`; throws with the file name when that fails.
 void save3ds(const MeshFile& file, const std::string& path);
 
 }  // namespace vlm::forge

@@ -1,5 +1,5 @@
 // Writes the forge's files into the content folder: JPEG through libjpeg, BMP through SDL2,
-// 3DS through lib3ds. Every file must be in the manifest with the promised size, and every
+// 3DS through our own writer. Every file must be in the manifest with the promised size, and every
 // manifest entry must have been written when the run finishes.
 #pragma once
 

@@ -177,6 +177,8 @@ void planets(Output& out) {
                     float ray = n.at(std::cos(a) * 6 + 10, std::sin(a) * 6 + 10) * 0.5f + 0.5f;
                     k *= 0.6f + 0.8f * ray * ray;
                 }
+                // ...and is black well inside the picture's edge, so no square of faint glow shows
+                k *= 1.0f - smoothstep(0.7f, 0.97f, d);
                 k = clamp01(k * 1.2f);
                 float* q = p.at(x, y);
                 q[0] = q[1] = q[2] = k;

@@ -532,13 +532,15 @@ std::vector<RenderedAudio> RenderAudio(const fs::path& archivePath, const fs::pa
         int current = first;
         while (tune.samples.size() / 2 < maxFrames) {
             engine.Render(block.data(), kStep);
-            tune.samples.insert(tune.samples.end(), block.begin(), block.end());
             const int order = engine.MusicOrder();
+            if (order != current && visited.count(order)) {
+                // This block already holds the start of the next pass; leaving it out (under a
+                // millisecond of the tune's faded end) keeps the file one pass, seamless on a loop.
+                loopedBack = true;
+                break;
+            }
+            tune.samples.insert(tune.samples.end(), block.begin(), block.end());
             if (order != current) {
-                if (visited.count(order)) {
-                    loopedBack = true;
-                    break;
-                }
                 visited.insert(order);
                 current = order;
             }

@@ -7,6 +7,7 @@
 #include "data/FileIo.h"
 #include "data/IniText.h"
 #include "data/Paths.h"
+#include "data/Printable.h"
 #include "data/Scramble.h"
 
 #include <algorithm>
@@ -113,7 +114,7 @@ fs::path SafeTarget(const fs::path& dir, const std::string& name, const std::str
         start = slash + 1;
     }
     if (!ok)
-        throw DataError(archive + ": entry \"" + name + "\" is not a safe file name; nothing is written for it");
+        throw DataError(archive + ": entry \"" + PrintableText(name) + "\" is not a safe file name; nothing is written for it");
     return dir / relative;
 }
 
@@ -148,7 +149,7 @@ int List(const std::vector<std::string>& args, std::ostream& out)
         throw UsageError{"list needs ARCHIVE"};
     const Archive archive = Archive::Open(args[0]);
     for (const Archive::Entry& entry : archive.Entries())
-        out << entry.name << "\t" << entry.size << "\n";
+        out << PrintableText(entry.name) << "\t" << entry.size << "\n"; // a crafted name cannot drive the terminal
     return 0;
 }
 
@@ -262,7 +263,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     } catch (const ECryptError& error) {
         err << "vlm2tool: " << error.what();
         if (!error.FileName().empty())
-            err << " (" << error.FileName() << ", line " << error.LineNumber() << ")";
+            err << " (" << PrintableText(error.FileName()) << ", line " << error.LineNumber() << ")";
         err << "\n";
         return 1;
     } catch (const EWriteError& error) {

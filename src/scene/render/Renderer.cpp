@@ -374,7 +374,8 @@ MeshSurface Renderer::Impl::SurfaceOf(const TGLMaterialProps& m, const TGLLibMat
     s.texture = TextureOf(m.Texture);
     s.replace = s.texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
     BlendOf(m.BlendingMode, s.blend, s.alphaRef);
-    s.depthWrite = true;
+    // A see-through surface leaves no depth: what lies behind it and is drawn later still shows.
+    s.depthWrite = !IsBlended(m.BlendingMode);
     // Mesh texture coordinates are already flipped to count v from the top; the offset keeps the
     // material's sense (t up), so it is subtracted from v.
     s.uvScale = m.TextureScale;
@@ -702,7 +703,9 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     SpriteCorners(vp, matrix, s.Width, s.Height, s.Rotation, c);
     const std::uint32_t rgba = Pack(look.color);
     look.state.depthTest = true;
-    look.state.depthWrite = !s.NoZWrite;
+    // Blended sprites never write depth: their faint and black (additive) texels would cut their
+    // rectangle out of the particles and sprites behind them drawn after them.
+    look.state.depthWrite = !s.NoZWrite && !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     if (look.outline && look.outline->trimmed) {
@@ -748,7 +751,7 @@ void Renderer::Impl::DrawAnimatedSprite(const TGLAnimatedSprite& s, const glm::m
     const BatchVertex v[4] = {Vertex(c[0], u0, v1, rgba), Vertex(c[1], u1, v1, rgba), Vertex(c[2], u1, v0, rgba),
                               Vertex(c[3], u0, v0, rgba)};
     look.state.depthTest = true;
-    look.state.depthWrite = true;
+    look.state.depthWrite = !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     batch.SetState(look.state);
@@ -783,7 +786,7 @@ void Renderer::Impl::DrawPolygon(const TGLPolygon& p, const glm::mat4& matrix) {
         v[i] = Vertex(glm::vec3(matrix * glm::vec4(node, 1.0f)), u, w, rgba);
     }
     look.state.depthTest = true;
-    look.state.depthWrite = true;
+    look.state.depthWrite = !look.blended;
     look.state.fog = true;
     look.state.space = BatchSpace::World;
     batch.SetState(look.state);

@@ -163,15 +163,18 @@ std::map<std::string, Buffer> MakeEffects() {
         fx["click"] = Finish(b, 10, 0.75);
     }
 
-    // Primary shots: three takes of the same zap so rapid fire does not drone.
-    fx["shoot0a"] = Finish(Laser(2200, 420, 0.16, Shape::Square, 0.0), 12, 0.7);
-    fx["shoot0b"] = Finish(Laser(2000, 380, 0.17, Shape::Pulse25, 0.0), 12, 0.7);
-    fx["shoot0c"] = Finish(Laser(2450, 460, 0.15, Shape::Square, 0.02), 12, 0.7);
+    // Primary shots: three takes of the same zap so rapid fire does not drone. The guns fire
+    // twenty times a second for minutes on end, so they sit well under the music: held fire
+    // mixes at about 3 dB below a level tune at the default volumes.
+    constexpr double kShotPeak = 0.2, kBonusShotPeak = 0.26;
+    fx["shoot0a"] = Finish(Laser(2200, 420, 0.16, Shape::Square, 0.0), 12, kShotPeak);
+    fx["shoot0b"] = Finish(Laser(2000, 380, 0.17, Shape::Pulse25, 0.0), 12, kShotPeak);
+    fx["shoot0c"] = Finish(Laser(2450, 460, 0.15, Shape::Square, 0.02), 12, kShotPeak);
     // Weapon bonuses: heavier, then plasma, then a crackling ion burst.
     {
         Buffer b = Laser(1600, 180, 0.24, Shape::Saw, 0.0);
         MixInto(b, Laser(1630, 185, 0.24, Shape::Saw, 0.0), 0, 0.8f);
-        fx["shoot1"] = Finish(b, 14, 0.8);
+        fx["shoot1"] = Finish(b, 14, kBonusShotPeak);
     }
     {
         Buffer b = Tone(0.28, Shape::Saw, Glide(900, 120, 0.22), Perc(0.003, 0.09));
@@ -181,7 +184,7 @@ std::map<std::string, Buffer> MakeEffects() {
             b[i] = f.Low(b[i]);
         }
         MixInto(b, FilteredNoise(0.2, 11, Glide(8000, 800, 0.15), 0.5, Perc(0.002, 0.05)), 0, 0.5f);
-        fx["shoot2"] = Finish(b, 14, 0.8);
+        fx["shoot2"] = Finish(b, 14, kBonusShotPeak);
     }
     {
         Buffer b;
@@ -190,19 +193,50 @@ std::map<std::string, Buffer> MakeEffects() {
             FadeEdges(z, 0.5, 5);
             MixInto(b, z, Samples(0.045 * k), 1.0f - 0.15f * k);
         }
-        fx["shoot3"] = Finish(b, 12, 0.8);
+        fx["shoot3"] = Finish(b, 12, kBonusShotPeak);
     }
     // Secondary shot: a rocket's whoosh with a kick at launch.
     {
         Buffer b = FilteredNoise(0.45, 21, Glide(400, 3500, 0.35), 0.6, Ahr(0.02, 0.12, 0.3));
         MixInto(b, Tone(0.2, Shape::Sine, Glide(160, 50, 0.12), Perc(0.002, 0.06)), 0, 0.9f);
-        fx["2shoot0"] = Finish(b, 30, 0.8);
+        fx["2shoot0"] = Finish(b, 30, 0.5);
     }
 
-    // Explosions: the player's (big), two enemy sizes, and the special heavy one.
-    fx["explosion1"] = Finish(Explosion(1.6, 101, 5000, 180, 55, 1.2, 0.6), 60, 0.9);
-    fx["explosion2"] = Finish(Explosion(0.9, 202, 7000, 300, 75, 0.9, 0.8), 40, 0.9);
-    fx["explosion3"] = Finish(Explosion(0.55, 303, 9000, 600, 110, 0.6, 1.2), 30, 0.88);
+    // Explosions, each its own character: a deep rolling blast with falling debris, a metallic
+    // crunch of torn hull, a sharp electric pop, and the special heavy one.
+    {
+        Buffer b = Explosion(1.6, 101, 3000, 120, 48, 1.6, 0.2);
+        // The roll: a second, darker burst a moment later, then debris ticking down.
+        MixInto(b, FilteredNoise(1.3, 111, Glide(1200, 90, 1.0), 0.5, Ahr(0.08, 0.25, 0.9)), Samples(0.15), 0.7f);
+        Noise n(113);
+        for (int k = 0; k < 9; ++k) {
+            Buffer tick = FilteredNoise(0.03, 120 + k, Const(3500 - 250 * k), 0.6, Perc(0.001, 0.008), true);
+            MixInto(b, tick, Samples(0.45 + 0.09 * k + 0.03 * n.Next()), 0.35f - 0.03f * k);
+        }
+        fx["explosion1"] = Finish(b, 60, 0.9);
+    }
+    {
+        // Torn metal: a short noise crunch, an inharmonic clang that rings, and a grinding buzz.
+        Buffer b = FilteredNoise(0.5, 202, Glide(6000, 700, 0.3), 0.45, Perc(0.002, 0.09));
+        MixInto(b, Bell(140, 0.9, 0.22), 0, 0.9f);
+        MixInto(b, Bell(233, 0.7, 0.15), Samples(0.01), 0.6f);
+        Buffer grind = Tone(0.45, Shape::Saw, Glide(95, 55, 0.4), Perc(0.004, 0.12));
+        Svf lp;
+        lp.Set(900, 0.5);
+        for (float& v : grind) v = lp.Low(v);
+        MixInto(b, grind, 0, 0.6f);
+        Saturate(b, 1.8);
+        fx["explosion2"] = Finish(b, 40, 0.85);
+    }
+    {
+        // A sharp electric pop: a bright crack, a pitch that drops like a burst capacitor, fizz.
+        Buffer b = FilteredNoise(0.08, 303, Const(9000), 0.3, Perc(0.0005, 0.015), true);
+        MixInto(b, Tone(0.3, Shape::Square, Glide(1800, 90, 0.18), Perc(0.001, 0.06)), 0, 0.5f);
+        MixInto(b, Tone(0.3, Shape::Sine, Glide(420, 60, 0.1), Perc(0.001, 0.08)), 0, 0.8f);
+        MixInto(b, FilteredNoise(0.35, 304, Glide(7000, 2500, 0.3), 0.7, Perc(0.01, 0.08), true), Samples(0.03),
+                0.35f);
+        fx["explosion3"] = Finish(b, 30, 0.8);
+    }
     {
         Buffer b = Explosion(2.4, 404, 3500, 90, 42, 1.5, 0.4);
         MixInto(b, Explosion(1.2, 405, 6000, 250, 60, 0.8, 0.9), Samples(0.18), 0.7f);
@@ -210,9 +244,26 @@ std::map<std::string, Buffer> MakeEffects() {
     }
 
     // Bonuses, one character each.
-    fx["bonus1"] = Finish(Arpeggio({84, 91}, 0.06, 0.25, Shape::Square, 0.09), 20, 0.7);  // score: coin
-    fx["bonus2"] = Finish(Arpeggio({72, 76, 79, 84}, 0.055, 0.3, Shape::Triangle, 0.12), 20, 0.8);  // health
-    fx["bonus3"] = Finish(Arpeggio({67, 72, 79}, 0.07, 0.35, Shape::Pulse25, 0.12), 20, 0.8);  // armour
+    {  // score: a bright coin, two quick high notes with a ringing shimmer
+        Buffer b = Arpeggio({83, 88}, 0.07, 0.3, Shape::Square, 0.1);
+        MixInto(b, Bell(Note(100), 0.5, 0.12), Samples(0.07), 0.35f);
+        fx["bonus1"] = Finish(b, 20, 0.6);
+    }
+    {  // health: a warm sine that swells and rises, a soft major chord blooming under it
+        Buffer b = Tone(0.7, Shape::Sine, [](double t) { return Note(60) * std::pow(2.0, std::min(t / 0.5, 1.0)) *
+                                                                (1.0 + 0.01 * std::sin(2 * kPi * 6.0 * t)); },
+                        Ahr(0.12, 0.25, 0.3));
+        for (int n : {60, 64, 67}) MixInto(b, Tone(0.7, Shape::Triangle, Const(Note(n)), Ahr(0.2, 0.2, 0.3)), 0, 0.25f);
+        fx["bonus2"] = Finish(b, 40, 0.7);
+    }
+    {  // armour: plates locking on, a low clank then a firm latch
+        Buffer b = Bell(110, 0.6, 0.12);
+        MixInto(b, FilteredNoise(0.05, 51, Const(2500), 0.5, Perc(0.001, 0.012)), 0, 0.7f);
+        MixInto(b, Tone(0.2, Shape::Square, Glide(220, 110, 0.05), Perc(0.002, 0.05)), 0, 0.3f);
+        MixInto(b, Bell(165, 0.5, 0.1), Samples(0.16), 0.8f);
+        MixInto(b, FilteredNoise(0.04, 52, Const(4000), 0.5, Perc(0.001, 0.01), true), Samples(0.16), 0.6f);
+        fx["bonus3"] = Finish(b, 30, 0.75);
+    }
     {  // shield: a resonant sweep that rises and rings
         Buffer b = Tone(0.7, Shape::Saw, Glide(110, 220, 0.5), Ahr(0.02, 0.3, 0.35));
         Svf f;

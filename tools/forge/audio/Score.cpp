@@ -357,6 +357,30 @@ void Put(XmPattern& p, int row, int channel, int note, int instrument, int volum
     }
 }
 
+// The last rows of a tune before it jumps back to its start: every channel fades out, so the
+// ringing notes do not carry into the restart and one pass played on a loop sounds as the game
+// loops it, without a step at the seam.
+void FadeIntoLoop(XmPattern& p) {
+    constexpr int kFadeRows = 3;
+    for (int r = std::max(0, p.rows - kFadeRows); r < p.rows; ++r) {
+        const int left = p.rows - r;  // 3, 2, 1
+        for (int c = 0; c < p.channels; ++c) {
+            XmCell& cell = p.At(r, c);
+            if (cell.note != 0 && cell.note != kKeyOff && left == kFadeRows) {
+                // A note struck as the fade begins starts quieter; later ones are left out.
+                const int volume = cell.volume >= 0x10 ? cell.volume - 0x10 : 64;
+                cell.volume = uint8_t(0x10 + volume * 3 / 5);
+                continue;
+            }
+            if (cell.note != kKeyOff) {
+                cell.note = 0;
+                cell.instrument = 0;
+            }
+            cell.volume = uint8_t(0x60 + (left == 1 ? 15 : 6));  // slide down every tick
+        }
+    }
+}
+
 void CheckNote(const Tune& tune, int line, int note) {
     if (note < 1 || note > 96) Fail(tune.file, line, "a note falls outside the playable range");
 }
@@ -585,6 +609,7 @@ CompiledMusic CompileScores(const std::vector<ScoreText>& scores, std::vector<Xm
             c.effect = 0x0B;
             c.param = uint8_t(next);
         }
+        if (e + 1 == orders.size()) FadeIntoLoop(p);
         m.orders[o] = uint8_t(m.patterns.size());
         m.patterns.push_back(std::move(p));
     }

@@ -1,0 +1,214 @@
+#include "interface/MainMenu.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/Numbers.h"
+#include "interface/ChooseLevel.h"
+#include "interface/CreditsDialog.h"
+#include "interface/HelpDialog.h"
+#include "interface/MenuFramework.h"
+#include "interface/MessageBox.h"
+#include "interface/OptionsDialog.h"
+#include "interface/PauseMenu.h"
+#include "interface/TopRanksScreen.h"
+#include "shell/GameContext.h"
+#include "sound/SoundUnit.h"
+
+namespace vlm::interface {
+
+namespace {
+
+// The frame bars slide between kBarsOut and kBarsIn, as the pause menu's do (PauseMenu.h).
+constexpr float kNameAlpha = 0.75f;
+
+void SetNameAlpha(TMenuState& m, float a) {
+  m.PlayerNameLabel->ModulateColor.a = a;
+  m.PlayerNameText->ModulateColor.a = a;
+  m.VersionText->ModulateColor.a = a;
+}
+
+// Raises a button's alpha by a fixed step per frame up to 1.
+void FadeIn(TGLSprite& s, float step) { s.AlphaChannel = std::min(1.0f, float(s.AlphaChannel) + step); }
+
+}  // namespace
+
+void CreateMainMenuLayout(GameContext& ctx) {
+  TMenuState& m = ctx.Menus;
+  TGLDummyCube& menu = *ctx.L.MainMenuDummy;
+  // The whole menu stands straight ahead of the camera of play.
+  menu.Position = {kCameraX, kCameraY + kMenuDepth, kCameraZ};
+
+  m.MM_bgDummy = AddChild<TGLDummyCube>(menu, "MM_bgDummy");
+  m.MM_SkyBox = AddChild<scene::TGLSkyBox>(*m.MM_bgDummy, "MM_SkyBox");
+  m.MM_SkyBox->MaterialLibrary = &ctx.InterFaceLibrary;
+  m.MM_SkyBox->MatNameClouds = "MM_bg";
+  m.MM_SkyBox->CloudsPlaneOffset = 0.15f;
+  m.MM_SkyBox->CloudsPlaneSize = 1.0f;
+  m.MM_SkyBox->Position = {0.0f, -0.1f, 0.0f};
+  m.MM_SkyBox->Pickable = false;
+  // MM_blur was made by BuildLayout; it belongs with the background, over the sky box.
+  TGLSprite* blur = ctx.L.MM_blur;
+  blur->MoveTo(m.MM_bgDummy);
+  {
+    auto& mat = blur->Material.EffectiveForEdit();
+    // A soft glow of the background over itself: its light drifts and trails as it moves.
+    mat.BlendingMode = scene::TBlendingMode::Additive;
+    mat.FrontProperties.Diffuse = {1.0f, 1.0f, 1.0f, 0.25f};
+  }
+  ctx.L.MM_blur->BlurDeltaTime = 0.03;
+  ctx.L.MM_blur->BlurLeft = ctx.L.MM_blur->BlurTop = ctx.L.MM_blur->BlurRight = ctx.L.MM_blur->BlurBottom = 0.02f;
+  ctx.L.MM_blur->RenderWidth = ctx.L.MM_blur->RenderHeight = 8;
+  ctx.L.MM_blur->Pickable = false;
+
+  m.MM_logotipSprite = AddMenuSprite(ctx, menu, "MM_logotipSprite", "MM_logotip", 0.55f, 0.0f, 0.0f, 2.5f, 2.5f);
+  m.MM_logotipSprite->SetSize(2.0f, 2.0f);
+  m.MM_logotipSprite->Pickable = false;
+  m.MM_up = AddMenuSprite(ctx, menu, "MM_up", "MM_up", kBarsOut, 0.0f, 0.0f, 1.1f, 8.5f);
+  m.MM_down = AddMenuSprite(ctx, menu, "MM_down", "MM_down", -kBarsOut, 0.0f, 0.0f, 1.1f, 8.5f);
+  m.MM_up->Pickable = m.MM_down->Pickable = false;
+
+  m.PlayerNameLabel = AddMenuText(ctx, menu, "PlayerNameLabel", "player:", 23, 144, 0.28f, 0.28f,
+                                  scene::TTextAlignment::Left, {1.0f, 1.0f, 1.0f, 0.0f});
+  m.PlayerNameText = AddMenuText(ctx, menu, "PlayerNameText", "", 142.8f, 145, 0.25f, 0.25f,
+                                 scene::TTextAlignment::Left, {1.0f, 0.949f, 0.875f, 0.0f});
+  m.PlayerHint1 = AddMenuText(ctx, menu, "PlayerHint1", "(if this is not you click here)", 10, 168, 0.22f, 0.22f,
+                              scene::TTextAlignment::Left, {1.0f, 1.0f, 0.7f, 0.0f});
+  // TODO(change player): the name opens the change-player dialog once profiles exist; until then
+  // the hint that invites the click stays hidden.
+  m.PlayerHint1->Visible = false;
+  m.VersionText = AddMenuText(ctx, menu, "VersionText", "version 1.3", 8, 100, 0.2f, 0.2f,
+                              scene::TTextAlignment::Left, {1.0f, 1.0f, 1.0f, 0.0f});
+
+  m.MM_buttons = AddChild<TGLDummyCube>(menu, "MM_buttons");
+  m.MM_buttons->Position = {0.0f, -0.01f, 0.0f};
+  TGLDummyCube& b = *m.MM_buttons;
+  m.MM_StartGame = AddMaterialButton(ctx, b, "MM_StartGame", "MM_StartGame", "MM_StartGameLighted", -1.6f, 0, 0,
+                                     0.5f, 1.7f);
+  m.MM_TopRanks =
+      AddMaterialButton(ctx, b, "MM_TopRanks", "MM_TopRanks", "MM_TopRanksLighted", -1.8f, 0, 3.05f, 0.4f, 1.35f);
+  m.MM_Options =
+      AddMaterialButton(ctx, b, "MM_Options", "MM_Options", "MM_OptionsLighted", -1.8f, 0, 1.6f, 0.4f, 1.35f);
+  m.MM_Help = AddMaterialButton(ctx, b, "MM_Help", "MM_Help", "MM_HelpLighted", -1.8f, 0, -1.6f, 0.4f, 1.35f);
+  m.MM_Credits =
+      AddMaterialButton(ctx, b, "MM_Credits", "MM_Credits", "MM_CreditsLighted", -1.8f, 0, -3.05f, 0.4f, 1.35f);
+  m.MM_Exit = AddMaterialButton(ctx, b, "MM_Exit", "MM_Exit", "MM_ExitLighted", -2.1f, 0, 0, 0.4f, 1.35f);
+  for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
+    button->Sprite->AlphaChannel = 0.0f;
+  m.MM_logotipSprite->AlphaChannel = 0.0f;
+}
+
+void MenuIntroFrame(GameContext& ctx) {
+  TMenuState& m = ctx.Menus;
+  const float dt = float(ctx.DeltaTime);
+  TGLSprite& logo = *m.MM_logotipSprite;
+  // 1. The logo fades in.
+  logo.AlphaChannel = std::min(1.0f, float(logo.AlphaChannel) + dt * 0.22f);
+  // 2. The music follows the background's fade.
+  scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg");
+  const float bgAlpha = bg ? bg->Material.FrontProperties.Diffuse.a : 1.0f;
+  SetMusicVolume(int(data::RoundHalfEven(double(bgAlpha) * ctx.Options.MusicVolume * 100.0)));
+  // 3. The logo shrinks to its size.
+  if (logo.AlphaChannel > 0.15f) {
+    if (logo.Scale.z > 1.0f) {
+      logo.Scale.z -= dt * 0.2f;
+      logo.Scale.x = logo.Scale.z;
+    }
+    if (logo.Scale.z <= 1.0f) logo.Scale.x = logo.Scale.z = 1.0f;
+  }
+  // 4. The background fades in while the logo is still large... and on, at a fixed step.
+  if (logo.Scale.z < 1.8f && bg) {
+    float& a = bg->Material.FrontProperties.Diffuse.a;
+    a = std::min(1.0f, a + 0.001f);
+  }
+  // 5. The frame bars slide in.
+  if (logo.Scale.z < 1.7f) {
+    if (m.MM_up->Position.x > kBarsIn) {
+      m.MM_up->Position.x -= dt * 0.4f;
+    }
+    if (m.MM_up->Position.x <= kBarsIn) m.MM_up->Position.x = kBarsIn;
+    m.MM_down->Position.x = -m.MM_up->Position.x;
+  }
+  if (m.MM_up->Position.x > kBarsIn) return;
+  // 6. The buttons fade in one after another.
+  TGLSprite& start = *m.MM_StartGame.Sprite;
+  TGLSprite& exit = *m.MM_Exit.Sprite;
+  if (float(exit.AlphaChannel) < 1.0f) {
+    FadeIn(start, 0.008f);
+    if (start.AlphaChannel > 0.5f) {
+      FadeIn(*m.MM_Options.Sprite, 0.008f);
+      m.MM_Help.Sprite->AlphaChannel = float(m.MM_Options.Sprite->AlphaChannel);
+    }
+    if (start.AlphaChannel > 0.7f) {
+      FadeIn(*m.MM_TopRanks.Sprite, 0.008f);
+      m.MM_Credits.Sprite->AlphaChannel = float(m.MM_TopRanks.Sprite->AlphaChannel);
+    }
+    if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f);
+    return;
+  }
+  // 7. The buttons stand; the player's name fades in and the menu is ready.
+  for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
+    button->Sprite->AlphaChannel = 1.0f;
+  float a = m.PlayerNameLabel->ModulateColor.a + dt;
+  if (a >= kNameAlpha) {
+    SetNameAlpha(m, kNameAlpha);
+    ctx.L.CursorImage->Visible = true;
+    // TODO(profiles): with no profile at all the intro ends in "changeplayer" with the name entry open.
+    ctx.GameState = "mainmenu";
+    if (!m.PendingMessage.empty()) {
+      ShowMessageBoxButtons(ctx, m.PendingMessage, false);
+      m.PendingMessage.clear();
+    }
+  } else {
+    SetNameAlpha(m, a);
+  }
+}
+
+void FinishMenuIntro(GameContext& ctx) {
+  TMenuState& m = ctx.Menus;
+  m.MM_logotipSprite->AlphaChannel = 1.0f;
+  m.MM_logotipSprite->Scale.x = m.MM_logotipSprite->Scale.z = 1.0f;
+  m.MM_up->Position.x = kBarsIn;
+  m.MM_down->Position.x = -kBarsIn;
+  for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
+    button->Sprite->AlphaChannel = 1.0f;
+  if (m.PlayerNameLabel->ModulateColor.a < kNameAlpha) SetNameAlpha(m, kNameAlpha);
+  // The music is at the option's volume again (ReturnToMainMenu), so the background is fully in.
+  if (scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg")) bg->Material.FrontProperties.Diffuse.a = 1.0f;
+}
+
+void MainMenuInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked) {
+  TMenuState& m = ctx.Menus;
+  if (HoverMaterialButton(ctx, m.MM_StartGame, picked) && TakePress(ctx)) {
+    ResetLook(m.MM_StartGame);
+    StartGameFromMenu(ctx);
+    return;
+  }
+  if (HoverMaterialButton(ctx, m.MM_TopRanks, picked) && TakePress(ctx)) {
+    ResetLook(m.MM_TopRanks);
+    OpenTopRanks(ctx);
+    return;
+  }
+  if (HoverMaterialButton(ctx, m.MM_Options, picked) && TakePress(ctx)) {
+    ResetLook(m.MM_Options);
+    OpenOptions(ctx);
+    return;
+  }
+  if (HoverMaterialButton(ctx, m.MM_Help, picked) && TakePress(ctx)) {
+    ResetLook(m.MM_Help);
+    OpenHelp(ctx);
+    return;
+  }
+  if (HoverMaterialButton(ctx, m.MM_Credits, picked) && TakePress(ctx)) {
+    ResetLook(m.MM_Credits);
+    OpenCredits(ctx);
+    return;
+  }
+  if (HoverMaterialButton(ctx, m.MM_Exit, picked) && TakePress(ctx)) {
+    ShowMessageBoxFaded(ctx, "are you sure\ryou want to exit?", true, 0.85f);
+    return;
+  }
+  // TODO(change player): the player's name as a button that opens the change-player dialog.
+}
+
+}  // namespace vlm::interface

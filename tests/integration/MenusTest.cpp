@@ -1,0 +1,296 @@
+// The game as a player starts it: no level given, the logos clicked away, the main menu, every
+// dialog opened and closed, an option changed and applied, a game started; and from a running
+// game every way on (pause menu, level end, game over, the end of the last level) leads back to
+// the menu. Played through the real game without a window, with clicks only, aimed at where the
+// buttons are drawn.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "combat/Player.h"
+#include "data/Errors.h"
+#include "data/Scramble.h"
+#include "data/TopRanks.h"
+#include "interface/MenuState.h"
+#include "levels/LevelRun.h"
+#include "scene/Projection.h"
+#include "shell/GameContext.h"
+#include "shell/HeadlessDriver.h"
+#include "shell/Input.h"
+#include "shell/InputScript.h"
+#include "shell/Platform.h"
+
+namespace vlm::test {
+namespace {
+
+namespace fs = std::filesystem;
+using shell::InputEvent;
+
+class MenusIntegration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* build = std::getenv("VLM_BUILD_DIR");
+    if (!build) build = VLM_BUILD_DIR_DEFAULT;
+    archive_ = fs::path(build) / "original.vlm";
+    ASSERT_TRUE(fs::exists(archive_)) << archive_ << " has not been built";
+    root_ = fs::temp_directory_path() / ("vlm_menus_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "game");
+    fs::create_directories(root_ / "user");
+    fs::create_symlink(archive_, root_ / "game" / "original.vlm");
+  }
+  void Start() {
+    levels::THeadlessGameConfig cfg;
+    cfg.WorkingFolder = root_ / "game";
+    cfg.AppDataFolder = root_ / "user";
+    cfg.Seed = 11;
+    std::string error;
+    ctx = levels::CreateHeadlessGame(cfg, &error);
+    ASSERT_NE(ctx, nullptr) << error;
+    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+  }
+  void TearDown() override {
+    driver.reset();
+    ctx.reset();
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
+
+  bool RunUntilState(const std::string& state, int64_t maxMs) {
+    return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
+  }
+  // Where an object is drawn, in window pixels.
+  glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
+    if (o.Kind == scene::TObjectKind::HUDText) {
+      glm::vec2 a, b;
+      EXPECT_TRUE(static_cast<const scene::TGLHUDText&>(o).TextRect(a, b)) << o.Name;
+      return (a + b) * 0.5f;
+    }
+    const scene::TViewProjection vp =
+        scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
+    glm::vec3 w;
+    EXPECT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
+    return {w.x, w.y};
+  }
+  // A click: the pointer moves there, the left button goes down and comes up; then the game runs
+  // on for a while.
+  void ClickAt(glm::vec2 p, int64_t settleMs = 300) {
+    const int64_t t = driver->NowMs();
+    std::vector<InputEvent> e(3);
+    e[0].TimeMs = t + 20;
+    e[0].Kind = InputEvent::Type::Move;
+    e[0].X = int32_t(p.x);
+    e[0].Y = int32_t(p.y);
+    e[1].TimeMs = t + 40;
+    e[1].Kind = InputEvent::Type::Down;
+    e[2].TimeMs = t + 100;
+    e[2].Kind = InputEvent::Type::Up;
+    driver->Feed(e);
+    driver->RunFor(settleMs);
+  }
+  void Click(const scene::TGLBaseSceneObject* o, int64_t settleMs = 300) {
+    ASSERT_NE(o, nullptr);
+    ASSERT_TRUE(o->Visible) << o->Name;
+    ClickAt(ScreenPoint(*o), settleMs);
+  }
+  void Type(const std::string& chars) {
+    InputEvent e;
+    e.TimeMs = driver->NowMs() + 10;
+    e.Kind = InputEvent::Type::Text;
+    e.Chars = chars;
+    driver->Feed({e});
+    driver->RunFor(50);
+  }
+  void Key(shell::Key k) {
+    std::vector<InputEvent> e(2);
+    e[0].TimeMs = driver->NowMs() + 10;
+    e[0].Kind = InputEvent::Type::KeyDown;
+    e[0].KeyCode = k;
+    e[1].TimeMs = driver->NowMs() + 60;
+    e[1].Kind = InputEvent::Type::KeyUp;
+    e[1].KeyCode = k;
+    driver->Feed(e);
+    driver->RunFor(200);
+  }
+  // From the start: the logos clicked away, the menu's entrance waited for.
+  void ToMainMenu() {
+    ASSERT_EQ(ctx->GameState, "gameintro");
+    for (int i = 0; i < 4; ++i) ClickAt({512, 384}, 100);
+    ASSERT_TRUE(RunUntilState("mainmenu", 60000)) << ctx->GameState;
+  }
+  // Plays the level out: whatever is left of it is taken off the board until the statistics.
+  void ClearLevel() {
+    ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+    ASSERT_TRUE(driver->RunUntil(
+        [&] {
+          ctx->Level.LevelEnemyCount = 0;
+          ctx->Player.HitShieldSeconds = 5;
+          return ctx->GameState == "statistics";
+        },
+        120000))
+        << ctx->GameState;
+  }
+  // From the statistics, clicks until the next state comes.
+  void ClickOnFrom(const std::string& state) {
+    for (int i = 0; i < 40 && ctx->GameState == state; ++i) ClickAt({512, 384}, 500);
+  }
+
+  std::unique_ptr<GameContext> ctx;
+  std::unique_ptr<shell::HeadlessDriver> driver;
+  fs::path root_, archive_;
+};
+
+TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
+  Start();
+  interface::TMenuState& m = ctx->Menus;
+  ToMainMenu();
+  EXPECT_TRUE(ctx->L.CursorImage->Visible);
+
+  // Options: the music one step louder, heard at once, and kept by Apply.
+  const double music = ctx->Options.MusicVolume;
+  Click(m.MM_Options.Sprite);
+  ASSERT_EQ(ctx->GameState, "options");
+  Click(m.Options.Music.Plus);
+  EXPECT_NEAR(ctx->Options.MusicVolume, music + 0.05, 1e-9);
+  Click(m.Options.Apply.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_FALSE(m.Options.Dummy->Visible);
+  EXPECT_NEAR(ctx->Options.MusicVolume, music + 0.05, 1e-9);
+  ASSERT_DOUBLE_EQ(music, 0.8);  // the default, so the file's line is known
+  std::ifstream saved(root_ / "user" / "game.ini");
+  std::string text((std::istreambuf_iterator<char>(saved)), {});
+  EXPECT_NE(text.find("MusicVolume=0,85"), std::string::npos) << text;
+
+  // Options again: a change cancelled is undone.
+  Click(m.MM_Options.Sprite);
+  Click(m.Options.Sound.Minus);
+  Click(m.Options.Cancel.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_DOUBLE_EQ(ctx->Options.SoundVolume, ctx->OptionsBackup.SoundVolume);
+
+  // Help: three pages forward and the Back button.
+  Click(m.MM_Help.Sprite);
+  ASSERT_EQ(ctx->GameState, "help");
+  Click(m.HD_Right);
+  Click(m.HD_Right);
+  Click(m.HD_Right);
+  EXPECT_EQ(m.HelpPage, 3);
+  EXPECT_TRUE(m.HD_PageDummy[2]->Visible);
+  Click(m.HD_Back.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+
+  // Credits roll on Timer2 and stop with Back.
+  Click(m.MM_Credits.Sprite, 1000);
+  ASSERT_EQ(ctx->GameState, "credits");
+  EXPECT_GT(m.CD_Title->ModulateColor.a, 0.5f);
+  Click(m.CD_Back.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_FALSE(ctx->Timers[shell::TimerId::Timer2].Enabled);
+
+  // Top ranks: the default table.
+  Click(m.MM_TopRanks.Sprite);
+  ASSERT_EQ(ctx->GameState, "topranks");
+  EXPECT_EQ(m.RankNames[0]->Text, "QUORVEL");
+  EXPECT_FALSE(ctx->L.TRD_EnterNameDummy->Visible);
+  Click(m.TRD_Back.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+
+  // Exit asks first; Cancel stays.
+  Click(m.MM_Exit.Sprite);
+  ASSERT_TRUE(ctx->L.MessageDummy->Visible);
+  EXPECT_EQ(m.MD_Text->Text, "are you sure\ryou want to exit?");
+  Click(m.MD_Cancel.Sprite);
+  EXPECT_FALSE(ctx->L.MessageDummy->Visible);
+  EXPECT_FALSE(Platform().QuitRequested());
+
+  // Start: one open slot, so level 1 starts at once, and runs.
+  Click(m.MM_StartGame.Sprite);
+  EXPECT_EQ(ctx->Level.CurrentLevel, 1);
+  ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+  driver->RunFor(5000);
+  EXPECT_EQ(ctx->GameState, "game");
+  EXPECT_GT(ctx->Level.LevelTime, 2.0);
+  EXPECT_FALSE(ctx->L.MainMenuDummy->Visible);
+}
+
+TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
+  Start();
+  interface::TMenuState& m = ctx->Menus;
+  ToMainMenu();
+  Click(m.MM_StartGame.Sprite);
+  ASSERT_TRUE(RunUntilState("game", 30000));
+
+  // Pause menu: Escape, then Options and Cancel, then Exit, Cancel, Exit, Ok.
+  Key(shell::Key::Escape);
+  ASSERT_EQ(ctx->GameState, "pausemenu");
+  driver->RunFor(1500);  // the bars and buttons are in
+  Click(ctx->L.PM_Options);
+  ASSERT_EQ(ctx->GameState, "pm_options");
+  EXPECT_FALSE(ctx->L.GLDummyCube2->Visible);
+  Click(m.PauseOptions.Cancel.Sprite);
+  ASSERT_EQ(ctx->GameState, "pausemenu");
+  EXPECT_TRUE(ctx->L.GLDummyCube2->Visible);
+  Click(ctx->L.PM_Exit);
+  ASSERT_TRUE(ctx->L.MessageDummy->Visible);
+  EXPECT_EQ(m.MD_Text->Text, "abort this game?");
+  Click(m.MD_Cancel.Sprite);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
+  Click(ctx->L.PM_Exit);
+  Click(m.MD_Ok.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_TRUE(ctx->L.MainMenuDummy->Visible);
+  EXPECT_FALSE(ctx->L.SceneDummyCube->Visible);
+  EXPECT_FALSE(Platform().QuitRequested());
+
+  // Level end: statistics, a click, the fly-out and the next level.
+  Click(m.MM_StartGame.Sprite);
+  ClearLevel();
+  ClickOnFrom("statistics");
+  EXPECT_TRUE(ctx->GameState == "levelintro" || ctx->GameState == "loading") << ctx->GameState;
+  ASSERT_TRUE(RunUntilState("game", 60000)) << ctx->GameState;
+  EXPECT_EQ(ctx->Level.CurrentLevel, 2);
+
+  // Game over: the last life lost, the message grows, then the top ranks with the name entry
+  // (the score makes the table's tenth place); Apply enters it, Back leads to the menu.
+  ctx->Player.Lifes = 1;
+  ctx->Player.HitShieldSeconds = 0;
+  combat::KillPlayer(*ctx);
+  ASSERT_TRUE(RunUntilState("topranks", 30000)) << ctx->GameState;
+  EXPECT_TRUE(ctx->L.TRD_EnterNameDummy->Visible);
+  Type("Ace");
+  Click(m.TRD_Apply.Sprite);
+  EXPECT_FALSE(ctx->L.TRD_EnterNameDummy->Visible);
+  bool entered = false;
+  for (const auto* t : m.RankNames) entered = entered || t->Text == "Ace";
+  EXPECT_TRUE(entered);
+  Click(m.TRD_Back.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+
+  // The end of the last level: statistics, the fly-out, then the top ranks, not the next level.
+  ctx->Level.CurrentLevel = ctx->Level.LevelCount;
+  ctx->Menus.Slots[0].Level = ctx->Level.LevelCount;
+  Click(m.MM_StartGame.Sprite);
+  ClearLevel();
+  ClickOnFrom("statistics");
+  ASSERT_TRUE(RunUntilState("topranks", 60000)) << ctx->GameState;
+  EXPECT_TRUE(ctx->L.TRD_EnterNameDummy->Visible);
+  Click(m.TRD_Apply.Sprite);
+  EXPECT_FALSE(ctx->L.TRD_EnterNameDummy->Visible);
+  Click(m.TRD_Back.Sprite);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+
+  // And from the main menu Exit and Ok end the program.
+  Click(m.MM_Exit.Sprite);
+  Click(m.MD_Ok.Sprite);
+  EXPECT_TRUE(Platform().QuitRequested());
+}
+
+}  // namespace
+}  // namespace vlm::test
