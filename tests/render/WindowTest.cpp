@@ -228,8 +228,9 @@ TEST_F(WindowTest, SpritesCutToTheirPictureLookTheSameAsWholeOnes) {
     show(15, 5, {255, 255, 255, 255});
     const glm::vec3 pos = InFront(5.0f);
     // Behind it and drawn before it, something for the blending to show through.
-    AddSprite(InFront(7.0f), 3.0f, {0.2f, 0.3f, 0.4f, 1});
-    TGLSprite* sprite = AddSprite(pos, 1.6f, {1, 1, 1, 1}, TBlendingMode::Transparency);
+    AddSprite(InFront(7.0f), 6.0f, {0.2f, 0.3f, 0.4f, 1});
+    // Large enough under the lens projection for the picture's small white patch to cover pixels.
+    TGLSprite* sprite = AddSprite(pos, 3.2f, {1, 1, 1, 1}, TBlendingMode::Transparency);
     sprite->Material.Texture.SetImage(pic);
     sprite->Material.Texture.MinFilter = TGLMinFilter::Linear;
 
