@@ -2,6 +2,8 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <cstdio>
+
 namespace vlm::render {
 
 namespace {
@@ -79,25 +81,10 @@ CloudStack::~CloudStack() {
 
 bool CloudStack::Init(int glslVersion, GlState* gl, std::string& error) {
     gl_ = gl;
-    for (int layers = 1; layers <= kMaxLayers; ++layers) {
-        for (int overClear = 0; overClear < 2; ++overClear) {
-            std::string defines = "#define LAYERS " + std::to_string(layers) + "\n";
-            if (overClear) defines += "#define OVER_CLEAR 1\n";
-            const std::string vertex = defines + kVertex, fragment = defines + kFragment;
-            Variant& v = variants_[static_cast<std::size_t>((layers - 1) * 2 + overClear)];
-            if (!v.program.Build("cloud planes", glslVersion, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}},
-                                 error))
-                return false;
-            v.uU = v.program.Uniform("u_u");
-            v.uV = v.program.Uniform("u_v");
-            v.uColor = v.program.Uniform("u_color");
-            v.uKeep = v.program.Uniform("u_keep");
-            v.uClear = v.program.Uniform("u_clear");
-            v.program.Use();
-            const char* samplers[kMaxLayers] = {"u_tex0", "u_tex1", "u_tex2", "u_tex3"};
-            for (int i = 0; i < kMaxLayers; ++i) glUniform1i(v.program.Uniform(samplers[i]), i);
-        }
-    }
+    glsl_ = glslVersion;
+    // The programs are built when first drawn with (most scenes use one or two of them); the
+    // single-plane one at once, so a driver that cannot build them is found at start.
+    if (!Build(0, error)) return false;
     const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
     glGenVertexArrays(1, &vao_);
     glGenBuffers(1, &vbo_);
@@ -110,10 +97,43 @@ bool CloudStack::Init(int glslVersion, GlState* gl, std::string& error) {
     return true;
 }
 
+bool CloudStack::Build(std::size_t index, std::string& error) {
+    Variant& v = variants_[index];
+    if (v.built) return true;
+    if (v.failed) return false;
+    const int layers = static_cast<int>(index / 2) + 1;
+    std::string defines = "#define LAYERS " + std::to_string(layers) + "\n";
+    if (index % 2) defines += "#define OVER_CLEAR 1\n";
+    const std::string vertex = defines + kVertex, fragment = defines + kFragment;
+    if (!v.program.Build("cloud planes", glsl_, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}}, error)) {
+        v.failed = true;
+        return false;
+    }
+    v.uU = v.program.Uniform("u_u");
+    v.uV = v.program.Uniform("u_v");
+    v.uColor = v.program.Uniform("u_color");
+    v.uKeep = v.program.Uniform("u_keep");
+    v.uClear = v.program.Uniform("u_clear");
+    v.program.Use();
+    const char* samplers[kMaxLayers] = {"u_tex0", "u_tex1", "u_tex2", "u_tex3"};
+    for (int i = 0; i < kMaxLayers; ++i) glUniform1i(v.program.Uniform(samplers[i]), i);
+    v.built = true;
+    return true;
+}
+
 void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor) {
     if (count <= 0) return;
     if (count > kMaxLayers) count = kMaxLayers;
-    const Variant& v = variants_[static_cast<std::size_t>((count - 1) * 2 + (overClear ? 1 : 0))];
+    const std::size_t index = static_cast<std::size_t>((count - 1) * 2 + (overClear ? 1 : 0));
+    const Variant& v = variants_[index];
+    if (!v.built) {
+        if (v.failed) return;  // reported when it failed
+        std::string error;
+        if (!Build(index, error)) {
+            std::fprintf(stderr, "velmora2: %s\n", error.c_str());
+            return;
+        }
+    }
     v.program.Use();
     float u[kMaxLayers * 3], w[kMaxLayers * 3], color[kMaxLayers * 4], keep[kMaxLayers];
     for (int i = 0; i < count; ++i) {

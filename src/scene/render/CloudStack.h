@@ -50,10 +50,13 @@ private:
     struct Variant {
         GlProgram program;
         GLint uU = -1, uV = -1, uColor = -1, uKeep = -1, uClear = -1;
+        bool built = false, failed = false;
     };
+    bool Build(std::size_t index, std::string& error);
     // Index: (layers - 1) * 2 + overClear.
     std::array<Variant, kMaxLayers * 2> variants_;
     GlState* gl_ = nullptr;
+    int glsl_ = 0;
     GLuint vao_ = 0, vbo_ = 0;
     int drawCalls_ = 0;
 };

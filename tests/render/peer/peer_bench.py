@@ -127,15 +127,19 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
         env.update(XDG_DATA_HOME=home, SDL_AUDIODRIVER="dummy")
         script = os.path.join(work, "sweep.txt")
         input_script(script, args.seconds + 5)
-        cmd = ["nice", "-n", "10", os.path.abspath(game), "--windowed", "--no-vsync", "--level", str(level),
-               "--seed", "7", "--input", script]
+        cmd = ["nice", "-n", str(args.nice), os.path.abspath(game), "--windowed", "--no-vsync"]
+        if args.replays:
+            # The same recorded play frame by frame (its own clock): every build draws the same frames.
+            cmd += ["--replay", os.path.join(args.replays, f"rec-{level}.txt")]
+        else:
+            cmd += ["--level", str(level), "--seed", "7", "--input", script]
     else:
         home = os.path.join(work, "home-peer")
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, ".chromium-bsu"), "w") as f:
             f.write(PEER_CONFIG)
         env.update(HOME=home, ALSOFT_DRIVERS="null", SHIM_NODELAY="1")
-        cmd = ["nice", "-n", "10", PEER]
+        cmd = ["nice", "-n", str(args.nice), PEER]
     t0 = time.monotonic_ns()
     proc = subprocess.Popen(cmd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, cwd=os.path.dirname(os.path.abspath(game))
@@ -232,6 +236,10 @@ def main():
                    help="start-up swaps of the --before build that show no picture yet (its probe)")
     p.add_argument("--display", default=":77")
     p.add_argument("--no-peer", action="store_true")
+    p.add_argument("--nice", type=int, default=0,
+                   help="niceness of both programs (10 starves them on a machine busy with builds)")
+    p.add_argument("--replays", help="folder of rec-LEVEL.txt replays (screens.sh makes them) to play instead of "
+                                     "the live sweep: the same frames for every build, whatever the load")
     p.add_argument("--pixels", action="store_true", help="one more run each counting pixels shaded")
     args = p.parse_args()
     if not args.no_peer and (not os.path.exists(PEER) or not shutil.which("xdotool")):
