@@ -22,9 +22,9 @@ namespace vlm::interface {
 inline constexpr float kMenuDepth = 1.58f;
 // The message box stands nearer than every screen it can cover (at -1.3, scaled 0.24).
 inline constexpr float kMessageDepth = 0.28f;
-// The dialogs' panel: a little taller and wider than the texts laid out on it, so that every
+// The dialogs' panel: a little taller than the texts laid out on it, so that every
 // label stands inside its frame.
-inline constexpr float kDialogScaleX = 3.9f, kDialogScaleZ = 8.3f;
+inline constexpr float kDialogScaleX = 3.9f, kDialogScaleZ = 7.85f;
 // The camera of play, which the menus share (it is placed there at start-up and never leaves).
 inline constexpr float kCameraX = -0.0213f, kCameraY = -1.58f, kCameraZ = 0.0097f;
 
