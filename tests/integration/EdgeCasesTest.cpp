@@ -18,6 +18,7 @@
 #include "combat/EnemyShots.h"
 #include "combat/Weapons.h"
 #include "data/Archive.h"
+#include "integration/HeadlessGame.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
 #include "shell/GameContext.h"
@@ -29,12 +30,6 @@ namespace vlm::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path BuiltArchive() {
-  const char* build = std::getenv("VLM_BUILD_DIR");
-  if (!build) build = VLM_BUILD_DIR_DEFAULT;
-  return fs::path(build) / "original.vlm";
-}
 
 std::string ReadEntry(const data::Archive& a, std::string_view name) {
   const std::vector<uint8_t> bytes = a.Read(name);
@@ -93,7 +88,7 @@ splineindex=-2
 scores=50
 )";
 
-class EdgeCasesTest : public ::testing::Test {
+class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
  protected:
   static void SetUpTestSuite() {
     suiteRoot_ = fs::temp_directory_path() / ("vlm_edgecases_" + std::to_string(::getpid()));
@@ -135,27 +130,11 @@ class EdgeCasesTest : public ::testing::Test {
 
   // A game over the fixture archive (or the built one, for the shipped levels).
   void Start(bool shippedContent = false) {
-    const fs::path archive = shippedContent ? BuiltArchive() : suiteRoot_ / "fixture" / "original.vlm";
-    ASSERT_TRUE(fs::exists(archive)) << archive << " has not been built";
-    root_ = suiteRoot_ / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(root_ / "game");
-    fs::create_directories(root_ / "user");
-    fs::create_symlink(archive, root_ / "game" / "original.vlm");
-    levels::THeadlessGameConfig cfg;
-    cfg.WorkingFolder = root_ / "game";
-    cfg.AppDataFolder = root_ / "user";
-    cfg.Seed = 5;
-    std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
-    ASSERT_NE(ctx, nullptr) << error;
-    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+    Lay(suiteRoot_ / ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+        shippedContent ? BuiltArchive() : suiteRoot_ / "fixture" / "original.vlm");
+    if (!HasFatalFailure()) HeadlessGame::Start(5);
   }
-  void TearDown() override {
-    driver.reset();
-    ctx.reset();
-    std::error_code ec;
-    if (!root_.empty()) fs::remove_all(root_, ec);
-  }
+  void TearDown() override { Close(); }
   void PlayLevel(int level) {
     levels::StartLevelDirect(*ctx, level);
     ASSERT_TRUE(driver->RunUntil([&] { return ctx->GameState == "game"; }, 8000)) << ctx->GameState;
@@ -182,12 +161,8 @@ class EdgeCasesTest : public ::testing::Test {
     return *enemies.at(0);
   }
 
-  std::unique_ptr<GameContext> ctx;
-  std::unique_ptr<shell::HeadlessDriver> driver;
-
  private:
   static inline fs::path suiteRoot_;
-  fs::path root_;
 };
 
 TEST_F(EdgeCasesTest, PlacementSectionsZeroOneAndThreePlaceTwoEnemies) {
@@ -331,9 +306,9 @@ TEST_F(EdgeCasesTest, AnAimingPilotDestroysTheFirstEnemiesWithinSeconds) {
       20000 - firstKill);
   EXPECT_LE(firstKill, 3000);
   EXPECT_GE(ctx->Hud.LevelStats.EnemiesDestroyed, 6) << "first kill after " << firstKill << " ms";
-  std::printf("aimed fire: first kill after %lld ms, %d destroyed in 20 s, %d of %d shots hit\n",
-              static_cast<long long>(firstKill), ctx->Hud.LevelStats.EnemiesDestroyed, ctx->Hud.LevelStats.Hits,
-              ctx->Hud.LevelStats.Shots);
+  std::printf("aimed fire: first kill after %lld ms, %lld destroyed in 20 s, %lld of %lld shots hit\n",
+              static_cast<long long>(firstKill), static_cast<long long>(ctx->Hud.LevelStats.EnemiesDestroyed),
+              static_cast<long long>(ctx->Hud.LevelStats.Hits), static_cast<long long>(ctx->Hud.LevelStats.Shots));
   EXPECT_GT(ctx->Player.Scores, 0);
 }
 

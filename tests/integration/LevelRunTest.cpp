@@ -11,6 +11,7 @@
 #include <string>
 
 #include "combat/Enemies.h"
+#include "integration/HeadlessGame.h"
 #include "combat/Weapons.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
@@ -26,36 +27,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class LevelRunIntegration : public ::testing::Test {
+class LevelRunIntegration : public ::testing::Test, protected HeadlessGame {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("VLM_BUILD_DIR");
-    if (!build) build = VLM_BUILD_DIR_DEFAULT;
-    const fs::path archive = fs::path(build) / "original.vlm";
-    ASSERT_TRUE(fs::exists(archive)) << archive << " has not been built";
-    root_ = fs::temp_directory_path() / ("vlm_levelrun_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(root_ / "game");
-    fs::create_directories(root_ / "user");
-    fs::create_symlink(archive, root_ / "game" / "original.vlm");
-    levels::THeadlessGameConfig cfg;
-    cfg.WorkingFolder = root_ / "game";
-    cfg.AppDataFolder = root_ / "user";
-    cfg.Seed = 7;
-    std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
-    ASSERT_NE(ctx, nullptr) << error;
-    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+    Lay(TestFolder("vlm_levelrun_"), BuiltArchive());
+    if (!HasFatalFailure()) Start(7);
   }
-  void TearDown() override {
-    driver.reset();
-    ctx.reset();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  bool RunUntilState(const char* state, int64_t maxMs) {
-    return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
-  }
+  void TearDown() override { Close(); }
+
   // The mouse swept left and right across the row with the left button held, from `startMs`.
   std::string SweepScript(int64_t startMs, int64_t lengthMs) {
     std::string s = std::to_string(startMs) + " down left\n";
@@ -66,12 +45,6 @@ class LevelRunIntegration : public ::testing::Test {
     }
     return s;
   }
-
-  std::unique_ptr<GameContext> ctx;
-  std::unique_ptr<shell::HeadlessDriver> driver;
-
- private:
-  fs::path root_;
 };
 
 TEST_F(LevelRunIntegration, ALevelFromLoadingToTheNextLevelsFlyIn) {

@@ -26,6 +26,7 @@
 #include "shell/InputScript.h"
 #include "shell/Platform.h"
 #include "shell/Startup.h"
+#include "integration/HeadlessGame.h"
 
 namespace vlm::test {
 namespace {
@@ -33,41 +34,13 @@ namespace {
 namespace fs = std::filesystem;
 using shell::InputEvent;
 
-class MenusIntegration : public ::testing::Test {
+class MenusIntegration : public ::testing::Test, protected HeadlessGame {
  protected:
-  void SetUp() override {
-    const char* build = std::getenv("VLM_BUILD_DIR");
-    if (!build) build = VLM_BUILD_DIR_DEFAULT;
-    archive_ = fs::path(build) / "original.vlm";
-    ASSERT_TRUE(fs::exists(archive_)) << archive_ << " has not been built";
-    root_ = fs::temp_directory_path() / ("vlm_menus_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "game");
-    fs::create_directories(root_ / "user");
-    fs::create_symlink(archive_, root_ / "game" / "original.vlm");
-  }
-  void Start() {
-    levels::THeadlessGameConfig cfg;
-    cfg.WorkingFolder = root_ / "game";
-    cfg.AppDataFolder = root_ / "user";
-    cfg.Seed = 11;
-    std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
-    ASSERT_NE(ctx, nullptr) << error;
-    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
-  }
-  void TearDown() override {
-    driver.reset();
-    ctx.reset();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
+  void SetUp() override { Lay(TestFolder("vlm_menus_"), BuiltArchive()); }
+  void Start() { HeadlessGame::Start(11); }
+  void TearDown() override { Close(); }
   shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
 
-  bool RunUntilState(const std::string& state, int64_t maxMs) {
-    return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
-  }
   // Where an object is drawn, in window pixels.
   glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
     if (o.Kind == scene::TObjectKind::HUDText) {
@@ -144,9 +117,6 @@ class MenusIntegration : public ::testing::Test {
     for (int i = 0; i < 40 && ctx->GameState == state; ++i) ClickAt({512, 384}, 500);
   }
 
-  std::unique_ptr<GameContext> ctx;
-  std::unique_ptr<shell::HeadlessDriver> driver;
-  fs::path root_, archive_;
 };
 
 TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
@@ -166,7 +136,7 @@ TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
   EXPECT_FALSE(m.Options.Dummy->Visible);
   EXPECT_NEAR(ctx->Options.MusicVolume, music + 0.05, 1e-9);
   ASSERT_DOUBLE_EQ(music, 0.8);  // the default, so the file's line is known
-  std::ifstream saved(root_ / "user" / "game.ini");
+  std::ifstream saved(root / "user" / "game.ini");
   std::string text((std::istreambuf_iterator<char>(saved)), {});
   EXPECT_NE(text.find("MusicVolume=0,85"), std::string::npos) << text;
 
@@ -306,8 +276,8 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
 
 TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
   GameContextConfig cfg;
-  cfg.WorkingFolder = root_ / "game";
-  cfg.AppDataFolder = root_ / "user";
+  cfg.WorkingFolder = root / "game";
+  cfg.AppDataFolder = root / "user";
   GameContext game(cfg);
   std::vector<std::pair<double, std::string>> seen;
   const shell::StartupProgress record = [&](GameContext&, double percent, const char* caption) {

@@ -11,6 +11,7 @@
 #include <glm/glm.hpp>
 
 #include "combat/Player.h"
+#include "integration/HeadlessGame.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
 #include "shell/GameContext.h"
@@ -25,41 +26,13 @@ struct WindowSize {
   int Width, Height;
 };
 
-class ViewIntegration : public ::testing::TestWithParam<WindowSize> {
+class ViewIntegration : public ::testing::TestWithParam<WindowSize>, protected HeadlessGame {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("VLM_BUILD_DIR");
-    if (!build) build = VLM_BUILD_DIR_DEFAULT;
-    const fs::path archive = fs::path(build) / "original.vlm";
-    ASSERT_TRUE(fs::exists(archive)) << archive << " has not been built";
-    root_ = fs::temp_directory_path() /
-            ("vlm_view_" + std::to_string(::getpid()) + "_" + std::to_string(GetParam().Width));
-    fs::create_directories(root_ / "game");
-    fs::create_directories(root_ / "user");
-    fs::create_symlink(archive, root_ / "game" / "original.vlm");
-    levels::THeadlessGameConfig cfg;
-    cfg.WorkingFolder = root_ / "game";
-    cfg.AppDataFolder = root_ / "user";
-    cfg.Seed = 3;
-    cfg.Width = GetParam().Width;
-    cfg.Height = GetParam().Height;
-    std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
-    ASSERT_NE(ctx, nullptr) << error;
-    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+    Lay(TestFolder("vlm_view_", "_" + std::to_string(GetParam().Width)), BuiltArchive());
+    if (!HasFatalFailure()) Start(3, GetParam().Width, GetParam().Height);
   }
-  void TearDown() override {
-    driver.reset();
-    ctx.reset();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-
-  std::unique_ptr<GameContext> ctx;
-  std::unique_ptr<shell::HeadlessDriver> driver;
-
- private:
-  fs::path root_;
+  void TearDown() override { Close(); }
 };
 
 // The window rectangle covered by every vertex of the meshes under `root`.

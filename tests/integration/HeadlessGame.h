@@ -1,0 +1,78 @@
+#pragma once
+// The real game without a window, in a folder of its own: "game" holds a link to a content
+// archive (the built one unless a test forges its own), "user" is the player's empty folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "levels/LevelRun.h"
+#include "shell/GameContext.h"
+#include "shell/HeadlessDriver.h"
+
+namespace vlm::test {
+
+// The archive the build packed (VLM_BUILD_DIR overrides the folder the build was configured in).
+inline std::filesystem::path BuiltArchive() {
+  const char* build = std::getenv("VLM_BUILD_DIR");
+  if (!build) build = VLM_BUILD_DIR_DEFAULT;
+  return std::filesystem::path(build) / "original.vlm";
+}
+
+// A folder unique to this process and the running test, below the temporary folder (the "/" of
+// a parameterised test's name kept out of it).
+inline std::filesystem::path TestFolder(const std::string& prefix, const std::string& suffix = {}) {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  for (char& c : name)
+    if (c == '/') c = '_';
+  return std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()) + "_" + name + suffix);
+}
+
+struct HeadlessGame {
+  std::unique_ptr<GameContext> ctx;
+  std::unique_ptr<shell::HeadlessDriver> driver;
+  std::filesystem::path root;
+
+  // Lays out `folder` afresh: "game" with a link to `archive`, an empty "user".
+  void Lay(const std::filesystem::path& folder, const std::filesystem::path& archive) {
+    ASSERT_TRUE(std::filesystem::exists(archive)) << archive << " has not been built";
+    root = folder;
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "game");
+    std::filesystem::create_directories(root / "user");
+    std::filesystem::create_symlink(archive, root / "game" / "original.vlm");
+  }
+
+  // Starts the game in the laid-out folder on 16 ms frames; fails the test (ctx stays empty)
+  // when it cannot start.
+  void Start(uint64_t seed, int32_t width = 1024, int32_t height = 768) {
+    levels::THeadlessGameConfig cfg;
+    cfg.WorkingFolder = root / "game";
+    cfg.AppDataFolder = root / "user";
+    cfg.Seed = seed;
+    cfg.Width = width;
+    cfg.Height = height;
+    std::string error;
+    ctx = levels::CreateHeadlessGame(cfg, &error);
+    ASSERT_NE(ctx, nullptr) << error;
+    driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
+  }
+
+  // Ends the game and removes its folder.
+  void Close() {
+    driver.reset();
+    ctx.reset();
+    std::error_code ec;
+    if (!root.empty()) std::filesystem::remove_all(root, ec);
+  }
+
+  bool RunUntilState(const std::string& state, int64_t maxMs) {
+    return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
+  }
+};
+
+}  // namespace vlm::test
