@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-25}
 [ $# -gt 0 ] && shift
 targets="$*"
-[ -z "$targets" ] && targets="archive lzrw1 ini unscramble mesh jpeg bmp wave soundbank module"
+[ -z "$targets" ] && targets="archive lzrw1 ini unscramble mesh jpeg bmp wave soundbank module inputscript replay levels"
 ./scripts/install-deps.sh fuzz
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DVLM_FUZZ=ON -DVLM_BUILD_TESTS=OFF >/dev/null

@@ -2,6 +2,8 @@
 
 #include "levels/LevelGlobals.h"
 
+#include <cmath>
+
 namespace vlm::levels {
 
 std::string NavPathFile(int number) { return "\\Data\\t_data\\nav\\" + std::to_string(number) + ".ini"; }
@@ -18,14 +20,20 @@ void ReadNavPaths(const IniReadFn& read, TNavPathTable& paths) {
         for (int n = 0;; ++n) {
             const std::string section = SectionName(n);
             if (!f.TryFloat(section, "s1")) break;
+            auto value = [&](const char* key) {
+                const double v = f.Float(section, key);
+                if (!(std::fabs(v) <= kMaxNavValue))
+                    throw EFieldError(f.File(), section, key, f.Text(section, key), "number from -1000000 to 1000000");
+                return v;
+            };
             TNavNode node;
-            node.Speed = f.Float(section, "s1");
-            node.X = f.Float(section, "p1x");
-            node.Y = f.Float(section, "p1y");
-            node.Z = f.Float(section, "p1z");
-            node.RotX = f.Float(section, "r1x");
-            node.RotY = f.Float(section, "r1y");
-            node.RotZ = f.Float(section, "r1z");
+            node.Speed = value("s1");
+            node.X = value("p1x");
+            node.Y = value("p1y");
+            node.Z = value("p1z");
+            node.RotX = value("r1x");
+            node.RotY = value("r1y");
+            node.RotZ = value("r1z");
             path.Nodes.push_back(node);
         }
         paths.push_back(std::move(path));

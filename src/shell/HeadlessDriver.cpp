@@ -41,4 +41,13 @@ void HeadlessDriver::RunFor(int64_t ms) {
   while (nowMs_ < end) Step();
 }
 
+// Here rather than with the replay reader, which then stands alone (its fuzz target links
+// only it and the data layer).
+void PlayReplayPass(GameContext& ctx, const TReplayPass& pass) {
+  for (const InputEvent& e : pass.Events) ApplyInputEvent(ctx, e);
+  ctx.Timers.SetClockMs(pass.FrameTimeUs / 1000);  // the recorded timers see the recorded clock
+  for (TimerId id : pass.Timers) FireTimer(ctx, id);
+  FinishLoopPass(ctx, pass.FrameTimeUs);
+}
+
 }  // namespace vlm::shell

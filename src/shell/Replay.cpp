@@ -9,9 +9,6 @@
 
 #include "data/Numbers.h"
 #include "data/Printable.h"
-#include "shell/GameContext.h"
-#include "shell/HeadlessDriver.h"
-#include "shell/Input.h"
 
 namespace vlm::shell {
 
@@ -181,12 +178,5 @@ TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
 }
 
 TReplay ReadReplay(const std::string& file) { return ParseReplay(ReadInputFile(file, "replay"), file); }
-
-void PlayReplayPass(GameContext& ctx, const TReplayPass& pass) {
-  for (const InputEvent& e : pass.Events) ApplyInputEvent(ctx, e);
-  ctx.Timers.SetClockMs(pass.FrameTimeUs / 1000);  // the recorded timers see the recorded clock
-  for (TimerId id : pass.Timers) FireTimer(ctx, id);
-  FinishLoopPass(ctx, pass.FrameTimeUs);
-}
 
 }  // namespace vlm::shell

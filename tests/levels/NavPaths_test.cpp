@@ -53,6 +53,16 @@ TEST_F(NavPathsTest, ReadsNodesInSectionOrderWithCommaDecimals) {
     EXPECT_DOUBLE_EQ(b.RotZ, 5.0);
 }
 
+TEST_F(NavPathsTest, ValuesUpToTheLimitAreKept) {
+    Add(0, NavFile("0", {{0, "1000000 -1000000 1000000 -1000000 1000000 -1000000 1000000"}}));
+    const TNavPathTable table = Read();
+    ASSERT_EQ(table.size(), 1u);
+    ASSERT_EQ(table[0].Nodes.size(), 1u);
+    EXPECT_DOUBLE_EQ(table[0].Nodes[0].Speed, kMaxNavValue);
+    EXPECT_DOUBLE_EQ(table[0].Nodes[0].X, -kMaxNavValue);
+    EXPECT_DOUBLE_EQ(table[0].Nodes[0].RotZ, kMaxNavValue);
+}
+
 TEST_F(NavPathsTest, TableEndsAtTheFirstFileWithoutANumberI) {
     const std::string path = NavFile("0", {{0, "1 0 0 0 0 0 0"}, {1, "1 0,5 0 0 0 0 0"}});
     Add(0, path);
@@ -96,6 +106,11 @@ TEST_F(NavPathsTest, DamagedValuesStopTheLoadNamingFileSectionAndKey) {
         {"[i]\ni=1\nloo=yes\n", "i", "loo"},
         {"[i]\ni=1\nloo=0\n[0]\ns1=1\np1x=0.5\np1y=0\np1z=0\nr1x=0\nr1y=0\nr1z=0\n", "0", "p1x"},
         {"[i]\ni=1\nloo=0\n[0]\ns1=1\np1x=0\np1y=0\np1z=0\nr1x=0\nr1y=0\n", "0", "r1z"},
+        // Values that convert but would make infinite or NaN positions in the game's float paths.
+        {"[i]\ni=1\nloo=0\n[0]\ns1=1\np1x=1e300\np1y=0\np1z=0\nr1x=0\nr1y=0\nr1z=0\n", "0", "p1x"},
+        {"[i]\ni=1\nloo=0\n[0]\ns1=1\np1x=0\np1y=0\np1z=0\nr1x=0\nr1y=0\nr1z=0\n"
+         "[1]\ns1=-1000001\np1x=0\np1y=0\np1z=0\nr1x=0\nr1y=0\nr1z=0\n", "1", "s1"},
+        {"[i]\ni=1\nloo=0\n[0]\ns1=1\np1x=0\np1y=0\np1z=0\nr1x=0\nr1y=0\nr1z=2000000\n", "0", "r1z"},
     };
     for (const Case& c : cases) {
         files = test::IniFiles();
