@@ -65,14 +65,14 @@ void LoadMenuSlots(GameContext& ctx) {
         s.Title = read("Title");
         s.LogoName = read("LogoName");
         s.Level = data::StrToInt(read("Level"));
-        s.Scores = data::StrToInt64(read("Scores"));
-        s.Ship = read("Ship");
-        s.TimeShip = read("TimeShip");
-        s.Health = data::StrToFloat(read("Health"));
-        s.Armor = data::StrToInt(read("Armor"));
-        s.Lifes = data::StrToInt(read("Lifes"));
-        s.BonusLifeIndex = data::StrToInt(read("BonusLifeIndex"));
-        s.Points = data::StrToInt(read("Points"));
+        s.Saved.Scores = data::StrToInt64(read("Scores"));
+        s.Saved.Ship = read("Ship");
+        s.Saved.TimeShip = read("TimeShip");
+        s.Saved.Health = data::StrToFloat(read("Health"));
+        s.Saved.Armor = data::StrToInt(read("Armor"));
+        s.Saved.Lifes = data::StrToInt(read("Lifes"));
+        s.Saved.BonusLifeIndex = data::StrToInt(read("BonusLifeIndex"));
+        s.Saved.Points = data::StrToInt(read("Points"));
       }
       loaded = n > 0;
     } catch (const std::exception& e) {
@@ -99,21 +99,10 @@ void StartSlot(GameContext& ctx, int index) {
   int32_t level = s.Level;
   if (level < 1 || level > ctx.Level.LevelCount) level = 1;
   ctx.Level.CurrentLevel = level;
-  if (s.Ship.empty()) {
-    levels::NewGamePlayer(ctx, s.Lifes);
-  } else {
-    levels::NewGamePlayer(ctx, s.Lifes);
-    levels::TSlotRestore r;
-    r.Scores = s.Scores;
-    r.Lifes = s.Lifes;
-    r.BonusLifeIndex = s.BonusLifeIndex;
-    r.Points = s.Points;
-    r.TimeShip = s.TimeShip;
-    r.Ship = s.Ship;
-    r.Health = s.Health;
-    r.Armor = s.Armor;
+  levels::NewGamePlayer(ctx, s.Saved.Lifes);
+  if (!s.Saved.Ship.empty()) {
     try {
-      levels::RestorePlayerFromSlot(ctx, r);
+      levels::RestorePlayerFromSlot(ctx, s.Saved);
     } catch (const std::exception& e) {
       ctx.Platform().ShowError("Velmora 2", std::string("The save slot's ship cannot be used: ") + e.what());
     }

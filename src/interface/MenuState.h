@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/TopRanks.h"
+#include "levels/LevelRun.h"
 #include "scene/Objects.h"
 
 namespace vlm::interface {
@@ -54,10 +55,7 @@ struct TMenuSlot {
   std::string Title;
   std::string LogoName;
   int32_t Level = 1;
-  int64_t Scores = 0;
-  std::string Ship, TimeShip;
-  double Health = 100.0;
-  int32_t Armor = 0, Lifes = 3, BonusLifeIndex = 1, Points = 0;
+  levels::TSlotRestore Saved{.Lifes = 3};  // the player as the slot keeps them
 };
 
 struct TCredits {
