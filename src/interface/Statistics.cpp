@@ -7,7 +7,7 @@
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
@@ -54,7 +54,7 @@ void ComputeLevelStats(GameContext& ctx) {
 }
 
 void EnterStatistics(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   // The bonus is added after the shown score is taken, so that it counts up on screen.
   ctx.Player.ShownScore = double(ctx.Player.Scores);
   ctx.Hud.SPS_clickmouseText->ModulateColor.a = 0.0f;
@@ -101,7 +101,7 @@ void StatisticsFrame(GameContext& ctx) {
 }
 
 void StatisticsPress(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   ctx.LeftClick = false;
   if (double(ctx.Player.Scores) > ctx.Player.ShownScore) return;  // still counting
   if (ctx.Level.CutSceneShowAt == 1) {
