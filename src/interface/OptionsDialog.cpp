@@ -228,6 +228,7 @@ void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseScene
     return;
   }
   if (HoverMaterialButton(ctx, d.Apply, picked) && TakePress(ctx)) {
+    SetNameTextsVisible(ctx, true);  // in play they stay hidden with the main menu
     try {
       data::SaveOptions(*ctx.Data, o, ctx.Player);
     } catch (const std::exception& e) {
