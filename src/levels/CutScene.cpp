@@ -5,10 +5,9 @@
 
 #include "data/Numbers.h"
 #include "levels/CutSceneFile.h"
-#include "levels/LevelGlobals.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
-#include "shell/Layout.h"
+#include "context/GameContext.h"
+#include "context/Layout.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::levels {
@@ -134,7 +133,7 @@ void CreateCutSceneLayout(GameContext& ctx) {
 
 bool LoadCutScene(GameContext& ctx, const std::string& name) {
   TCutSceneState& cs = ctx.CutScene;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TCutSceneScript script;
   try {
     script = ReadCutScene(PlainIniReader(*ctx.Data), name);
@@ -216,7 +215,7 @@ bool LoadCutScene(GameContext& ctx, const std::string& name) {
 }
 
 bool StartCutScene(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TCutSceneState& cs = ctx.CutScene;
   // 1.
   if (!LoadCutScene(ctx, ctx.Level.CutSceneName)) return false;
@@ -235,7 +234,7 @@ bool StartCutScene(GameContext& ctx) {
 }
 
 void CutSceneFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TCutSceneState& cs = ctx.CutScene;
   // The loading screen of a cut-scene before the level fades out.
   float a = L.LogoHudSprite->AlphaChannel;
@@ -285,7 +284,7 @@ void CutSceneInput(GameContext& ctx) {
 }
 
 void EndCutScene(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TCutSceneState& cs = ctx.CutScene;
   L.SceneDummyCube->Visible = true;
   L.InterFaceDummyCube->Visible = true;
@@ -299,7 +298,7 @@ void EndCutScene(GameContext& ctx) {
     // The fly-in of the level, from the start.
     L.PlayerDummy->Position.y = 0.0f;
     L.PlayerDummy->Position.x = -0.8f;
-    shell::SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
+    SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
     L.CanvasSprite->AlphaChannel = 1.0f;
     L.LevelIntroBlur->Visible = true;
     L.CanvasSprite->Visible = true;

@@ -5,7 +5,7 @@
 #include "levels/CutScene.h"
 #include "levels/Scenery.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::levels {

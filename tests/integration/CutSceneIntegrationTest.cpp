@@ -14,7 +14,7 @@
 #include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/InputScript.h"
 #include "sound/SoundUnit.h"

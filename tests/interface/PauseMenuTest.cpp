@@ -7,21 +7,20 @@
 #include <iterator>
 #include <string>
 
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
-#include "shell/Layout.h"
-#include "shell/Platform.h"
+#include "context/Layout.h"
+#include "context/Platform.h"
 #include "shell/ShellFixture.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::test {
 namespace {
 
-using shell::Key;
 
 class PauseMenuTest : public ShellTest {
  protected:
@@ -49,7 +48,7 @@ class PauseMenuTest : public ShellTest {
     driver->RunFor(1500);
   }
 
-  float Fade() const { return shell::MaterialAlpha(*ctx->L.PauseMenuBlur); }
+  float Fade() const { return MaterialAlpha(*ctx->L.PauseMenuBlur); }
 
   // Moves the pointer onto an object's centre as drawn.
   void PointAt(const scene::TGLBaseSceneObject& o) {
@@ -283,7 +282,7 @@ TEST_F(PauseMenuTest, ResumeWhileStillSlidingInSlidesOutFromWhereItWas) {
 TEST_F(PauseMenuTest, InGameOptionsApplyResizesTheWindowWhileTheGameStaysPaused) {
   OpenFully();
   interface::TOptionsDialog& d = ctx->Menus.PauseOptions;
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   auto click = [&](const scene::TGLBaseSceneObject& o) {
     PointAt(o);
     shell::GLSceneViewer1MouseDown(*ctx, shell::MouseButton::Left);
@@ -400,7 +399,7 @@ TEST_F(PauseMenuTest, ThePauseKeyShowsThePauseScreenWithPulseAndDriftingNoise) {
 
 TEST_F(PauseMenuTest, MissingPicturesAreNamedAndTheGameGoesOn) {
   interface::LoadPauseTextures(*ctx);
-  auto& errors = dynamic_cast<shell::HeadlessPlatform&>(ctx->Platform()).Errors();
+  auto& errors = dynamic_cast<HeadlessPlatform&>(ctx->Platform()).Errors();
   auto named = [&](const std::string& file) {
     return std::any_of(errors.begin(), errors.end(), [&](const std::string& e) { return e.find(file) != e.npos; });
   };

@@ -16,7 +16,7 @@
 #include "data/Numbers.h"
 #include "levels/CutSceneFile.h"
 #include "levels/FollowerPath.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 #include "levels/LevelLoader.h"
 #include "scene/Movement.h"
 #include "scene/SceneObject.h"

@@ -17,7 +17,8 @@
 #include "interface/Statistics.h"
 #include "scene/Projection.h"
 #include "shell/Input.h"
-#include "shell/Layout.h"
+#include "context/Layout.h"
+#include "context/Platform.h"
 #include "shell/ShellFixture.h"
 #include "sound/SoundUnit.h"
 
@@ -134,7 +135,7 @@ class CutSceneTest : public ShellTest {
     for (uint64_t i = 0; i < Audio().StartCount() - before; ++i) n += Audio().RecentStart(i).Name() == name;
     return n;
   }
-  const std::vector<std::string>& Errors() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()).Errors(); }
+  const std::vector<std::string>& Errors() { return static_cast<HeadlessPlatform&>(ctx->Platform()).Errors(); }
 
   std::map<std::string, std::vector<uint8_t>> pictures;
 };
