@@ -35,6 +35,10 @@ struct TShipState {
   scene::TGLAnimatedSprite* PlayerAnimatedExplosion = nullptr;
   scene::TGLSprite* PlayerShootFxSprite = nullptr;
   scene::TGLAnimatedSprite* Bonus5Sprite = nullptr;  // the satellite; the bonuses show and hide it
+  // The same ship in the shop (made by the shop's layout; null until then): hull, guns, armour.
+  scene::TGLFreeForm* ShopPlayerModel = nullptr;
+  scene::TGLFreeForm* ShopPlayerPrimaryWeapon = nullptr;
+  scene::TGLFreeForm* ShopUpgradeBonusMesh = nullptr;
 
   double BonusOrbitAngle = 0.0;   // radians
   // Set by the level run when a level starts; the ship itself does not hover in play.
@@ -62,10 +66,15 @@ void ResetPlayerForNewGame(GameContext& ctx);
 levels::TShipConfig CurrentShipConfig(const GameContext& ctx);
 void ApplyShipConfig(GameContext& ctx, const levels::TShipConfig& ship);
 // The skin on "PlayerTex" and "ABVtex", the gun pods "pw<sum of gun levels>.3ds" and the
-// armour "abv<ArmorLevel>.3ds". A file that cannot be loaded is shown with its name; the
-// previous mesh stays.
+// armour "abv<ArmorLevel>.3ds", in play and in the shop alike. A file that cannot be loaded is
+// shown with its name; the previous mesh stays.
 void ApplyShipModels(GameContext& ctx);
-// The hull "Data\Models\Player\1Player4.3DS", then ApplyShipModels.
+// Its three parts: the current skin's image on "PlayerTex" and "ABVtex"; the gun pods for the
+// sum of the gun levels; the armour for the armour level.
+void ApplySkin(GameContext& ctx);
+void LoadWeaponModel(GameContext& ctx);
+void LoadArmourModel(GameContext& ctx);
+// The hull "Data\Models\Player\1Player4.3DS" (in play and in the shop), then ApplyShipModels.
 void LoadShipMeshes(GameContext& ctx);
 
 // Every frame in the world states: game over growth, rising to the row, regeneration, the

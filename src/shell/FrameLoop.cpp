@@ -16,6 +16,7 @@
 #include "interface/OptionsDialog.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
 #include "data/Numbers.h"
@@ -144,7 +145,8 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   ChooseSorting(ctx);
   // 7. Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
-  // TODO(cut-scenes, shop): the "cutscene" and "shop" frames are called here in this order as those screens land.
+  // TODO(cut-scenes): the "cutscene" frame is called here, before the shop's, once cut-scenes land.
+  if (ctx.GameState == "shop") interface::ShopFrame(ctx);
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 

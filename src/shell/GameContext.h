@@ -19,6 +19,7 @@
 #include "interface/Hud.h"
 #include "interface/MenuState.h"
 #include "interface/PauseMenu.h"
+#include "interface/ShopState.h"
 #include "levels/LevelGlobals.h"
 #include "levels/Scenery.h"
 #include "scene/BitmapFont.h"
@@ -104,6 +105,7 @@ struct GameContext {
   interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
+  interface::TShopState Shop;  // the shop between levels
 
   // ---- scene ----
   scene::TGLScene Scene;
