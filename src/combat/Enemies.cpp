@@ -15,7 +15,7 @@
 #include "levels/FollowerPath.h"
 #include "levels/LevelLoader.h"
 #include "scene/Movement.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -101,12 +101,6 @@ void PlayExplosionSound(const std::string& name, double volume, double pan) {
 }  // namespace
 
 // ------------------------------------------------------------------ state and hit boxes
-
-TEnemyState::TEnemyState() {
-    // Room for a crowded level, so steady frames never grow these arrays.
-    EnemyHitBoxes.reserve(256);
-    PendingHits.reserve(256);
-}
 
 int32_t AllocateHitBox(TEnemyState& s) {
     for (size_t i = 0; i < s.EnemyHitBoxes.size(); ++i) {

@@ -11,7 +11,7 @@
 #include "combat/Player.h"
 #include "data/Numbers.h"
 #include "scene/Particles.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::combat {
 

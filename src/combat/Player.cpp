@@ -10,8 +10,8 @@
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
-#include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
+#include "context/GameStates.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -92,7 +92,7 @@ void DefineMaterials(GameContext& ctx) {
 int32_t MaxArmorForLevel(int32_t armorLevel) { return 25 * std::clamp(armorLevel, 0, 8); }
 
 void CreatePlayerLayout(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TShipState& s = ctx.Ship;
   DefineMaterials(ctx);
 
@@ -351,7 +351,7 @@ void HitPlayer(GameContext& ctx, double damage, double shotX, double shotZ) {
   s.PlayerAnimatedExplosion->AnimationMode = scene::TSpriteAnimationMode::PlayOnce;
   ctx.HitShakeTicks = 4;
   ctx.L.PlayerHitBlur->Visible = true;
-  shell::SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
+  SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
   p.HitShieldSeconds = 3;
   s.PlayerHitSphere->Visible = true;
   SetSphereAlpha(s, p.HitShieldSeconds / 3.0);
@@ -408,7 +408,7 @@ void KillPlayer(GameContext& ctx) {
   p.Armor = MaxArmorForLevel(p.ArmorLevel) / 2;
   ctx.HitShakeTicks = 4;
   ctx.L.PlayerHitBlur->Visible = true;
-  shell::SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
+  SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
   p.HitShieldSeconds = 7;
   s.PlayerHitSphere->Visible = true;
   SetSphereAlpha(s, 7.0 / 3.0);
@@ -437,7 +437,7 @@ void PlayerSecondTick(GameContext& ctx) {
 void PlayerFrame(GameContext& ctx) {
   data::TPlayer& p = ctx.Player;
   TShipState& s = ctx.Ship;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   scene::TGLDummyCube& ship = *L.PlayerDummy;
   scene::TGLHUDSprite& gom = *L.GomSprite;
   const double dt = ctx.DeltaTime * ctx.TimeScale;

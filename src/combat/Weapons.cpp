@@ -7,7 +7,7 @@
 #include "combat/Explosions.h"
 #include "combat/Player.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {

@@ -5,7 +5,7 @@
 #include "combat/Player.h"
 #include "interface/PauseMenu.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 
@@ -95,7 +95,7 @@ void SetNumber(std::string& text, const char* prefix, int64_t value) {
 
 void CreateHudLayout(GameContext& ctx) {
   THudState& h = ctx.Hud;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   using A = scene::TTextAlignment;
 
   scene::TGLBaseSceneObject& hud = *L.InterFaceDummyCube;

@@ -7,16 +7,14 @@
 #include "data/Numbers.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
-#include "shell/GameContext.h"
-#include "shell/Layout.h"
+#include "context/GameContext.h"
+#include "context/Layout.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
 
 namespace {
 
-using shell::MaterialAlpha;
-using shell::SetMaterialAlpha;
 
 template <class T>
 T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true) {
@@ -66,7 +64,7 @@ bool LoadOrShow(GameContext& ctx, const std::string& material, const std::string
   }
 }
 
-void SetButtonAlphas(shell::TLayout& L, float resumeAndExit, float options) {
+void SetButtonAlphas(TLayout& L, float resumeAndExit, float options) {
   L.PM_Resume->AlphaChannel = resumeAndExit;
   L.PM_Exit->AlphaChannel = resumeAndExit;
   L.PM_Options->AlphaChannel = options;
@@ -107,7 +105,7 @@ void Drift(scene::TGLLibMaterial* m, float du, float dv) {
 }  // namespace
 
 void CreatePauseLayout(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TPauseState& p = ctx.Pause;
   scene::TGLMaterialLibrary& lib = ctx.InterFaceLibrary;
 
@@ -231,14 +229,14 @@ void LoadPauseTextures(GameContext& ctx) {
 }
 
 bool ResumeFromPauseMenu(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (!L.PauseMenuDummyCube->Visible || std::fabs(L.PM_up->Position.x - kBarsIn) >= kSettleMargin) return false;
   ResumeGame(ctx);
   return true;
 }
 
 bool OpenPauseMenu(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (L.PauseMenuDummyCube->Visible || ctx.GameState != "game" ||
       std::fabs(L.PM_up->Position.x - kBarsOut) >= kSettleMargin)
     return false;
@@ -254,7 +252,7 @@ bool OpenPauseMenu(GameContext& ctx) {
 }
 
 void PauseMenuFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (!L.PauseMenuDummyCube->Visible) return;
   const float dt = float(ctx.DeltaTime);
   // 1. The bars slide in; the HUD goes once they are in.
@@ -282,7 +280,7 @@ void PauseMenuFrame(GameContext& ctx) {
 }
 
 void PauseMenuClosingFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   const float dt = float(ctx.DeltaTime);
   // 1. The bars slide out; the group hides once they are out.
   if (L.PauseMenuDummyCube->Visible) {
@@ -314,7 +312,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
 }
 
 void FinishPauseMenuClosing(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   L.PM_up->Position.x = kBarsOut;
   L.PM_down->Position.x = -kBarsOut;
   L.PauseMenuDummyCube->Visible = false;
@@ -353,7 +351,7 @@ void PauseScreenFrame(GameContext& ctx) {
 }
 
 void PauseMenuInput(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (L.MessageDummy->Visible) return;  // the message box is modal
   const scene::TGLBaseSceneObject* picked =
       ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);

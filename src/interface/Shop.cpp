@@ -11,7 +11,7 @@
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
@@ -34,7 +34,7 @@ constexpr float kRockingLimit = 35.0f;
 // The sizes of the shop's pictures in their sprites' scaled frames: the arrows and the cubes are
 // drawn at their pictures' proportions and with room between them along the row.
 constexpr float kArrowWidth = 0.6f, kArrowHeight = 0.85f;
-constexpr float kCubeWidth = 0.7f, kCubeHeight = 0.78f;
+constexpr float kCubeWidth = 0.85f, kCubeHeight = 0.95f;
 constexpr float kSkinWidth = 0.55f, kSkinHeight = 0.85f;
 
 const char* const kRegenerationPlain =
@@ -482,7 +482,7 @@ void LayoutShop(GameContext& ctx, int resolutionIndex) {
 }
 
 void EnterShop(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TShopState& s = ctx.Shop;
   // 1.
   ctx.GameState = "shop";
@@ -510,7 +510,7 @@ void EnterShop(GameContext& ctx) {
 }
 
 void LeaveShop(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TShopState& s = ctx.Shop;
   data::TPlayer& p = ctx.Player;
   // 1. Armour above what the armour level holds is lost.

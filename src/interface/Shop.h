@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "interface/ShopState.h"
+#include "context/ShopState.h"
 
 namespace vlm { struct GameContext; }
 

@@ -8,7 +8,7 @@
 #include "interface/Hud.h"
 #include "interface/Shop.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
@@ -55,7 +55,7 @@ void ComputeLevelStats(GameContext& ctx) {
 }
 
 void EnterStatistics(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   // The bonus is added after the shown score is taken, so that it counts up on screen.
   ctx.Player.ShownScore = double(ctx.Player.Scores);
   ctx.Hud.SPS_clickmouseText->ModulateColor.a = 0.0f;
@@ -102,7 +102,7 @@ void StatisticsFrame(GameContext& ctx) {
 }
 
 void StatisticsPress(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   ctx.LeftClick = false;
   if (double(ctx.Player.Scores) > ctx.Player.ShownScore) return;  // still counting
   if (ctx.Level.CutSceneShowAt == 1) {

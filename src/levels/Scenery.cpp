@@ -8,7 +8,7 @@
 #include "combat/Explosions.h"
 #include "data/Numbers.h"
 #include "levels/DataFields.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::levels {
 

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Startup.h"
 #include "combat/Player.h"
@@ -19,6 +19,7 @@
 #include "interface/Shop.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
+#include "levels/Scenery.h"
 #include "data/Numbers.h"
 #include "sound/SoundUnit.h"
 
@@ -107,18 +108,6 @@ void SaveScreenshot(GameContext& ctx) {
   ctx.Platform().SaveScreenshot(folder / ScreenshotFileName(local));
 }
 
-}  // namespace vlm::shell
-
-bool vlm::IsWorldState(const GameContext& ctx) {
-  return shell::In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
-}
-
-bool vlm::IsMenuState(const GameContext& ctx) {
-  return shell::In(ctx.GameState, {"mainmenu", "chooselevel", "options", "help", "credits", "topranks", "changeplayer"});
-}
-
-namespace vlm::shell {
-
 void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   TLayout& L = ctx.L;
   ++ctx.FramesSinceFpsReset;
@@ -191,53 +180,3 @@ void HandleFrameKeys(GameContext& ctx) {
 }
 
 }  // namespace vlm::shell
-
-void vlm::ReturnToMainMenu(GameContext& ctx) {
-  using namespace vlm::shell;
-  TLayout& L = ctx.L;
-  // 1.
-  ctx.Player.PrimaryTimer = 0.0;
-  ctx.Level.LevelEndTicks = 0;
-  // 2.
-  L.SceneDummyCube->Visible = false;
-  L.InterFaceDummyCube->Visible = false;
-  L.CutSceneDummyCube->Visible = false;
-  L.CursorImage->Visible = true;
-  L.MM_blur->Visible = true;
-  // The loading screen of a fly-out (the end of the last level) would stand over the menus.
-  L.LogoHudSprite->Visible = false;
-  L.EpisodeLogoHudSprite->Visible = false;
-  L.LoadingHintsText->Visible = false;
-  // A button still held from play (the guns) is no press on the menus.
-  ctx.LeftClick = false;
-  ctx.RightClick = false;
-  // 3.
-  ctx.Player.SlowMotionSeconds = 0;
-  ctx.TimeScale = 1.0;
-  // 4.
-  L.SlowMotionBlur->Visible = false;
-  ctx.GLCadencer1.SetTimeMultiplier(1.0);
-  ctx.Scene.Camera().FocalLength = 40.0f;
-  SetMaterialAlpha(*L.SlowMotionBlur, 0.0f);
-  // 5.
-  L.PauseMenuDummyCube->Visible = false;
-  L.PM_up->Position.x = 3.8f;
-  L.PM_down->Position.x = -3.8f;
-  L.PauseMenuBlur->Visible = false;
-  L.PM_OptionsDummy->Visible = false;
-  L.PM_ForButtons->Visible = true;
-  L.GLDummyCube2->Visible = true;
-  // 6.
-  interface::PickMenuBackground(ctx);
-  L.CursorImage->Visible = true;
-  // 7. TODO(profiles): reload the current profile from "Saves" when it has a file name.
-  // 8.
-  SetMusicOrder(1);
-  CurrentMusicOrder = 1;
-  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
-  // 9. (A game started from the command line never saw the menu's entrance.)
-  interface::FinishMenuIntro(ctx);
-  L.MainMenuDummy->Visible = true;
-  ctx.GameState = "mainmenu";
-  ctx.Platform().SetPointerCaptured(false);
-}

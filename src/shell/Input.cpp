@@ -8,7 +8,7 @@
 
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"

@@ -14,7 +14,7 @@
 #include "interface/Shop.h"
 #include "levels/LevelRun.h"
 #include "scene/Mesh.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/InputScript.h"
 
 namespace vlm::test {

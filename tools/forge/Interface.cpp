@@ -1013,7 +1013,7 @@ void cube(Output& out, const std::string& name, bool filled) {
         {
             Context sc = newContext(sym);
             chamferRect(sc.get(), 12, 12, 40, 40, 8);
-            setLinear(sc.get(), 0, 12, 0, 52, {{0, hex(0xfff3c8)}, {0.5, pal::gold}, {1, pal::ember}});
+            setLinear(sc.get(), 0, 12, 0, 52, {{0, hex(0xfffbe6)}, {0.55, hex(0xffd45a)}, {1, hex(0xffa63a)}});
             cairo_fill(sc.get());
         }
         addGlow(s, sym, 10, 1.2);
@@ -1047,7 +1047,7 @@ void shopBg(Output& out) {
     Surface s = nebulaSurface(1024, 768, seedOf(path), st, false);
     Context c = newContext(s);
     cairo_t* cr = c.get();
-    const double bayX = 372, bayY = 150, bayW = 280, bayH = 372, bayR = 46;
+    const double bayX = 372, bayY = 150, bayW = 280, bayH = 362, bayR = 46;
     // hangar: dark bulkheads with a bay onto space in the middle
     cairo_rectangle(cr, 0, 0, 1024, 768);
     roundRect(cr, bayX, bayY, bayW, bayH, bayR);

@@ -4,10 +4,16 @@
 // buttons. The ship's three meshes in the shop are kept with the ship's own (ctx.Ship), since
 // they are loaded together.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "scene/Objects.h"
+namespace vlm::scene {
+class TGLBlur;
+class TGLDummyCube;
+class TGLHUDText;
+class TGLSprite;
+}  // namespace vlm::scene
 
 namespace vlm::interface {
 
