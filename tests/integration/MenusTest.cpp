@@ -235,7 +235,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   ASSERT_EQ(ctx->GameState, "shop");
   Click(ctx->Shop.ContinueButtonSprite);
   ASSERT_TRUE(ctx->L.MessageDummy->Visible);
-  Click(m.MD_Ok.Sprite, 0);
+  Click(m.MD_Ok.Sprite, 100);
   EXPECT_TRUE(ctx->GameState == "levelintro" || ctx->GameState == "loading") << ctx->GameState;
   ASSERT_TRUE(RunUntilState("game", 60000)) << ctx->GameState;
   EXPECT_EQ(ctx->Level.CurrentLevel, 2);

@@ -107,7 +107,7 @@ TEST_F(ShopFlowIntegration, UpgradesBoughtInTheShopFlyInTheNextLevel) {
   EXPECT_EQ(ctx->Ship.PlayerPrimaryWeapon->Mesh.Vertices.size(), guns.Vertices.size());
 
   // Continue with no points left goes straight on.
-  ClickOn(*ctx->Shop.ContinueButtonSprite, 0);
+  ClickOn(*ctx->Shop.ContinueButtonSprite, 100);
   EXPECT_EQ(ctx->GameState, "levelintro");
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
