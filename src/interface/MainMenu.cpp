@@ -103,14 +103,18 @@ void CreateMainMenuLayout(GameContext& ctx) {
 void MenuIntroFrame(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   const float dt = float(ctx.DeltaTime);
+  // The background's and the buttons' fades were tuned as steps of a 60 fps frame; taken per
+  // frame as they are, a machine drawing 6 frames a second would keep the player waiting ten
+  // times as long for the menu. They step by the frame's share of a 60 fps frame instead.
+  const float frames60 = dt * 60.0f;
   TGLSprite& logo = *m.MM_logotipSprite;
-  // 1. The logo fades in.
+  // The logo fades in.
   logo.AlphaChannel = std::min(1.0f, float(logo.AlphaChannel) + dt * 0.22f);
-  // 2. The music follows the background's fade.
+  // The music follows the background's fade.
   scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg");
   const float bgAlpha = bg ? bg->Material.FrontProperties.Diffuse.a : 1.0f;
   SetMusicVolume(int(data::RoundHalfEven(double(bgAlpha) * ctx.Options.MusicVolume * 100.0)));
-  // 3. The logo shrinks to its size.
+  // The logo shrinks to its size.
   if (logo.AlphaChannel > 0.15f) {
     if (logo.Scale.z > 1.0f) {
       logo.Scale.z -= dt * 0.2f;
@@ -118,12 +122,12 @@ void MenuIntroFrame(GameContext& ctx) {
     }
     if (logo.Scale.z <= 1.0f) logo.Scale.x = logo.Scale.z = 1.0f;
   }
-  // 4. The background fades in while the logo is still large... and on, at a fixed step.
+  // The background fades in once the logo has shrunk a little, and goes on to full.
   if (logo.Scale.z < 1.8f && bg) {
     float& a = bg->Material.FrontProperties.Diffuse.a;
-    a = std::min(1.0f, a + 0.001f);
+    a = std::min(1.0f, a + 0.001f * frames60);
   }
-  // 5. The frame bars slide in.
+  // The frame bars slide in.
   if (logo.Scale.z < 1.7f) {
     if (m.MM_up->Position.x > kBarsIn) {
       m.MM_up->Position.x -= dt * 0.4f;
@@ -132,23 +136,23 @@ void MenuIntroFrame(GameContext& ctx) {
     m.MM_down->Position.x = -m.MM_up->Position.x;
   }
   if (m.MM_up->Position.x > kBarsIn) return;
-  // 6. The buttons fade in one after another.
+  // The buttons fade in one after another.
   TGLSprite& start = *m.MM_StartGame.Sprite;
   TGLSprite& exit = *m.MM_Exit.Sprite;
   if (float(exit.AlphaChannel) < 1.0f) {
-    FadeIn(start, 0.008f);
+    FadeIn(start, 0.008f * frames60);
     if (start.AlphaChannel > 0.5f) {
-      FadeIn(*m.MM_Options.Sprite, 0.008f);
+      FadeIn(*m.MM_Options.Sprite, 0.008f * frames60);
       m.MM_Help.Sprite->AlphaChannel = float(m.MM_Options.Sprite->AlphaChannel);
     }
     if (start.AlphaChannel > 0.7f) {
-      FadeIn(*m.MM_TopRanks.Sprite, 0.008f);
+      FadeIn(*m.MM_TopRanks.Sprite, 0.008f * frames60);
       m.MM_Credits.Sprite->AlphaChannel = float(m.MM_TopRanks.Sprite->AlphaChannel);
     }
-    if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f);
+    if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f * frames60);
     return;
   }
-  // 7. The buttons stand; the player's name fades in and the menu is ready.
+  // The buttons stand; the player's name fades in and the menu is ready.
   for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
     button->Sprite->AlphaChannel = 1.0f;
   float a = m.PlayerNameLabel->ModulateColor.a + dt;

@@ -255,7 +255,7 @@ void PauseMenuFrame(GameContext& ctx) {
   TLayout& L = ctx.L;
   if (!L.PauseMenuDummyCube->Visible) return;
   const float dt = float(ctx.DeltaTime);
-  // 1. The bars slide in; the HUD goes once they are in.
+  // The bars slide in; the HUD goes once they are in.
   if (L.PM_up->Position.x <= kBarsIn) {
     L.PM_up->Position.x = kBarsIn;
     L.InterFaceDummyCube->Visible = false;
@@ -263,7 +263,7 @@ void PauseMenuFrame(GameContext& ctx) {
     L.PM_up->Position.x -= dt * 2.5f;
   }
   L.PM_down->Position.x = -L.PM_up->Position.x;
-  // 2. The veil and the buttons fade in together.
+  // The veil and the buttons fade in together.
   float a = MaterialAlpha(*L.PauseMenuBlur);
   if (a < kMenuFadeFull)
     a += dt;
@@ -271,7 +271,7 @@ void PauseMenuFrame(GameContext& ctx) {
     a = kMenuFadeFull;
   SetMaterialAlpha(*L.PauseMenuBlur, a);
   SetButtonAlphas(L, a, a);
-  // 3. Resume comes in from one side, Exit from the other.
+  // Resume comes in from one side, Exit from the other.
   if (L.PM_Resume->Position.z > 0.0f)
     L.PM_Resume->Position.z -= dt * 12.0f;
   else
@@ -282,7 +282,7 @@ void PauseMenuFrame(GameContext& ctx) {
 void PauseMenuClosingFrame(GameContext& ctx) {
   TLayout& L = ctx.L;
   const float dt = float(ctx.DeltaTime);
-  // 1. The bars slide out; the group hides once they are out.
+  // The bars slide out; the group hides once they are out.
   if (L.PauseMenuDummyCube->Visible) {
     if (L.PM_up->Position.x < kBarsOut) {
       L.PM_up->Position.x += dt * 3.0f;
@@ -292,7 +292,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
     }
     L.PM_down->Position.x = -L.PM_up->Position.x;
   }
-  // 2. The veil and the buttons fade; the middle button vanishes first.
+  // The veil and the buttons fade; the middle button vanishes first.
   float a = MaterialAlpha(*L.PauseMenuBlur);
   if (a > 0.0f) {
     a -= dt;
@@ -303,7 +303,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
     L.PauseMenuBlur->Visible = false;
   }
   SetMaterialAlpha(*L.PauseMenuBlur, a);
-  // 3. The buttons slide apart.
+  // The buttons slide apart.
   if (L.PM_Resume->Position.z >= kButtonsOut)
     L.PM_Resume->Position.z = kButtonsOut;
   else
@@ -326,7 +326,7 @@ void FinishPauseMenuClosing(GameContext& ctx) {
 void PauseScreenFrame(GameContext& ctx) {
   TPauseState& p = ctx.Pause;
   const float dt = float(ctx.DeltaTime);
-  // 1. The picture breathes between 0.92 and 1.08 of its size.
+  // The picture breathes between 0.92 and 1.08 of its size.
   glm::vec3& s = p.PauseMessageSprite->Scale;
   if (p.PulseDirection > 0) {
     if (s.z < 1.08f) {
@@ -345,7 +345,7 @@ void PauseScreenFrame(GameContext& ctx) {
       p.PulseDirection = 1;
     }
   }
-  // 2. The two noise layers drift apart.
+  // The two noise layers drift apart.
   Drift(ctx.InterFaceLibrary.LibMaterialByName("PauseNoise1"), dt * 0.2f, dt * 0.2f);
   Drift(ctx.InterFaceLibrary.LibMaterialByName("PauseNoise2"), -dt * 0.2f, dt * 0.2f);
 }

@@ -60,35 +60,36 @@ void NewGamePlayer(GameContext& ctx, int32_t lives) {
 
 void StartLevelFromMenu(GameContext& ctx) {
   TLayout& L = ctx.L;
-  // 1-3.
+  // No game-over message from a previous game; the level is not the last until its file says so;
+  // the level's logo and a hint for the loading screen.
   L.GomSprite->Visible = false;
   ctx.Level.FinalLevel = false;
   LoadEpisodeLogo(ctx, ctx.Level.CurrentLevel);
   ShowRandomHint(ctx);
-  // 4. The loading screen over the warp overlay.
+  // The loading screen over the warp overlay.
   for (scene::TGLBaseSceneObject* o : std::initializer_list<scene::TGLBaseSceneObject*>{
            L.LevelIntroBlur, L.CanvasSprite, L.LogoHudSprite, L.EpisodeLogoHudSprite, L.LoadingHintsText})
     o->Visible = true;
   SetLogoAlpha(ctx, 1.0f);
   L.CanvasSprite->AlphaChannel = 1.0f;
   SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
-  // 5. The ship waits below the screen; the warp is at full speed.
+  // The ship waits below the screen; the warp is at full speed.
   L.PlayerDummy->Position = {-0.8f, 0.0f, 0.0f};
   L.EnemiesDummyCube->Position.x = 1.0f;
   ctx.TimeScale = 20.0;
-  // 6.
+  // The world and the HUD replace the menus and the pointer.
   L.SceneDummyCube->Visible = true;
   L.InterFaceDummyCube->Visible = true;
   L.CursorImage->Visible = false;
   L.MM_blur->Visible = false;
   L.MainMenuDummy->Visible = false;
   L.GameIntroDummy->Visible = false;
-  // 7-8. The ship and its meshes.
+  // The ship and its meshes.
   ctx.Ship.HoverSpeed = 0.4;
   ctx.Ship.HoverDirection = 1;
   ctx.Enemies.PendingHits.clear();
   combat::LoadShipMeshes(ctx);
-  // 9.
+  // The timed load starts on the next ticks of Timer1.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
   // The level's tune plays at the player's music volume, also when no menu intro faded it in

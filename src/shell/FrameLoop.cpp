@@ -112,34 +112,34 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   TLayout& L = ctx.L;
   ++ctx.FramesSinceFpsReset;
 
-  // 1. Logo skip.
+  // Logo skip.
   if (ctx.GameState == "gameintro" && ctx.LeftClick) {
     ctx.LeftClick = false;
     SkipLogoStep(ctx);
   }
-  // 2. The cursor sprite's top-left corner sits on the mouse point.
+  // The cursor sprite's top-left corner sits on the mouse point.
   if (L.CursorImage->Visible)
     L.CursorImage->Position = {float(ctx.MouseX) + L.CursorImage->Width / 2,
                                float(ctx.MouseY) + L.CursorImage->Height / 2, 0.0f};
-  // 3. Frame globals.
+  // Frame globals.
   ctx.DeltaTime = deltaTime;
   ctx.FrameTime = newTime;
-  // 4. Pause menu slide and fades.
+  // Pause menu slide and fades.
   if (ctx.GameState == "pausemenu") interface::PauseMenuFrame(ctx);
 
-  // 5. Slow motion.
+  // Slow motion.
   if (In(ctx.GameState, {"game", "levelintro", "statistics"})) SlowMotion(ctx);
   SetSoundSlowMotion(ctx.GLCadencer1.GetTimeMultiplier(), ctx.Player.SlowMotionSeconds);
-  // 6. Sorting.
+  // Sorting.
   ChooseSorting(ctx);
-  // 7. Screen frames, each when its state matches.
+  // Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
   // TODO(cut-scenes): the "cutscene" frame is called here, before the shop's, once cut-scenes land.
   if (ctx.GameState == "shop") interface::ShopFrame(ctx);
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 
-  // 8. The world.
+  // The world.
   if (IsWorldState(ctx)) {
     combat::PlayerFrame(ctx);
     if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
@@ -148,12 +148,12 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
     if (ctx.GameState != "statistics") interface::HudFrame(ctx);
     levels::CloudsFrame(ctx, ctx.FrameTime);
   }
-  // 9. Pause-screen noise.
+  // Pause-screen noise.
   if (In(ctx.GameState, {"pause", "pausemenu"})) interface::PauseScreenFrame(ctx);
 
-  // 10. The mouse device, in every state.
+  // The mouse device, in every state.
   UpdateMouseDevice(ctx);
-  // 11-12. Menu background and the menu screens' frames.
+  // Menu background and the menu screens' frames.
   if (IsMenuState(ctx)) interface::MenuBackgroundFrame(ctx, ctx.FrameTime);
   if (ctx.GameState == "options") interface::OptionsFrame(ctx, ctx.Menus.Options);
   if (ctx.GameState == "pm_options") interface::OptionsFrame(ctx, ctx.Menus.PauseOptions);
@@ -163,7 +163,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   if (ctx.GameState == "menuintro") interface::MenuIntroFrame(ctx);
   if (ctx.GameState == "gameintro") GameIntroFrame(ctx);
 
-  // 13.
+  // The polled keys come last, when every screen has had its frame.
   HandleFrameKeys(ctx);
 }
 
