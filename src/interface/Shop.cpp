@@ -328,6 +328,7 @@ void CreateShopLayout(GameContext& ctx) {
   for (const TRowSpec& r : kRows) DefinePicture(ctx, r.Material, kIconNormal);
   for (const char* name : {"ShopMinus", "ShopPlus", "Choose", "Continue", "Exit", "Empty", "Filled"})
     DefinePicture(ctx, name, 1.0f);
+  DefinePicture(ctx, "ShopSkinsBg", 1.0f);
 
   s.ShopBgSprite = AddMenuSprite(ctx, shop, "ShopBgSprite", "ShopBg", 0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
   s.ShopBgSprite->Pickable = false;
@@ -395,7 +396,7 @@ void CreateShopLayout(GameContext& ctx) {
 
   // The skin chooser, over the ship while it is open.
   s.SkinsDummyCube = AddChild<scene::TGLDummyCube>(shop, "SkinsDummyCube", false);
-  s.SkinsBgSprite = AddMenuSprite(ctx, *s.SkinsDummyCube, "SkinsBgSprite", "OD_bg", 0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
+  s.SkinsBgSprite = AddMenuSprite(ctx, *s.SkinsDummyCube, "SkinsBgSprite", "ShopSkinsBg", 0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
   s.SkinsBgSprite->Pickable = false;
   for (int k = 1; k <= 6; ++k) {
     const std::string name = "Skin" + std::to_string(k) + "Sprite";
@@ -439,6 +440,7 @@ void LoadShopTextures(GameContext& ctx) {
   for (size_t i = 0; i < kUpgradeCount; ++i) load(kRows[i].Material, kIconFiles[i]);
   for (const char* name : {"ShopMinus", "ShopPlus", "Choose", "Continue", "Exit", "Empty", "Filled"})
     load(name, std::string(name) + ".bmp");
+  load("ShopSkinsBg", "SkinsBg.bmp");
 }
 
 void LayoutShop(GameContext& ctx, int resolutionIndex) {

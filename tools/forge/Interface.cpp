@@ -1034,6 +1034,32 @@ void cube(Output& out, const std::string& name, bool filled) {
     out.bmp(path, s, BmpStyle::Straight);
 }
 
+// The skin chooser's panel: the six skins stand in its upper two thirds, two rows of three; the
+// band below says what the panel is for.
+void skinsPanel(Output& out) {
+    std::string path = kUi + "shop\\SkinsBg.bmp";
+    if (!out.wants(path)) return;
+    Surface s = newSurface(256, 256);
+    Context c = newContext(s);
+    cairo_t* cr = c.get();
+    drawPanel(cr, 3, 3, 250, 250, 16, 0.96, true);
+    cairo_rectangle(cr, 24, 190, 208, 1.5);
+    setRgb(cr, pal::ice, 0.5);
+    cairo_fill(cr);
+    Lettering l;
+    l.size = 15;
+    l.tracking = 3;
+    l.top = hex(0xffffff);
+    l.bottom = pal::ice;
+    l.glowStrength = 0.8;
+    drawLettering(cr, "CHOOSE A SKIN", 128, 214, l, 220);
+    cairo_rectangle(cr, 88, 230, 80, 2);
+    setRgb(cr, pal::ember, 0.9);
+    cairo_fill(cr);
+    c.reset();
+    out.bmp(path, s, BmpStyle::Straight);
+}
+
 void shopBg(Output& out) {
     // Laid out around where the shop puts its pieces at 1024 by 768: the armour column at the
     // left (icons at x 61, arrows to 350), the guns column at the right (icons at x 664 to 697,
@@ -1193,6 +1219,7 @@ void paintInterface(Output& out) {
     cube(out, "Empty", false);
     cube(out, "Filled", true);
     shopBg(out);
+    skinsPanel(out);
     pause(out);
 }
 
