@@ -25,6 +25,7 @@
 #include "context/Platform.h"
 #include "context/SceneryState.h"
 #include "context/ShipState.h"
+#include "context/ShopState.h"
 #include "context/Timers.h"
 #include "data/DataStore.h"
 #include "data/Options.h"
@@ -110,6 +111,7 @@ struct GameContext {
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
   levels::TCutSceneState CutScene;  // the cut-scene screen, its pages and the Next button
+  interface::TShopState Shop;  // the shop between levels
 
   // ---- scene ----
   scene::TGLScene Scene;

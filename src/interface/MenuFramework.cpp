@@ -12,6 +12,7 @@
 #include "interface/MainMenu.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
+#include "interface/Shop.h"
 #include "interface/TopRanksScreen.h"
 #include "levels/DataFields.h"
 #include "context/GameContext.h"
@@ -149,6 +150,7 @@ void CreateMenuLayout(GameContext& ctx) {
   CreateTopRanksLayout(ctx);
   CreateHelpLayout(ctx);
   CreateCreditsLayout(ctx);
+  CreateShopLayout(ctx);
   CreateMessageBoxLayout(ctx);
 }
 

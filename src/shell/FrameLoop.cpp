@@ -16,6 +16,7 @@
 #include "interface/OptionsDialog.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "interface/Statistics.h"
 #include "levels/CutScene.h"
 #include "levels/LevelRun.h"
@@ -135,7 +136,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   // Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
   if (ctx.GameState == "cutscene") levels::CutSceneFrame(ctx);
-  // TODO(shop): the "shop" frame is called here as that screen lands.
+  if (ctx.GameState == "shop") interface::ShopFrame(ctx);
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 

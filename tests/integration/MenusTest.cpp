@@ -242,10 +242,15 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_FALSE(ctx->L.SceneDummyCube->Visible);
   EXPECT_FALSE(Platform().QuitRequested());
 
-  // Level end: statistics, a click, the fly-out and the next level.
+  // Level end: statistics, a click, the shop (level 1 has one), Continue and Ok for the points
+  // left, the fly-out and the next level.
   Click(m.MM_StartGame.Sprite);
   ClearLevel();
   ClickOnFrom("statistics");
+  ASSERT_EQ(ctx->GameState, "shop");
+  Click(ctx->Shop.ContinueButtonSprite);
+  ASSERT_TRUE(ctx->L.MessageDummy->Visible);
+  Click(m.MD_Ok.Sprite, 100);
   EXPECT_TRUE(ctx->GameState == "levelintro" || ctx->GameState == "loading") << ctx->GameState;
   ASSERT_TRUE(RunUntilState("game", 60000)) << ctx->GameState;
   EXPECT_EQ(ctx->Level.CurrentLevel, 2);
