@@ -167,6 +167,7 @@ void UpdateMouseDevice(GameContext& ctx) {
 }
 
 bool WantsPointerCaptured(const GameContext& ctx) {
+  if (ctx.Deactivated) return false;  // the desktop has the pointer while the game is away
   const std::string& s = ctx.GameState;
   return s == "game" || s == "levelintro" || s == "levelintro2";
 }
@@ -209,6 +210,19 @@ void WindowDeactivated(GameContext& ctx) {
   }
   ctx.KeysDown.fill(false);
   ctx.Platform().SetPointerCaptured(false);
+  // The music falls silent while the player is elsewhere; the frames may go on asking for their
+  // volumes (the menu's fade), which are heard on the return.
+  SetMusicMuted(true);
+  ctx.Deactivated = true;
+}
+
+void WindowActivated(GameContext& ctx) {
+  // Only a return: the first focus of a new window leaves the start-up's music alone.
+  if (!ctx.Deactivated) return;
+  ctx.Deactivated = false;
+  // The music at its volume again (the option's in play); a paused game stays paused until P or
+  // Pause.
+  SetMusicMuted(false);
 }
 
 void Timer1Timer(GameContext& ctx) {
@@ -268,6 +282,7 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
       if (ctx.Menus.Edit1Visible) interface::TypeName(ctx, e.Chars);
       break;
     case InputEvent::Type::Deactivate: WindowDeactivated(ctx); break;
+    case InputEvent::Type::Activate: WindowActivated(ctx); break;
   }
 }
 
