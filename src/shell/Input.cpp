@@ -199,7 +199,7 @@ void FormKeyDown(GameContext& ctx, Key key) {
 
 void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
 
-void WindowDeactivated(GameContext& ctx) {
+void PauseWhileAway(GameContext& ctx) {
   // A pause menu still sliding out after a resume would keep the pause screen from opening and
   // let the game run on unattended: the slide-out ends at once.
   if (ctx.GameState == "game" && ctx.L.PauseMenuDummyCube->Visible) interface::FinishPauseMenuClosing(ctx);
@@ -208,6 +208,10 @@ void WindowDeactivated(GameContext& ctx) {
     ctx.L.PauseDummyCube->Visible = true;
     ctx.L.PauseBlur->Visible = true;
   }
+}
+
+void WindowDeactivated(GameContext& ctx) {
+  PauseWhileAway(ctx);
   ctx.KeysDown.fill(false);
   ctx.Platform().SetPointerCaptured(false);
   // The music falls silent while the player is elsewhere; the frames may go on asking for their
