@@ -77,6 +77,7 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button) {
 }
 
 void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
+  if (ctx.Deactivated) WindowActivated(ctx);  // as for a key
   auto& held = ctx.MouseDevice.PendingButtons;
   held[ButtonIndex(button)] = true;
   // The flags follow every button held at the press, not only the one pressed: a right press
@@ -173,6 +174,9 @@ bool WantsPointerCaptured(const GameContext& ctx) {
 }
 
 void FormKeyDown(GameContext& ctx, Key key) {
+  // A key pressed in the game's window means the window is back, whether or not the return itself
+  // was seen (scripts and replays made before it was recorded).
+  if (ctx.Deactivated) WindowActivated(ctx);
   const bool repeat = ctx.KeysDown[static_cast<size_t>(key)];
   ctx.KeysDown[static_cast<size_t>(key)] = true;
   if (key == Key::Backspace && ctx.Menus.Edit1Visible) interface::EraseNameChar(ctx);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <string>
 
+#include "data/Options.h"
 #include "scene/Letterbox.h"
 #include "shell/GameContext.h"
 
@@ -130,7 +132,36 @@ std::optional<MouseButton> ButtonFromSdl(Uint8 b) {
 }
 }  // namespace
 
+void ToggleFullScreen(GameContext& ctx) {
+  IPlatform& platform = ctx.Platform();
+  auto* sdl = dynamic_cast<SdlPlatform*>(&platform);
+  if (!sdl) return;
+  const bool on = !platform.FullScreen();
+  std::string why;
+  if (!platform.SetDisplayMode(sdl->PictureWidth(), sdl->PictureHeight(), on, why)) {
+    std::fprintf(stderr, "velmora2: %s\n", why.c_str());
+    return;
+  }
+  // Kept for the next start. An options dialog that is open keeps its own edits for Apply or
+  // Cancel; the file gets the options in effect.
+  const bool editing = ctx.GameState == "options" || ctx.GameState == "pm_options";
+  ctx.Options.FullScreen = ctx.OptionsBackup.FullScreen = on;
+  try {
+    data::SaveOptions(*ctx.Data, editing ? ctx.OptionsBackup : ctx.Options, ctx.Player);
+  } catch (const std::exception& e) {
+    platform.ShowError("Velmora 2", e.what());
+  }
+}
+
 void HandleSdlEvent(GameContext& ctx, const SDL_Event& ev) {
+  // Alt+Enter and F11 switch between the window and full screen: the picture stays the same, so
+  // the game itself (and a replay) never sees it.
+  if (ev.type == SDL_KEYDOWN && !ev.key.repeat &&
+      (ev.key.keysym.sym == SDLK_F11 ||
+       ((ev.key.keysym.sym == SDLK_RETURN || ev.key.keysym.sym == SDLK_KP_ENTER) && (ev.key.keysym.mod & KMOD_ALT)))) {
+    ToggleFullScreen(ctx);
+    return;
+  }
   // Everything the game is given goes through ApplyInputEvent, so replays see it all.
   InputEvent e;
   auto apply = [&ctx, &e](InputEvent::Type type) {

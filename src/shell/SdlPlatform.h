@@ -50,6 +50,9 @@ class SdlPlatform final : public IPlatform {
 
 // Maps an SDL key to one of the game's keys.
 std::optional<Key> KeyFromSdl(SDL_Keycode key);
+// Between a window and full screen at the same picture (Alt+Enter, F11); the choice is saved as
+// the options' "ff".
+void ToggleFullScreen(GameContext& ctx);
 // Translates one SDL event into the game's input, window and focus handling.
 void HandleSdlEvent(GameContext& ctx, const SDL_Event& event);
 

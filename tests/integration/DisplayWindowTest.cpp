@@ -234,6 +234,30 @@ TEST_F(DisplayWindowTest, ThePointerMapsThroughTheLetterboxAndAnOversizedWindowI
   EXPECT_TRUE(platform.SetDisplayMode(800, 600, false, why)) << why;
   EXPECT_FALSE(platform.FullScreen());
   EXPECT_EQ(platform.PictureWidth(), 800);
+  // Alt+Enter goes back to full screen at the same picture and keeps the choice in game.ini;
+  // the game itself never sees the key.
+  auto altEnter = [&] {
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_RETURN;
+    key.key.keysym.mod = KMOD_LALT;
+    shell::HandleSdlEvent(*ctx, key);
+  };
+  auto savedFlag = [&] {
+    std::ifstream in(root_ / "user" / "game.ini", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find("ff=");
+    return at == std::string::npos ? std::string("missing") : text.substr(at, 4);
+  };
+  altEnter();
+  EXPECT_TRUE(platform.FullScreen());
+  EXPECT_EQ(platform.PictureWidth(), 800);
+  EXPECT_TRUE(ctx->Options.FullScreen);
+  EXPECT_EQ(savedFlag(), "ff=1");
+  EXPECT_FALSE(ctx->KeyIsDown(shell::Key::Enter));
+  altEnter();
+  EXPECT_FALSE(platform.FullScreen());
+  EXPECT_EQ(savedFlag(), "ff=0");
   // The display lists its modes (Xvfb has the one it was started with).
   const auto modes = platform.DisplayModes();
   ASSERT_FALSE(modes.empty());

@@ -246,6 +246,22 @@ TEST_F(DisplayModeTest, FocusLostPausesPlayMutesTheMusicAndTheReturnKeepsThePaus
   }
 }
 
+TEST_F(DisplayModeTest, AKeyPressedWhileAwayMeansTheWindowIsBack) {
+  // Scripts and replays made before the return was recorded go straight from the loss to a key.
+  ctx->GameState = "game";
+  SetMusicVolume(70);
+  driver->Step();
+  Event("0 deactivate");
+  ASSERT_EQ(ctx->GameState, "pause");
+  Event("0 key P down");
+  Event("0 key P up");
+  EXPECT_EQ(ctx->GameState, "game");
+  driver->RunFor(100);
+  EXPECT_EQ(ctx->GameState, "game") << "not paused again as if still away";
+  EXPECT_EQ(Audio().MusicVolume(), 70);
+  EXPECT_TRUE(Platform().PointerCaptured());
+}
+
 TEST_F(DisplayModeTest, AnActivationWithoutALossLeavesTheMusicAlone) {
   // The window's first focus at start-up comes during the logos, when the music is still silent.
   SetMusicVolume(0);
