@@ -9,7 +9,7 @@
 #include "interface/Hud.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm {
 
@@ -39,7 +39,7 @@ void Rescale(GameContext& ctx, int from, int to) {
   const float rx = float(w) / float(data::ScreenWidths[size_t(from)]);
   const float ry = float(h) / float(data::ScreenHeights[size_t(from)]);
   interface::RescaleHud(ctx, from, to);
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   ScaleText(L.LoadingHintsText, rx, ry);
   ScaleText(L.GLHUDText1, rx, ry);
   ScaleSprite(L.CursorImage, rx, ry);

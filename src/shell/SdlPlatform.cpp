@@ -5,9 +5,9 @@
 #include <exception>
 #include <string>
 
+#include "context/GameContext.h"
 #include "data/Options.h"
 #include "scene/Letterbox.h"
-#include "shell/GameContext.h"
 
 namespace vlm::shell {
 

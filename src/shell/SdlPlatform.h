@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/Input.h"
-#include "shell/Platform.h"
+#include "context/Platform.h"
 
 namespace vlm::shell {
 

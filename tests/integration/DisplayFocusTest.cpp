@@ -8,7 +8,7 @@
 
 #include "integration/HeadlessGame.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "sound/SoundUnit.h"
@@ -23,7 +23,7 @@ class DisplayFocusIntegration : public ::testing::Test, protected HeadlessGame {
     if (!HasFatalFailure()) Start(5);
   }
   void TearDown() override { Close(); }
-  shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
+  HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
   void Event(shell::InputEvent::Type type) {
     shell::InputEvent e;
     e.Kind = type;
@@ -56,8 +56,8 @@ TEST_F(DisplayFocusIntegration, AFlyInThatEndsWhileAwayPausesAndTheReturnKeepsTh
   EXPECT_EQ(ctx->GameState, "pause");
   EXPECT_EQ(Audio().MusicVolume(), 60);
   EXPECT_FALSE(Platform().PointerCaptured());
-  shell::FormKeyDown(*ctx, shell::Key::P);
-  shell::FormKeyUp(*ctx, shell::Key::P);
+  shell::FormKeyDown(*ctx, Key::P);
+  shell::FormKeyUp(*ctx, Key::P);
   driver->Step();
   EXPECT_EQ(ctx->GameState, "game");
   EXPECT_TRUE(Platform().PointerCaptured());

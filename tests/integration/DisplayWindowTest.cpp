@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "scene/render/Renderer.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/SdlPlatform.h"
 
 namespace vlm::test {
@@ -254,7 +254,7 @@ TEST_F(DisplayWindowTest, ThePointerMapsThroughTheLetterboxAndAnOversizedWindowI
   EXPECT_EQ(platform.PictureWidth(), 800);
   EXPECT_TRUE(ctx->Options.FullScreen);
   EXPECT_EQ(savedFlag(), "ff=1");
-  EXPECT_FALSE(ctx->KeyIsDown(shell::Key::Enter));
+  EXPECT_FALSE(ctx->KeyIsDown(Key::Enter));
   altEnter();
   EXPECT_FALSE(platform.FullScreen());
   EXPECT_EQ(savedFlag(), "ff=0");

@@ -35,7 +35,7 @@ class DisplayModeTest : public ShellTest {
     ctx->GameState = "mainmenu";
     driver->Step();
   }
-  shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
+  HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
   interface::TMenuState& M() { return ctx->Menus; }
 
   void Press(const scene::TGLBaseSceneObject& o) {
@@ -239,9 +239,9 @@ TEST_F(DisplayModeTest, FocusLostPausesPlayMutesTheMusicAndTheReturnKeepsThePaus
       EXPECT_EQ(Audio().MusicVolume(), playing);
     if (std::string(c.State) == "game") {
       EXPECT_TRUE(L().PauseDummyCube->Visible);
-      shell::FormKeyDown(*ctx, shell::Key::P);  // only the player resumes
+      shell::FormKeyDown(*ctx, Key::P);  // only the player resumes
       EXPECT_EQ(ctx->GameState, "game");
-      shell::FormKeyUp(*ctx, shell::Key::P);
+      shell::FormKeyUp(*ctx, Key::P);
     }
   }
 }
@@ -276,8 +276,8 @@ TEST_F(DisplayModeTest, CtrlEscapeMinimisesPausesAndMutes) {
   ctx->GameState = "game";
   SetMusicVolume(80);
   driver->Step();
-  shell::FormKeyDown(*ctx, shell::Key::Ctrl);
-  shell::FormKeyDown(*ctx, shell::Key::Escape);
+  shell::FormKeyDown(*ctx, Key::Ctrl);
+  shell::FormKeyDown(*ctx, Key::Escape);
   EXPECT_EQ(Platform().MinimiseCount(), 1);
   EXPECT_EQ(ctx->GameState, "pause");
   EXPECT_EQ(Audio().MusicVolume(), 0);

@@ -8,7 +8,7 @@
 
 #include "data/DisplayModes.h"
 
-namespace vlm::shell {
+namespace vlm {
 
 class IPlatform {
  public:
@@ -75,4 +75,4 @@ class HeadlessPlatform final : public IPlatform {
   bool fullScreen_ = false;
 };
 
-}  // namespace vlm::shell
+}  // namespace vlm

@@ -1,9 +1,9 @@
-#include "shell/Platform.h"
+#include "context/Platform.h"
 
 #include <cstdio>
 #include <string>
 
-namespace vlm::shell {
+namespace vlm {
 
 void HeadlessPlatform::ShowError(std::string_view title, std::string_view text) {
   errors_.emplace_back(text);
@@ -25,4 +25,4 @@ bool HeadlessPlatform::SetDisplayMode(int width, int height, bool fullScreen, st
   return true;
 }
 
-}  // namespace vlm::shell
+}  // namespace vlm

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/TopRanks.h"
-#include "levels/LevelRun.h"
+#include "context/SlotRestore.h"
 #include "scene/Objects.h"
 
 namespace vlm::interface {
