@@ -79,6 +79,7 @@ struct GameContext {
   bool KeyIsDown(Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
   int32_t HitShakeTicks = 0;
+  bool Deactivated = false;  // the window lost the focus (or was minimised) and has not had it back
 
   // ---- replays ----
   shell::TReplayRecorder* Recorder = nullptr;  // set while the run is being recorded
