@@ -1,5 +1,6 @@
 #include "interface/MessageBox.h"
 
+#include "interface/ChangePlayer.h"
 #include "interface/MenuFramework.h"
 #include "context/GameStates.h"
 #include "shell/GameContext.h"
@@ -81,9 +82,11 @@ void MessageBoxInput(GameContext& ctx) {
       ctx.Platform().RequestQuit();
     } else if (cancelShown && ctx.GameState == "pausemenu") {
       ReturnToMainMenu(ctx);
+    } else if (cancelShown && ctx.GameState == "changeplayer") {
+      DeleteSelectedProfile(ctx);
     }
-    // TODO(change player, shop): Ok deletes the chosen profile in "changeplayer" and leaves the
-    // shop in "shop" once those screens exist; elsewhere it only closes the box.
+    // TODO(shop): Ok leaves the shop in "shop" once that screen exists; elsewhere it only closes
+    // the box.
     ctx.LeftClick = false;
   }
 }
