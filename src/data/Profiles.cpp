@@ -184,6 +184,8 @@ bool IsProfileFileName(std::string_view name) {
 }
 
 void LoadProfile(DataStore& store, std::string_view file, TSaveSlots& slots, TPlayer& player) {
+  // The file as it is now, not a copy read before it last changed.
+  store.ClearCache();
   LoadSlots([&](const std::string& section, const char* key) { return store.ReadSavedValue(file, section, key); },
             file, slots, player);
 }
