@@ -61,8 +61,19 @@ void LoadMenuSlots(GameContext& ctx) {
     s.Saved.Lifes = from.Lifes;
     s.Saved.BonusLifeIndex = from.BonusLifeIndex;
     s.Saved.Points = from.Points;
-    m.CL_level[k]->Visible = s.Visible;
-    m.CL_level[k]->Text = s.Title;
+  }
+  // No open slot at all (no profile yet, or one whose slots are all shut): the start button
+  // still begins a new game of level 1 with three lives.
+  if (std::none_of(m.Slots.begin(), m.Slots.end(), [](const TMenuSlot& s) { return s.Visible; })) {
+    TMenuSlot& first = m.Slots[0];
+    first = TMenuSlot{};
+    first.Visible = true;
+    first.Title = "level 1";
+    first.Level = 1;
+  }
+  for (size_t k = 0; k < m.Slots.size(); ++k) {
+    m.CL_level[k]->Visible = m.Slots[k].Visible;
+    m.CL_level[k]->Text = m.Slots[k].Title;
   }
 }
 

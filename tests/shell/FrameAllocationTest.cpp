@@ -46,7 +46,7 @@ class FrameAllocationTest : public ShellTest {};
 TEST_F(FrameAllocationTest, SteadyFramesAllocateNothing) {
   ctx->Options.Fps = true;
   ctx->Level.LevelEnemyCount = 1;  // an enemy still to come keeps the level running
-  for (const char* state : {"game", "pause", "pausemenu", "mainmenu"}) {
+  for (const char* state : {"game", "pause", "pausemenu", "mainmenu", "changeplayer"}) {
     ctx->GameState = state;
     driver->RunFor(2500);  // warm up: first timer ticks, first texts
     // In play a held button fires, and new shots are objects the game creates: press only elsewhere.
