@@ -28,6 +28,7 @@ constexpr float kRowTop = 240.0f, kRowStep = 25.0f, kRowHeight = 16.0f;
 // mark behind row k stands at the row's middle.
 constexpr float kUnitPixels = 122.0f;
 constexpr float kMarkWidthPerChar = 0.132f;
+constexpr float kUnderlinePerChar = 0.85f;
 constexpr size_t kShownNameLength = data::kProfileNameLength;
 
 float MarkX(int row) { return (384.0f - (kRowTop + kRowStep * float(row) + kRowHeight * 0.5f)) / kUnitPixels; }
@@ -363,12 +364,15 @@ void ChangePlayerFrame(GameContext& ctx, double frameTime) {
   // box and to a message over the list.
   const bool listShown = !m.CPD_EnterName->Visible && !ctx.L.MessageDummy->Visible;
   m.ProfileRows[0]->Parent()->Visible = listShown;
+  m.CPD_newPlayer->Visible = !ctx.L.MessageDummy->Visible;
   m.CPD_ScrollUp->Visible = m.CPD_ScrollDown->Visible = !m.CPD_EnterName->Visible;
   // 2. The typed name and its blinking underline.
   if (m.CPDEN_EnterName->Text != m.Edit1) m.CPDEN_EnterName->Text = m.Edit1;
   m.CPDEN_EnterNameFx->ModulateColor.a = float(std::sin(frameTime * 8.0));
   const float rx = float(m.LayoutWidth) / 1024.0f;
-  m.CPDEN_EnterNameFx->Scale.x = (0.3f + 0.25f * float(m.Edit1.size())) * rx;
+  // Our font's dash is a short stroke in the middle of its cell: a letter of the name at scale
+  // 0.25 is about as wide as the dash at 0.85, so the line spans the name.
+  m.CPDEN_EnterNameFx->Scale.x = (0.3f + kUnderlinePerChar * float(m.Edit1.size())) * rx;
   // 3-4. The mark behind the selected row, as wide as its name.
   const int32_t b = p.Selected - p.Scroll;
   if (!p.List.empty() && b >= 1 && b <= data::kProfileRows && listShown) {
