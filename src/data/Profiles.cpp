@@ -121,8 +121,7 @@ std::vector<std::string> DefaultSaveLines(DataStore& store, std::vector<std::str
   } else {
     problem = "it is missing";
   }
-  messages.push_back("the default save\r" + std::string("Saves/tr/defaultsave.ini") + "\rcannot be used (" + problem +
-                     ").\ryour profile opens level 1 only.");
+  messages.push_back("the default save\rdefaultsave.ini\rcannot be used: your\rprofile opens level 1.");
   std::fprintf(stderr, "velmora2: the default save %s cannot be used: %s\n", path.string().c_str(), problem.c_str());
   std::vector<std::string> lines = {"[MAIN]", "Name="};
   for (int i = 0; i < kSaveSlotCount; ++i) {
@@ -197,7 +196,7 @@ void LoadCurrentProfile(DataStore& store, TSaveSlots& slots, TPlayer& player) {
 }
 
 std::vector<std::string> ScanProfiles(DataStore& store, TProfiles& profiles, TPlayer& player) {
-  std::vector<std::string> messages;
+  std::vector<std::string> messages, damaged;
   profiles.List.clear();
   profiles.Selected = 0;
   std::vector<std::string> names;
@@ -223,12 +222,20 @@ std::vector<std::string> ScanProfiles(DataStore& store, TProfiles& profiles, TPl
     } catch (const std::exception& e) {
       std::fprintf(stderr, "velmora2: the profile %s is damaged and left out of the list: %s\n", path.c_str(),
                    e.what());
-      if (profiles.ReportedDamaged.insert(name).second)
-        messages.push_back("the profile " + Shown(name) + "\ris damaged. it is left\rout of the list and\rkept as it is.");
+      if (profiles.ReportedDamaged.insert(name).second) damaged.push_back(name);
     }
   }
   store.ClearCache();
   if (profiles.Selected == 0) player.FileName.clear();
+  // One message naming them all, short enough for the message box.
+  if (damaged.size() == 1) {
+    messages.push_back("the profile file\r" + damaged[0] + "\ris damaged. it is left\rout of the list as it is.");
+  } else if (!damaged.empty()) {
+    std::string text = "damaged profiles, left\rout of the list as\rthey are:";
+    for (size_t i = 0; i < damaged.size() && i < 3; ++i) text += "\r" + damaged[i];
+    if (damaged.size() > 3) text += "\rand " + std::to_string(damaged.size() - 3) + " more";
+    messages.push_back(text);
+  }
   return messages;
 }
 
@@ -294,8 +301,7 @@ TProfileCreation CreateProfile(DataStore& store, TProfiles& profiles, TPlayer& p
     std::fprintf(stderr, "velmora2: %s: %s\n", e.what(), e.Reason().c_str());
     if (!profiles.WriteFailureReported) {
       profiles.WriteFailureReported = true;
-      result.Messages.push_back("the profile cannot be\rsaved in the folder\r" + folder.string() +
-                                "\ryou can play on, but your\rprogress will not be kept.");
+      result.Messages.push_back("your profile cannot be\rsaved: the folder for\rsaves cannot be written.\ryou can play on, but\ryour progress is not kept.");
     }
   }
   if (!fileName.empty()) {
@@ -307,7 +313,7 @@ TProfileCreation CreateProfile(DataStore& store, TProfiles& profiles, TPlayer& p
       std::fprintf(stderr, "velmora2: %s\n", e.what());
       if (!profiles.WriteFailureReported) {
         profiles.WriteFailureReported = true;
-        result.Messages.push_back("game.ini cannot be written:\rthe game will not remember\rthe current player.");
+        result.Messages.push_back("game.ini cannot be\rwritten: the current\rplayer is not kept.");
       }
     }
   }
@@ -318,7 +324,8 @@ TProfileCreation CreateProfile(DataStore& store, TProfiles& profiles, TPlayer& p
       result.Created = true;
     }
   } catch (const std::exception& e) {
-    result.Messages.push_back(std::string("the new profile cannot be read: ") + e.what());
+    std::fprintf(stderr, "velmora2: the new profile cannot be read: %s\n", e.what());
+    result.Messages.push_back("the new profile\rcannot be read.");
   }
   return result;
 }

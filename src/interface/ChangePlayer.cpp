@@ -58,7 +58,7 @@ void LoadCurrent(GameContext& ctx, std::vector<std::string>& messages) {
       data::LoadCurrentProfile(*ctx.Data, ctx.Menus.Saves, ctx.Player);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "velmora2: the profile %s cannot be loaded: %s\n", ctx.Player.FileName.c_str(), e.what());
-      messages.push_back("the profile Saves/" + ctx.Player.FileName + "\rcannot be read.");
+      messages.push_back("the profile file\r" + ctx.Player.FileName + "\rcannot be read.");
     }
   }
   LoadMenuSlots(ctx);
@@ -72,7 +72,7 @@ void Remember(GameContext& ctx, std::vector<std::string>& messages) {
     std::fprintf(stderr, "velmora2: %s\n", e.what());
     if (!Profiles(ctx).WriteFailureReported) {
       Profiles(ctx).WriteFailureReported = true;
-      messages.push_back("game.ini cannot be written:\rthe game will not remember\rthe current player.");
+      messages.push_back("game.ini cannot be\rwritten: the current\rplayer is not kept.");
     }
   }
 }
@@ -266,7 +266,7 @@ void DeleteSelectedProfile(GameContext& ctx) {
     data::DeleteProfile(*ctx.Data, file);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "velmora2: %s\n", e.what());
-    messages.push_back("the profile Saves/" + file + "\rcannot be deleted.");
+    messages.push_back("the profile file\r" + file + "\rcannot be deleted.");
   }
   for (const std::string& message : Rescan(ctx)) messages.push_back(message);
   if (ctx.Player.FileName.empty()) {
