@@ -15,7 +15,7 @@
 #include "interface/ChooseLevel.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 

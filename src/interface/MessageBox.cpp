@@ -3,7 +3,7 @@
 #include "interface/ChangePlayer.h"
 #include "interface/MenuFramework.h"
 #include "context/GameStates.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 

@@ -11,7 +11,7 @@
 #include "data/Numbers.h"
 #include "data/Profiles.h"
 #include "levels/ShipCode.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::levels {

@@ -8,7 +8,7 @@
 
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
@@ -215,7 +215,7 @@ void WindowDeactivated(GameContext& ctx) {
 }
 
 void Timer1Timer(GameContext& ctx) {
-  // 1-2. Frame rate.
+  // Frame rate.
   // Frames per second of the real clock the timers run on: slow motion slows the frame clock,
   // not the frames.
   const double now = double(ctx.Timers.ClockMs()) / 1000.0;
@@ -226,12 +226,12 @@ void Timer1Timer(GameContext& ctx) {
   }
   ctx.FramesSinceFpsReset = 0;
   ctx.FpsResetTime = now;
-  // 3. Per-second counters of play.
+  // Per-second counters of play.
   if (ctx.GameState == "game") {
     combat::PlayerSecondTick(ctx);  // the hit shield and the shield time with the spheres
     combat::CountDownBonusTimers(ctx);  // satellite, slow motion, the three shot colours
   }
-  // 4. The two-tick level load.
+  // The two-tick level load.
   if (ctx.GameState == "loading") levels::LoadingStep(ctx);
 }
 

@@ -15,8 +15,6 @@
 namespace vlm::shell {
 
 namespace {
-constexpr std::array<std::string_view, static_cast<size_t>(Key::Count)> kKeyNames = {
-    "Escape", "Enter", "F12", "PrintScreen", "P", "Pause", "Ctrl", "Left", "Right", "Backspace"};
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
   std::vector<std::string_view> words;
@@ -43,14 +41,6 @@ std::optional<MouseButton> ButtonFromName(std::string_view s) {
   return std::nullopt;
 }
 }  // namespace
-
-std::string_view KeyName(Key k) { return kKeyNames[static_cast<size_t>(k)]; }
-
-std::optional<Key> KeyFromName(std::string_view name) {
-  for (size_t i = 0; i < kKeyNames.size(); ++i)
-    if (kKeyNames[i] == name) return static_cast<Key>(i);
-  return std::nullopt;
-}
 
 std::optional<InputEvent> ParseInputEvent(std::string_view line, std::string& why) {
   auto words = SplitWords(line);

@@ -8,7 +8,7 @@
 
 #include "data/Options.h"
 #include "shell/InputScript.h"
-#include "shell/Timers.h"
+#include "context/Timers.h"
 
 namespace vlm { struct GameContext; }
 

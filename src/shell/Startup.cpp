@@ -21,7 +21,7 @@
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
 #include "levels/NavPaths.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::shell {

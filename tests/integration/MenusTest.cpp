@@ -17,15 +17,16 @@
 #include "data/Errors.h"
 #include "data/Scramble.h"
 #include "data/TopRanks.h"
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "levels/LevelRun.h"
 #include "levels/ShipCode.h"
 #include "scene/Projection.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
-#include "shell/Platform.h"
+#include "context/Platform.h"
 #include "shell/Startup.h"
 #include "integration/HeadlessGame.h"
 
@@ -40,7 +41,7 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
   void SetUp() override { Lay(TestFolder("vlm_menus_"), BuiltArchive()); }
   void Start() { HeadlessGame::Start(11); }
   void TearDown() override { Close(); }
-  shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
+  HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
 
   // Where an object is drawn, in window pixels.
   glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
@@ -84,7 +85,7 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
     driver->Feed({e});
     driver->RunFor(50);
   }
-  void Key(shell::Key k) {
+  void Key(Key k) {
     std::vector<InputEvent> e(2);
     e[0].TimeMs = driver->NowMs() + 10;
     e[0].Kind = InputEvent::Type::KeyDown;
@@ -105,7 +106,7 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
         << ctx->GameState;
     if (ctx->GameState == "changeplayer") {
       Type("Tester");
-      Key(shell::Key::Enter);
+      Key(vlm::Key::Enter);
     }
     ASSERT_EQ(ctx->GameState, "mainmenu");
   }
@@ -173,7 +174,7 @@ TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
   EXPECT_GT(m.CD_Title->ModulateColor.a, 0.5f);
   Click(m.CD_Back.Sprite);
   EXPECT_EQ(ctx->GameState, "mainmenu");
-  EXPECT_FALSE(ctx->Timers[shell::TimerId::Timer2].Enabled);
+  EXPECT_FALSE(ctx->Timers[TimerId::Timer2].Enabled);
 
   // Top ranks: the default table.
   Click(m.MM_TopRanks.Sprite);
@@ -209,7 +210,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   ASSERT_TRUE(RunUntilState("game", 30000));
 
   // Pause menu: Escape, then Options and Cancel, then Exit, Cancel, Exit, Ok.
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   ASSERT_EQ(ctx->GameState, "pausemenu");
   driver->RunFor(1500);  // the bars and buttons are in
   Click(ctx->L.PM_Options);
@@ -225,7 +226,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(ctx->GameState, "pausemenu");
   // Escape answers the box as Cancel, and is not taken by the pause menu as well.
   Click(ctx->L.PM_Exit);
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   EXPECT_EQ(ctx->GameState, "pausemenu");
   Click(ctx->L.PM_Exit);
@@ -252,7 +253,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_TRUE(ctx->L.TRD_EnterNameDummy->Visible);
   // The entry starts with the player's name; it is rubbed out and another typed.
   EXPECT_EQ(m.Edit1, "Tester");
-  for (int i = 0; i < 6; ++i) Key(shell::Key::Backspace);
+  for (int i = 0; i < 6; ++i) Key(vlm::Key::Backspace);
   Type("Ace");
   Click(m.TRD_Apply.Sprite);
   EXPECT_FALSE(ctx->L.TRD_EnterNameDummy->Visible);
@@ -280,9 +281,9 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(ctx->GameState, "mainmenu");
 
   // Escape in the main menu asks, Escape again stays; Exit and Ok end the program.
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_TRUE(ctx->L.MessageDummy->Visible);
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   EXPECT_EQ(ctx->GameState, "mainmenu");
   Click(m.MM_Exit.Sprite);
@@ -303,7 +304,7 @@ TEST_F(MenusIntegration, AFirstStartNamesThePlayerAndTheNextStartOffersTheLevelR
   EXPECT_TRUE(m.CPD_EnterName->Visible);
   EXPECT_TRUE(m.Edit1Visible);
   Type("Ada");
-  Key(shell::Key::Enter);
+  Key(vlm::Key::Enter);
   ASSERT_EQ(ctx->GameState, "mainmenu");
   EXPECT_EQ(ctx->Player.Name, "Ada");
   const std::string file = ctx->Player.FileName;
@@ -369,7 +370,8 @@ TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
   GameContextConfig cfg;
   cfg.WorkingFolder = root / "game";
   cfg.AppDataFolder = root / "user";
-  GameContext game(cfg);
+  std::unique_ptr<GameContext> made = shell::MakeGame(cfg);
+  GameContext& game = *made;
   std::vector<std::pair<double, std::string>> seen;
   const shell::StartupProgress record = [&](GameContext&, double percent, const char* caption) {
     seen.emplace_back(percent, caption);

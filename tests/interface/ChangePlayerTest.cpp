@@ -80,9 +80,9 @@ class ChangePlayerTest : public ShellTest {
     shell::ApplyInputEvent(*ctx, e);
   }
   void Enter() {
-    shell::FormKeyDown(*ctx, shell::Key::Enter);
+    shell::FormKeyDown(*ctx, vlm::Key::Enter);
     Frame();
-    shell::FormKeyUp(*ctx, shell::Key::Enter);
+    shell::FormKeyUp(*ctx, vlm::Key::Enter);
   }
   std::vector<std::string> Rows() {
     std::vector<std::string> rows;
@@ -201,8 +201,8 @@ TEST_F(ChangePlayerTest, TheFirstStartTakesANameOfAtMostSixteenLetters) {
   Press(*M().CPDEN_Cancel.Sprite);
   EXPECT_TRUE(M().CPD_EnterName->Visible);
   EXPECT_EQ(ctx->GameState, "changeplayer");
-  shell::FormKeyDown(*ctx, shell::Key::Escape);
-  shell::FormKeyUp(*ctx, shell::Key::Escape);
+  shell::FormKeyDown(*ctx, vlm::Key::Escape);
+  shell::FormKeyUp(*ctx, vlm::Key::Escape);
   EXPECT_TRUE(M().CPD_EnterName->Visible);
   // Apply with an empty name: the notice, and the box stays.
   Press(*M().CPDEN_Apply.Sprite);
@@ -217,8 +217,8 @@ TEST_F(ChangePlayerTest, TheFirstStartTakesANameOfAtMostSixteenLetters) {
   EXPECT_EQ(M().Edit1, "ABCDEFGHIJKLMNO");
   Type("PQ");
   EXPECT_EQ(M().Edit1, "ABCDEFGHIJKLMNOP");
-  shell::FormKeyDown(*ctx, shell::Key::Backspace);
-  shell::FormKeyUp(*ctx, shell::Key::Backspace);
+  shell::FormKeyDown(*ctx, vlm::Key::Backspace);
+  shell::FormKeyUp(*ctx, vlm::Key::Backspace);
   EXPECT_EQ(M().Edit1, "ABCDEFGHIJKLMNO");
   Frame();
   EXPECT_EQ(M().CPDEN_EnterName->Text, "ABCDEFGHIJKLMNO");

@@ -9,7 +9,7 @@
 
 #include "data/Profiles.h"
 #include "data/TopRanks.h"
-#include "levels/LevelRun.h"
+#include "context/SlotRestore.h"
 #include "scene/Objects.h"
 
 namespace vlm::interface {
