@@ -65,7 +65,9 @@ class SlotReader {
 void LoadSlots(const ValueFn& read, std::string_view file, TSaveSlots& slots, TPlayer& player) {
   TSaveSlots next = slots;
   for (TSaves& s : next) s.Visible = false;
-  std::string name = player.Name;
+  // The name stands in "MAIN" whatever the slots hold (a profile without slots has one too).
+  std::string name = read("MAIN", "Name");
+  if (name == kIniError) name = player.Name;
   SlotReader r(read, file);
   int n = 0;
   for (int32_t marker = 0; n < kSaveSlotCount && TryStrToInt(read(std::to_string(n), "int"), marker);) ++n;
@@ -74,7 +76,6 @@ void LoadSlots(const ValueFn& read, std::string_view file, TSaveSlots& slots, TP
     TSaves& s = next[size_t(i)];
     const int32_t visible = r.Int(sec, "Visible");
     if (visible == 0 || visible == 1) s.Visible = visible == 1;
-    name = r.Text("MAIN", "Name");
     s.Title = r.Text(sec, "Title");
     s.LogoName = r.Text(sec, "LogoName");
     s.Level = r.Int(sec, "Level");

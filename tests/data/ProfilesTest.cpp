@@ -170,7 +170,12 @@ TEST_F(Profiles, ADamagedProfileIsNamedLeftAsItIsAndLeftOutWhileTheOthersAreList
   // A rescan does not repeat the messages.
   EXPECT_TRUE(ScanProfiles(store, profiles, player).empty());
   EXPECT_EQ(profiles.List.size(), 2u);
-  // Loading it fails without touching the slots held.
+  // A profile without slots still names its player.
+  PutProfile("5.ini", "[MAIN]\nName=Eve\n");
+  player.Name = "someone else";
+  LoadProfile(store, (Saves() / "5.ini").string(), slots, player);
+  EXPECT_EQ(player.Name, "Eve");
+  // Loading a damaged one fails without touching the slots held.
   slots[0].Title = "kept";
   EXPECT_ANY_THROW(LoadProfile(store, (Saves() / "3.ini").string(), slots, player));
   EXPECT_EQ(slots[0].Title, "kept");
