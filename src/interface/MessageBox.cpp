@@ -1,5 +1,6 @@
 #include "interface/MessageBox.h"
 
+#include "interface/ChangePlayer.h"
 #include "interface/MenuFramework.h"
 #include "interface/Shop.h"
 #include "context/GameStates.h"
@@ -84,9 +85,10 @@ void MessageBoxInput(GameContext& ctx) {
       ReturnToMainMenu(ctx);
     } else if (cancelShown && ctx.GameState == "shop") {
       LeaveShop(ctx);
+    } else if (cancelShown && ctx.GameState == "changeplayer") {
+      DeleteSelectedProfile(ctx);
     }
-    // TODO(change player): Ok deletes the chosen profile in "changeplayer" once that screen
-    // exists; elsewhere it only closes the box.
+    // Elsewhere Ok only closes the box.
     ctx.LeftClick = false;
   }
 }

@@ -135,8 +135,7 @@ bool RowInput(GameContext& ctx, TOptionsRow& row, const scene::TGLBaseSceneObjec
 void SetNameTextsVisible(GameContext& ctx, bool visible) {
   ctx.Menus.PlayerNameLabel->Visible = visible;
   ctx.Menus.PlayerNameText->Visible = visible;
-  // TODO(change player): the hint returns with the change-player dialog.
-  (void)ctx.Menus.PlayerHint1;
+  ctx.Menus.PlayerHint1->Visible = visible;
 }
 
 void Close(GameContext& ctx, TOptionsDialog& d) {

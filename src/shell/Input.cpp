@@ -12,6 +12,7 @@
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
+#include "interface/ChangePlayer.h"
 #include "interface/CreditsDialog.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
@@ -127,6 +128,8 @@ bool EscapeInMenus(GameContext& ctx) {
     m.Edit1Visible = false;
     ctx.Timers.SetEnabled(TimerId::Timer2, false);
     ctx.GameState = "mainmenu";
+  } else if (s == "changeplayer") {
+    interface::ChangePlayerEscape(ctx);
   } else if (s == "options" || s == "pm_options") {
     // As Cancel.
     interface::TOptionsDialog& d = s == "options" ? m.Options : m.PauseOptions;

@@ -11,6 +11,7 @@
 #include "combat/Player.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
+#include "interface/ChangePlayer.h"
 #include "interface/ChooseLevel.h"
 #include "interface/CreditsDialog.h"
 #include "interface/TopRanksScreen.h"
@@ -224,8 +225,8 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   step(85);
   interface::FillCredits(ctx);
   step(90);
-  // TODO(profiles): scan the profiles and load the current one here, before the slots.
-  interface::LoadMenuSlots(ctx);
+  // The players: the list, the current one and its slots on the choose-level screen.
+  interface::LoadProfilesAtStartup(ctx);
   interface::LoadTopRanksAtStartup(ctx);
   step(95);
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles

@@ -1,6 +1,7 @@
 #pragma once
 // The real game without a window, in a folder of its own: "game" holds a link to a content
-// archive (the built one unless a test forges its own), "user" is the player's empty folder.
+// archive (the built one unless a test forges its own) and to the default save beside it, "user"
+// is the player's empty folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,6 +50,12 @@ struct HeadlessGame {
     std::filesystem::create_directories(root / "game");
     std::filesystem::create_directories(root / "user");
     std::filesystem::create_symlink(archive, root / "game" / "original.vlm");
+    // The default save every new profile is copied from lies beside the archive the build made.
+    const std::filesystem::path save = archive.parent_path() / "Saves" / "tr" / "defaultsave.ini";
+    if (std::filesystem::exists(save)) {
+      std::filesystem::create_directories(root / "game" / "Saves" / "tr");
+      std::filesystem::create_symlink(save, root / "game" / "Saves" / "tr" / "defaultsave.ini");
+    }
   }
 
   // Starts the game in the laid-out folder on 16 ms frames; fails the test (ctx stays empty)

@@ -48,7 +48,7 @@ class FrameAllocationTest : public ShellTest {};
 TEST_F(FrameAllocationTest, SteadyFramesAllocateNothing) {
   ctx->Options.Fps = true;
   ctx->Level.LevelEnemyCount = 1;  // an enemy still to come keeps the level running
-  for (const char* state : {"game", "pause", "pausemenu", "mainmenu", "shop"}) {
+  for (const char* state : {"game", "pause", "pausemenu", "mainmenu", "changeplayer", "shop"}) {
     if (std::string(state) == "shop") {
       levels::PlaceCamera(*ctx);  // where play leaves it
       interface::EnterShop(*ctx);

@@ -1187,6 +1187,48 @@ void pause(Output& out) {
 
 }  // namespace
 
+// The bar of light behind the chosen row of a list: a soft cyan band between two bright lines,
+// fading out to both ends, with a small ember tick at each end. Drawn additively (black vanishes).
+void selectionMark(Output& out) {
+    const std::string path = kUi + "main\\Mark.jpg";
+    if (!out.wants(path)) return;
+    const int W = 512, H = 64;
+    Surface s = blackSurface(W, H);
+    Context c = newContext(s);
+    cairo_t* cr = c.get();
+    // The band: brightest in the middle, fading towards the ends and the edges.
+    for (int pass = 0; pass < 2; ++pass) {
+        const double inset = pass == 0 ? 10 : 20;
+        cairo_rectangle(cr, 0, inset, W, H - 2 * inset);
+        setLinear(cr, 0, 0, W, 0,
+                  {{0, hex(0x000000)}, {0.12, mix(pal::navy, pal::teal, 0.35f)}, {0.5, mix(pal::teal, pal::ice, 0.25f)},
+                   {0.88, mix(pal::navy, pal::teal, 0.35f)}, {1, hex(0x000000)}});
+        cairo_fill(cr);
+    }
+    // The lines and ticks glow.
+    Surface light = newSurface(W, H);
+    {
+        Context lc = newContext(light);
+        cairo_t* l = lc.get();
+        for (double y : {9.0, H - 9.0}) {
+            cairo_move_to(l, 36, y);
+            cairo_line_to(l, W - 36, y);
+        }
+        cairo_set_line_width(l, 2.5);
+        setLinear(l, 0, 0, W, 0, {{0, hex(0x000000)}, {0.2, pal::ice}, {0.8, pal::ice}, {1, hex(0x000000)}});
+        cairo_stroke(l);
+        for (double x : {18.0, W - 24.0}) {
+            cairo_rectangle(l, x, 22, 6, H - 44);
+            setRgb(l, pal::ember);
+            cairo_fill(l);
+        }
+    }
+    paintSurface(cr, light, 0, 0);
+    addGlow(s, light, 8, 1.2);
+    c.reset();
+    out.jpeg(path, s);
+}
+
 void paintInterface(Output& out) {
     for (const ButtonWord& w : ButtonWords()) {
         button(out, w, false);
@@ -1221,6 +1263,7 @@ void paintInterface(Output& out) {
     shopBg(out);
     skinsPanel(out);
     pause(out);
+    selectionMark(out);
 }
 
 }  // namespace vlm::forge

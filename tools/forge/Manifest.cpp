@@ -96,6 +96,7 @@ static std::vector<AssetSpec> build() {
     jpg(mm + "OptionsBg.jpg", 1024, 490);
     jpg(mm + "HelpBg.jpg", 1024, 490);
     jpg(mm + "HD_Page1.jpg", 1024, 424);
+    jpg(mm + "Mark.jpg", 512, 64);
     for (int i = 1; i <= 4; ++i) jpg(ui + "bg\\menu" + std::to_string(i) + ".jpg", 1024, 1024);
 
     // Player ship textures.
