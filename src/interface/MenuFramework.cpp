@@ -10,6 +10,7 @@
 #include "interface/CreditsDialog.h"
 #include "interface/HelpDialog.h"
 #include "interface/MainMenu.h"
+#include "interface/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "interface/TopRanksScreen.h"
@@ -82,6 +83,8 @@ TGLHUDText* AddMenuText(GameContext& ctx, scene::TGLBaseSceneObject& parent, con
 }
 
 const scene::TGLBaseSceneObject* PickUnderMouse(GameContext& ctx) {
+  // Steered with keys or a pad, the menus take the focused button for the one under the pointer.
+  if (ctx.Input.Focus.Active) return FocusedObject(ctx);
   return ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/TopRanks.h"
+#include "interface/InputOptions.h"
 #include "levels/LevelRun.h"
 #include "scene/Objects.h"
 
@@ -47,6 +48,7 @@ struct TOptionsDialog {
   TGLHUDText* ResolutionText = nullptr;
   TOptionsRow Resolution, Music, Sound, Sensivity;
   TMaterialButton Apply, Cancel;
+  TInputPage Input;  // the controls page
 };
 
 // A level save slot as the choose-level screen shows it.

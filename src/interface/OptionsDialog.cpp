@@ -7,6 +7,7 @@
 #include "data/Numbers.h"
 #include "data/Options.h"
 #include "interface/Hud.h"
+#include "interface/InputOptions.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "shell/GameContext.h"
@@ -88,6 +89,7 @@ void BuildDialog(GameContext& ctx, scene::TGLBaseSceneObject& parent, TOptionsDi
   BuildRow(ctx, parent, rows[3], d.Sensivity);
   d.ResolutionText = AddMenuText(ctx, *d.Resolution.Group, res.c_str(), "1024x768", 388, 170, 0.25f, 0.25f,
                                  scene::TTextAlignment::Center);
+  CreateInputPage(ctx, parent, d, inGame);
 }
 
 // Steps kept on the grid of twentieths, so that a bar lights exactly where its value says.
@@ -210,6 +212,7 @@ void ApplyResolution(GameContext& ctx, int fromIndex, int toIndex) {
 
 void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSceneObject* picked) {
   data::TOptions& o = ctx.Options;
+  if (InputPageInput(ctx, d, picked)) return;  // the controls page, or its button
   if (RowInput(ctx, d.Sensivity, picked, o.MouseSpeed, 0.05)) return;
   if (RowInput(ctx, d.Sound, picked, o.SoundVolume, 0.0)) {
     PlaySoundSample(ctx);
@@ -256,6 +259,7 @@ void OptionsFrame(GameContext& ctx, TOptionsDialog& d) {
   fill(d.Music, o.MusicVolume);
   fill(d.Sound, o.SoundVolume);
   fill(d.Sensivity, o.MouseSpeed);
+  InputPageFrame(ctx, d);
 }
 
 }  // namespace vlm::interface

@@ -25,6 +25,7 @@
 #include "scene/Cadencer.h"
 #include "scene/Material.h"
 #include "scene/Scene.h"
+#include "shell/InputState.h"
 #include "shell/Keys.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
@@ -40,6 +41,7 @@ struct TMouseDevice {
   std::array<bool, 3> Buttons{};          // left, right, middle
   int32_t PendingX = 0, PendingY = 0;     // gathered from events until the next poll
   std::array<bool, 3> PendingButtons{};
+  bool Rockets = false;                   // the rockets' key or pad control held (the mouse's is RightClick)
 };
 
 struct GameContextConfig {
@@ -72,6 +74,7 @@ struct GameContext {
   bool CtrlHeld() const { return KeysDown[static_cast<size_t>(shell::Key::Ctrl)]; }
   bool KeyIsDown(shell::Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
+  shell::TInputState Input;  // keyboard and pad controls, the pad's state, the menus' focus
   int32_t HitShakeTicks = 0;
 
   // ---- replays ----

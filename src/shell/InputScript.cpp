@@ -16,7 +16,19 @@ namespace vlm::shell {
 
 namespace {
 constexpr std::array<std::string_view, static_cast<size_t>(Key::Count)> kKeyNames = {
-    "Escape", "Enter", "F12", "PrintScreen", "P", "Pause", "Ctrl", "Left", "Right", "Backspace"};
+    "Escape", "Enter", "F12", "PrintScreen", "P", "Pause", "Ctrl", "Left", "Right", "Backspace",
+    "Up", "Down", "Space", "Tab", "Shift", "Alt", "Insert", "Delete", "Home", "End", "PageUp", "PageDown",
+    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "Q", "R", "S", "T", "U", "V", "W",
+    "X", "Y", "Z",
+    "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
+    "Comma", "Period", "Slash", "Semicolon", "Quote", "Minus", "Equals", "LeftBracket", "RightBracket",
+    "Backslash", "Backquote",
+    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11"};
+constexpr std::array<std::string_view, static_cast<size_t>(PadButton::Count)> kPadButtonNames = {
+    "A", "B", "X", "Y", "Back", "Guide", "Start", "LeftStick", "RightStick", "LeftShoulder", "RightShoulder",
+    "DpadUp", "DpadDown", "DpadLeft", "DpadRight"};
+constexpr std::array<std::string_view, static_cast<size_t>(PadAxis::Count)> kPadAxisNames = {
+    "LeftX", "LeftY", "RightX", "RightY", "LeftTrigger", "RightTrigger"};
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
   std::vector<std::string_view> words;
@@ -52,6 +64,19 @@ std::optional<Key> KeyFromName(std::string_view name) {
   return std::nullopt;
 }
 
+std::string_view PadButtonName(PadButton b) { return kPadButtonNames[static_cast<size_t>(b)]; }
+std::optional<PadButton> PadButtonFromName(std::string_view name) {
+  for (size_t i = 0; i < kPadButtonNames.size(); ++i)
+    if (kPadButtonNames[i] == name) return static_cast<PadButton>(i);
+  return std::nullopt;
+}
+std::string_view PadAxisName(PadAxis a) { return kPadAxisNames[static_cast<size_t>(a)]; }
+std::optional<PadAxis> PadAxisFromName(std::string_view name) {
+  for (size_t i = 0; i < kPadAxisNames.size(); ++i)
+    if (kPadAxisNames[i] == name) return static_cast<PadAxis>(i);
+  return std::nullopt;
+}
+
 std::optional<InputEvent> ParseInputEvent(std::string_view line, std::string& why) {
   auto words = SplitWords(line);
   auto fail = [&](std::string text) -> std::optional<InputEvent> {
@@ -83,6 +108,21 @@ std::optional<InputEvent> ParseInputEvent(std::string_view line, std::string& wh
     if (!k || (words[3] != "down" && words[3] != "up")) return fail("expected 'key <name> down|up'");
     e.Kind = words[3] == "down" ? InputEvent::Type::KeyDown : InputEvent::Type::KeyUp;
     e.KeyCode = *k;
+  } else if (what == "pad") {
+    if (words.size() == 3 && (words[2] == "added" || words[2] == "removed")) {
+      e.Kind = words[2] == "added" ? InputEvent::Type::PadAdded : InputEvent::Type::PadRemoved;
+    } else if (auto b = words.size() == 4 ? PadButtonFromName(words[2]) : std::nullopt) {
+      if (words[3] != "down" && words[3] != "up") return fail("expected 'pad <button> down|up'");
+      e.Kind = words[3] == "down" ? InputEvent::Type::PadDown : InputEvent::Type::PadUp;
+      e.Pad = *b;
+    } else if (auto a = words.size() == 4 ? PadAxisFromName(words[2]) : std::nullopt) {
+      if (!ParseNumber(words[3], e.X) || e.X < -32768 || e.X > 32767)
+        return fail("a pad axis takes one whole number from -32768 to 32767");
+      e.Kind = InputEvent::Type::PadAxisMove;
+      e.Axis = *a;
+    } else {
+      return fail("expected 'pad <button> down|up', 'pad <axis> <value>' or 'pad added|removed'");
+    }
   } else if (what == "deactivate") {
     if (words.size() != 2) return fail("'deactivate' takes nothing");
     e.Kind = InputEvent::Type::Deactivate;
@@ -162,6 +202,11 @@ std::string FormatInputEvent(const InputEvent& e) {
     case InputEvent::Type::KeyUp: return s + "key " + std::string(KeyName(e.KeyCode)) + " up";
     case InputEvent::Type::Text: return s + "text " + e.Chars;
     case InputEvent::Type::Deactivate: return s + "deactivate";
+    case InputEvent::Type::PadDown: return s + "pad " + std::string(PadButtonName(e.Pad)) + " down";
+    case InputEvent::Type::PadUp: return s + "pad " + std::string(PadButtonName(e.Pad)) + " up";
+    case InputEvent::Type::PadAxisMove: return s + "pad " + std::string(PadAxisName(e.Axis)) + " " + std::to_string(e.X);
+    case InputEvent::Type::PadAdded: return s + "pad added";
+    case InputEvent::Type::PadRemoved: return s + "pad removed";
   }
   return s;
 }

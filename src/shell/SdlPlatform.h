@@ -40,6 +40,10 @@ class SdlPlatform final : public IPlatform {
 
 // Maps an SDL key to one of the game's keys.
 std::optional<Key> KeyFromSdl(SDL_Keycode key);
+std::optional<PadButton> PadButtonFromSdl(Uint8 button);
+std::optional<PadAxis> PadAxisFromSdl(Uint8 axis);
+// Starts SDL's game controllers with its mapping database, plus the player's own mappings file.
+void StartControllers(const std::filesystem::path& userMappings);
 // Translates one SDL event into the game's input, window and focus handling.
 void HandleSdlEvent(GameContext& ctx, const SDL_Event& event);
 

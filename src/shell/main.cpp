@@ -218,12 +218,16 @@ int main(int argc, char** argv) {
   if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device,
                               progress))
     return 1;
-  if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
+  if (replay) {  // the run is steered by the options and controls it was recorded with
+    ctx->Options = replay->Options;
+    ctx->Input.Controls = replay->Controls;
+  }
 
   std::unique_ptr<vlm::shell::TReplayRecorder> recorder;
   if (!cl.record.empty()) {
     try {
-      recorder = std::make_unique<vlm::shell::TReplayRecorder>(cl.record, cfg.Seed, int32_t(cl.level), ctx->Options);
+      recorder = std::make_unique<vlm::shell::TReplayRecorder>(cl.record, cfg.Seed, int32_t(cl.level), ctx->Options,
+                                                                ctx->Input.Controls);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "velmora2: %s\n", e.what());
       return 1;
@@ -249,6 +253,12 @@ int main(int argc, char** argv) {
       return SaveBmp(renderer->ReadPixels(), file.string());
     };
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
+    // In play the pointer is captured: raw device motion, without the desktop's acceleration, so
+    // that the ship moves by the options' ship speed alone.
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_MODE_WARP, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SYSTEM_SCALE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
+    if (!cl.fixedClock && !replay) vlm::shell::StartControllers(cfg.AppDataFolder / "gamecontrollerdb.txt");
     vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
     loading.Close();
     SDL_RaiseWindow(renderer->Window());

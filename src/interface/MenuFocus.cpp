@@ -1,0 +1,150 @@
+#include "interface/MenuFocus.h"
+
+#include <cmath>
+#include <limits>
+
+#include "interface/InputOptions.h"
+#include "interface/MenuState.h"
+#include "scene/Projection.h"
+#include "shell/GameContext.h"
+
+namespace vlm::interface {
+
+namespace {
+
+bool Usable(const scene::TGLBaseSceneObject* o) {
+  if (!o) return false;
+  for (const scene::TGLBaseSceneObject* p = o; p; p = p->Parent())
+    if (!p->Visible) return false;
+  return true;
+}
+
+// Where an object is drawn, in window pixels.
+bool ScreenPoint(GameContext& ctx, const scene::TGLBaseSceneObject& o, glm::vec2& out) {
+  if (o.Kind == scene::TObjectKind::HUDText) {
+    glm::vec2 a, b;
+    if (!static_cast<const scene::TGLHUDText&>(o).TextRect(a, b)) return false;
+    out = (a + b) * 0.5f;
+    return true;
+  }
+  const scene::TViewProjection vp =
+      scene::ComputeViewProjection(ctx.Scene.Camera(), ctx.ViewportWidth, ctx.ViewportHeight);
+  glm::vec3 w;
+  if (!scene::WorldToWindow(vp, o.AbsolutePosition(), w)) return false;
+  out = {w.x, w.y};
+  return true;
+}
+
+void AddOptions(GameContext& ctx, TOptionsDialog& d, TFocusTargets& t) {
+  if (InputPageFocusTargets(ctx, d, t)) return;
+  for (TOptionsRow* row : {&d.Resolution, &d.Music, &d.Sound, &d.Sensivity}) {
+    t.Add(row->Minus);
+    t.Add(row->Plus);
+  }
+  InputPageOpenButton(d, t);
+  t.Add(d.Apply.Sprite);
+  t.Add(d.Cancel.Sprite);
+}
+
+}  // namespace
+
+void TFocusTargets::Add(const scene::TGLBaseSceneObject* o) {
+  if (Count < Items.size() && Usable(o)) Items[Count++] = o;
+}
+
+bool TFocusTargets::Contains(const scene::TGLBaseSceneObject* o) const {
+  for (size_t i = 0; i < Count; ++i)
+    if (Items[i] == o) return true;
+  return false;
+}
+
+void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
+  t.Count = 0;
+  TMenuState& m = ctx.Menus;
+  if (ctx.L.MessageDummy->Visible) {
+    // The safe answer first.
+    t.Add(m.MD_Cancel.Sprite);
+    t.Add(m.MD_Ok.Sprite);
+    return;
+  }
+  const std::string& s = ctx.GameState;
+  if (s == "mainmenu") {
+    for (const TMaterialButton* b : {&m.MM_StartGame, &m.MM_Options, &m.MM_Help, &m.MM_TopRanks, &m.MM_Credits, &m.MM_Exit})
+      t.Add(b->Sprite);
+    // TODO(change player): the player's name, once it opens the change-player dialog.
+  } else if (s == "chooselevel") {
+    for (TGLHUDText* level : m.CL_level) t.Add(level);
+    t.Add(m.CL_Back.Sprite);
+  } else if (s == "options") {
+    AddOptions(ctx, m.Options, t);
+  } else if (s == "pm_options") {
+    AddOptions(ctx, m.PauseOptions, t);
+  } else if (s == "help") {
+    t.Add(m.HD_Right);
+    t.Add(m.HD_Left);
+    t.Add(m.HD_Back.Sprite);
+  } else if (s == "credits") {
+    t.Add(m.CD_Back.Sprite);
+  } else if (s == "topranks") {
+    if (ctx.L.TRD_EnterNameDummy->Visible)
+      t.Add(m.TRD_Apply.Sprite);
+    else
+      t.Add(m.TRD_Back.Sprite);
+  } else if (s == "pausemenu") {
+    t.Add(ctx.L.PM_Resume);
+    t.Add(ctx.L.PM_Options);
+    t.Add(ctx.L.PM_Exit);
+  }
+  // TODO(shop, cut-scenes, change player): their buttons join here as those screens land.
+}
+
+const scene::TGLBaseSceneObject* FocusedObject(GameContext& ctx) {
+  shell::TMenuFocus& f = ctx.Input.Focus;
+  if (!f.Active) return nullptr;
+  TFocusTargets t;
+  CollectFocusTargets(ctx, t);
+  if (!t.Contains(f.Object)) f.Object = t.Count > 0 ? t.Items[0] : nullptr;
+  return f.Object;
+}
+
+void PrepareMenuPress(GameContext& ctx) {
+  ctx.Input.Focus.Active = true;
+  FocusedObject(ctx);
+}
+
+void MoveMenuFocus(GameContext& ctx, int dx, int dy) {
+  shell::TMenuFocus& f = ctx.Input.Focus;
+  TFocusTargets t;
+  CollectFocusTargets(ctx, t);
+  if (t.Count == 0) return;
+  if (!f.Active || !t.Contains(f.Object)) {
+    // The first step shows where the focus is: under the pointer, or the screen's first button.
+    const scene::TGLBaseSceneObject* under =
+        ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
+    f.Active = true;
+    f.Object = t.Contains(under) ? under : t.Items[0];
+    return;
+  }
+  glm::vec2 from;
+  if (!ScreenPoint(ctx, *f.Object, from)) return;
+  const glm::vec2 dir{float(dx), float(dy)};
+  const scene::TGLBaseSceneObject* best = nullptr;
+  float bestScore = std::numeric_limits<float>::max();
+  for (size_t i = 0; i < t.Count; ++i) {
+    if (t.Items[i] == f.Object) continue;
+    glm::vec2 p;
+    if (!ScreenPoint(ctx, *t.Items[i], p)) continue;
+    const glm::vec2 v = p - from;
+    const float along = v.x * dir.x + v.y * dir.y;
+    if (along < 4.0f) continue;  // not that way
+    const float across = std::fabs(v.x * dir.y - v.y * dir.x);
+    const float score = along + 2.0f * across;
+    if (score < bestScore) {
+      bestScore = score;
+      best = t.Items[i];
+    }
+  }
+  if (best) f.Object = best;
+}
+
+}  // namespace vlm::interface
