@@ -199,7 +199,8 @@ int main(int argc, char** argv) {
   vlm::shell::IPlatform& platform =
       cl.headless ? static_cast<vlm::shell::IPlatform&>(headlessPlatform) : windowPlatform;
   vlm::GameContextConfig cfg;
-  cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::ExecutableFolder() : std::filesystem::absolute(cl.dataDir);
+  cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::GameDataFolder(vlm::data::ExecutableFolder())
+                                         : std::filesystem::absolute(cl.dataDir);
   cfg.AppDataFolder = vlm::data::DefaultAppDataFolder();
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
