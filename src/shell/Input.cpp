@@ -102,7 +102,7 @@ double SteerSide(GameContext& ctx, Action a, double& heldSeconds, double dt) {
   }
   heldSeconds = digital ? heldSeconds + dt : 0.0;
   const double ramp = std::min(1.0, heldSeconds / kSteerRampSeconds);
-  return std::max(digital ? ramp * ramp : 0.0, analog);
+  return std::max(digital ? kSteerStart + (1.0 - kSteerStart) * ramp * ramp : 0.0, analog);
 }
 
 bool KeyBoundTo(const GameContext& ctx, Key key, Action a) {

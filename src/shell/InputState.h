@@ -16,7 +16,9 @@ namespace vlm::shell {
 // a mouse. The ship moves counts × MouseSpeed / 1000 across its row, as it does for the mouse,
 // so at the default ship speed 0,8 a full row (0,96) takes 1,2 s.
 inline constexpr double kSteerCountsPerSecond = 1000.0;
-// A held key or d-pad reaches full speed after this long, on a quadratic curve (taps nudge).
+// A held key or d-pad starts at kSteerStart of full speed and reaches full speed after
+// kSteerRampSeconds on a quadratic curve: a tap nudges the ship, a hold sweeps it.
+inline constexpr double kSteerStart = 0.2;
 inline constexpr double kSteerRampSeconds = 0.25;
 // Stick and trigger thresholds, of 32767.
 inline constexpr int32_t kStickDeadZone = 8000;
