@@ -80,49 +80,56 @@ std::string ControlsKeyName(bool keyboard, Action a, size_t place) {
 std::vector<std::string> ReadControls(data::DataStore& store, const std::filesystem::path& file, TControls& c) {
   std::vector<std::string> messages;
   const TControls defaults = DefaultControls();
-  TControls read;  // every place empty; filled in the file's order so a repeat is found
+  TControls read;  // every place empty; the file's keys first, in its order, so a repeat is found
+  std::array<std::array<std::array<bool, kSlotsPerAction>, kActionCount>, 2> missing{};
   for (bool keyboard : {true, false}) {
     for (size_t a = 0; a < kActionCount; ++a) {
       for (size_t p = 0; p < kSlotsPerAction; ++p) {
         const std::string key = ControlsKeyName(keyboard, Action(a), p);
         const std::string text = store.ReadIniValue(file.string(), kSection, key);
-        TBinding b;
         if (text == data::kIniError) {
-          b = defaults.Of(keyboard)[a][p];
-          if (FindBinding(read, b)) b = TBinding{};  // the default is already taken by a key of the file
-        } else if (!text.empty()) {
-          std::string why;
-          if (keyboard) {
-            const std::optional<Key> k = KeyFromName(text);
-            if (!k)
-              why = "is not a key";
-            else if (KeyIsReserved(*k))
-              why = "is kept for the menus";
-            else
-              b = TBinding::OfKey(*k);
-          } else {
-            const std::optional<PadControl> pc = PadControlFromName(text);
-            if (!pc)
-              why = "is not a controller button, trigger or stick direction";
-            else if (PadControlIsReserved(*pc))
-              why = "is kept for the menus";
-            else
-              b = TBinding::OfPad(*pc);
-          }
-          if (why.empty()) {
-            if (auto taken = FindBinding(read, b)) {
-              why = "is already taken by " + std::string(ActionName(taken->What));
-              b = TBinding{};
-            }
-          }
-          if (!why.empty())
-            messages.push_back("Options file \"" + data::PrintableText(file.string()) + "\": [" + kSection + "] " + key +
-                               " = \"" + data::PrintableText(text) + "\" " + why + "; the place was left empty.");
+          missing[keyboard ? 0 : 1][a][p] = true;
+          continue;
         }
+        if (text.empty()) continue;  // an empty place
+        TBinding b;
+        std::string why;
+        if (keyboard) {
+          const std::optional<Key> k = KeyFromName(text);
+          if (!k)
+            why = "is not a key";
+          else if (KeyIsReserved(*k))
+            why = "is kept for the menus";
+          else
+            b = TBinding::OfKey(*k);
+        } else {
+          const std::optional<PadControl> pc = PadControlFromName(text);
+          if (!pc)
+            why = "is not a controller button, trigger or stick direction";
+          else if (PadControlIsReserved(*pc))
+            why = "is kept for the menus";
+          else
+            b = TBinding::OfPad(*pc);
+        }
+        if (why.empty()) {
+          if (auto taken = FindBinding(read, b)) {
+            why = "is already taken by " + std::string(ActionName(taken->What));
+            b = TBinding{};
+          }
+        }
+        if (!why.empty())
+          messages.push_back("Options file \"" + data::PrintableText(file.string()) + "\": [" + kSection + "] " + key +
+                             " = \"" + data::PrintableText(text) + "\" " + why + "; the place was left empty.");
         read.Of(keyboard)[a][p] = b;
       }
     }
   }
+  // Keys the file does not have keep their defaults, unless the file gave that key elsewhere.
+  for (bool keyboard : {true, false})
+    for (size_t a = 0; a < kActionCount; ++a)
+      for (size_t p = 0; p < kSlotsPerAction; ++p)
+        if (missing[keyboard ? 0 : 1][a][p] && !FindBinding(read, defaults.Of(keyboard)[a][p]))
+          read.Of(keyboard)[a][p] = defaults.Of(keyboard)[a][p];
   c = read;
   return messages;
 }

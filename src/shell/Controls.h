@@ -77,9 +77,10 @@ std::optional<TTaken> FindBinding(const TControls& c, const TBinding& b);
 // Section "CONTROLS" of an options file: "Key<Action><place>" and "Pad<Action><place>" with
 // the actions Fire, Rockets, Pause, SteerLeft, SteerRight and places 1 and 2, for example
 // "KeyFire1=Space", "PadRockets2=LeftTrigger"; an empty value is an empty place.
-// A missing section or key keeps the default; a name that is not a key or pad control, a
-// reserved one, or one already taken by an earlier key of the section, leaves its place empty
-// and adds a message naming the file, section and key.
+// A missing section or key keeps the default (unless the file gives that key or control to
+// another place); a name that is not a key or pad control, a reserved one, or one already taken
+// by an earlier key of the section, leaves its place empty and adds a message naming the file,
+// section and key.
 std::vector<std::string> ReadControls(data::DataStore& store, const std::filesystem::path& file, TControls& c);
 // Writes the whole section into the user's "game.ini" (one atomic replacement of the file).
 void SaveControls(data::DataStore& store, const TControls& c);

@@ -417,10 +417,10 @@ bool WantsPointerCaptured(const GameContext& ctx) {
 void FormKeyDown(GameContext& ctx, Key key) {
   const bool repeat = ctx.KeysDown[static_cast<size_t>(key)];
   // The controls page waiting for a key takes the next one, whatever it is.
-  if (!repeat && interface::InputPageTakesKey(ctx, key)) return;
+  if (interface::InputPageTakesKey(ctx, key)) return;
   ctx.KeysDown[static_cast<size_t>(key)] = true;
   // Arrows and Enter in the menus: the focus moves between the buttons and Enter presses one.
-  if (!repeat && MenuInputState(ctx)) {
+  if (MenuInputState(ctx)) {
     switch (key) {
       case Key::Up: interface::MoveMenuFocus(ctx, 0, -1); break;
       case Key::Down: interface::MoveMenuFocus(ctx, 0, 1); break;
@@ -439,7 +439,7 @@ void FormKeyDown(GameContext& ctx, Key key) {
     WindowDeactivated(ctx);
     ctx.Platform().MinimiseApplication();
   }
-  if (!repeat && KeyBoundTo(ctx, key, Action::Pause)) TogglePause(ctx);
+  if (KeyBoundTo(ctx, key, Action::Pause)) TogglePause(ctx);
 }
 
 void FormKeyUp(GameContext& ctx, Key key) {

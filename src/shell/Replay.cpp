@@ -166,16 +166,18 @@ TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
           for (TBinding& b : placesOf) {
             const std::string_view name = words[w++];
             if (name == "-") continue;
+            TBinding given;
             if (keyboard) {
               const auto k = KeyFromName(name);
               if (!k || KeyIsReserved(*k)) fail("controls: " + quoted(name) + " is not a key of play");
-              b = TBinding::OfKey(*k);
+              given = TBinding::OfKey(*k);
             } else {
               const auto pc = PadControlFromName(name);
               if (!pc || PadControlIsReserved(*pc)) fail("controls: " + quoted(name) + " is not a controller control of play");
-              b = TBinding::OfPad(*pc);
+              given = TBinding::OfPad(*pc);
             }
-            if (FindBinding(c, b)) fail("controls: " + quoted(name) + " is given twice");
+            if (FindBinding(c, given)) fail("controls: " + quoted(name) + " is given twice");
+            b = given;
           }
         }
       }
