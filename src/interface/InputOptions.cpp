@@ -18,7 +18,7 @@ using shell::Action;
 using shell::TBinding;
 
 constexpr float kRowY0 = 252.0f, kRowStep = 36.0f;
-constexpr float kColumnX[4] = {335.0f, 480.0f, 670.0f, 835.0f};
+constexpr float kColumnX[4] = {335.0f, 480.0f, 650.0f, 860.0f};
 constexpr float kTextNormal = 0.75f;
 
 // What the pad's controls are called on the page (the font has capitals, digits and a little
@@ -183,7 +183,7 @@ void InputPageFrame(GameContext& ctx, TOptionsDialog& d) {
   for (size_t a = 0; a < shell::kActionCount; ++a) {
     for (size_t col = 0; col < 4; ++col) {
       const bool waiting = p.Waiting && p.WaitAction == a && p.WaitColumn == col;
-      SetText(*p.Cells[a][col], waiting ? "?" : BindingLabel(c.Of(col < 2)[a][col % 2]));
+      SetText(*p.Cells[a][col], waiting ? "[?]" : BindingLabel(c.Of(col < 2)[a][col % 2]));
     }
   }
   if (!p.Waiting) {

@@ -202,7 +202,7 @@ TEST_F(ControlsIntegration, ARemappedFireKeyFiresTheOldOneDoesNotAndTheChoiceSur
   EXPECT_FLOAT_EQ(page.Cells[0][0]->ModulateColor.a, 1.0f);
   Tap(Key::Enter);
   EXPECT_TRUE(page.Waiting);
-  EXPECT_EQ(page.Cells[0][0]->Text, "?");
+  EXPECT_EQ(page.Cells[0][0]->Text, "[?]");
   Tap(Key::F);
   EXPECT_FALSE(page.Waiting);
   EXPECT_EQ(page.Cells[0][0]->Text, "F");
