@@ -9,7 +9,7 @@
 #include "RecordingHost.h"
 #include "data/DataStore.h"
 #include "combat/EnemyCatalogue.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 #include "levels/LevelLoader.h"
 #include "levels/NavPaths.h"
 

@@ -8,7 +8,7 @@
 #include "combat/Player.h"
 #include "combat/Weapons.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -266,7 +266,7 @@ void ApplyBonus(GameContext& ctx, int32_t type) {
       p.SlowMotionSeconds += duration;
       if (wasOff) {
         ShowBonusIcon(ctx, p.SlowMotionSeconds, kBonusSlowMotion);
-        shell::SetMaterialAlpha(*ctx.L.SlowMotionBlur, 0.0f);
+        SetMaterialAlpha(*ctx.L.SlowMotionBlur, 0.0f);
       }
       ctx.L.SlowMotionBlur->Visible = true;
       break;

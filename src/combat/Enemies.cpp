@@ -15,7 +15,7 @@
 #include "levels/FollowerPath.h"
 #include "levels/LevelLoader.h"
 #include "scene/Movement.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -101,12 +101,6 @@ void PlayExplosionSound(const std::string& name, double volume, double pan) {
 }  // namespace
 
 // ------------------------------------------------------------------ state and hit boxes
-
-TEnemyState::TEnemyState() {
-    // Room for a crowded level, so steady frames never grow these arrays.
-    EnemyHitBoxes.reserve(256);
-    PendingHits.reserve(256);
-}
 
 int32_t AllocateHitBox(TEnemyState& s) {
     for (size_t i = 0; i < s.EnemyHitBoxes.size(); ++i) {
@@ -256,7 +250,7 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     TEnemyState& s = ctx.Enemies;
     scene::TGLBaseSceneObject& field = *s.MainDummy;
 
-    // 1. The enemy, its sprite, its box.
+    // The enemy, its sprite, its box.
     ctx.Hud.LevelStats.EnemiesTotal += 1;
     auto* e = field.AddNewChild<TEnemyModel>(ctx);
     e->Sprite = field.AddNewChild<scene::TGLAnimatedSprite>();
@@ -265,7 +259,7 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     e->HitBox = AllocateHitBox(s);
     if (e->Spawned) ctx.Level.LiveSpawnCount += 1;
 
-    // 2. The animation.
+    // The animation.
     scene::TGLAnimatedSprite& sp = *e->Sprite;
     scene::TSpriteAnimation& a = sp.AddAnimation();
     a.CurrentFrame = 0;
@@ -287,14 +281,14 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     sp.Scale = glm::vec3(float(K.ScaleX), 0.1f, float(K.ScaleZ));
     sp.Visible = false;
 
-    // 3. The status marker.
+    // The status marker.
     e->StatusSprite = field.AddNewChild<scene::TGLSprite>();
     e->StatusSprite->Material.SetLibMaterial(&ctx.EnemiesLibrary, kRedStatus);
     e->StatusSprite->Height = float(std::min(K.FrameWidth, K.FrameHeight) * 0.0007125);
     e->StatusSprite->Width = e->StatusSprite->Height * 0.85f;
     e->StatusSprite->AlphaChannel = 0.0f;
 
-    // 4. Box size, motion, weapon and life.
+    // Box size, motion, weapon and life.
     const double meanFrame = (double(K.FrameWidth) + double(K.FrameHeight)) / 2.0;
     e->HalfZ = meanFrame * 0.0005;
     e->HalfX = meanFrame * 0.0004;
@@ -308,10 +302,10 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     e->MaxLife = e->Life = K.maxlife * D * 0.72;
     e->BurstCount = 0;
 
-    // 5. Position; every box gets its own layer.
+    // Position; every box gets its own layer.
     e->Position = glm::vec3(float(ph.X), float(0.1 - e->HitBox / 2500.0), float(ph.Z));
 
-    // 6. By path code.
+    // By path code.
     switch (e->PathCode) {
         case kPathDive:
             e->TargetZ = ph.Z;
@@ -355,7 +349,7 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
             break;  // nav paths: the Follower is built below
     }
 
-    // 7. By kind class.
+    // By kind class.
     if (e->KindClass == kClassHealer || e->KindClass == kClassTurret) {
         if (e->Carrot) e->Carrot->Free();
         e->Carrot = NewPoint(field, e->Position.x - 1.0, e->Position.z);
@@ -371,12 +365,12 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
         s.LeaderHitBox = e->HitBox;
     }
 
-    // 8. The box.
+    // The box.
     SetHitBox(s, e->HitBox, e->PathCode != kPathRoam, e->KindClass == kClassLeader, 0.0, e->HalfX, e->HalfZ,
               e->Position.x, e->Position.z);
     s.EnemyHitBoxes[size_t(e->HitBox)].Released = false;
 
-    // 9. The health bar, hidden until the first hit.
+    // The health bar, hidden until the first hit.
     scene::TGLBaseSceneObject& bars = *ctx.L.EnemiesDummyCube;
     e->BarFill = bars.AddNewChild<scene::TGLSprite>();
     if (const scene::TGLLibMaterial* m = ctx.EnemiesLibrary.LibMaterialByName(kBarFillMaterial))
@@ -397,7 +391,7 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
     e->BarFrame->Height = 0.015f;
     e->BarFrame->Width = float(K.FrameWidth * 0.0008);
 
-    // 10. A nav path: the hidden Follower travels it and the enemy copies it. The Follower
+    // A nav path: the hidden Follower travels it and the enemy copies it. The Follower
     // starts where the enemy is, in the path's frame (6 and 8 times the playfield), so an
     // enemy whose path cannot travel stays where it was placed.
     if (e->AppearTime != 0.0 && e->PathCode >= 0) {
@@ -410,7 +404,7 @@ TEnemyModel* SpawnEnemy(GameContext& ctx, const TEmptyEnemyModel& ph) {
         e->Node = fp.Node;
     }
 
-    // 11. Hidden until its first moving frame.
+    // Hidden until its first moving frame.
     e->Visible = false;
     return e;
 }
@@ -423,7 +417,7 @@ void TEnemyModel::DoProgress(double deltaTime, double newTime) {
     TEnemyState& s = ctx.Enemies;
     const TEnemyModelData& K = ctx.EnemyKinds[size_t(KindIndex)];
 
-    // 1. The level is being left.
+    // The level is being left.
     if (LeavingLevel(ctx)) {
         // The box goes with the enemy, so nothing can hit where it was.
         ClearHitBox(s, HitBox);
@@ -432,7 +426,7 @@ void TEnemyModel::DoProgress(double deltaTime, double newTime) {
         ZeroEnemyCounters(ctx);
         return;
     }
-    // 2. The end of a one-way path: gone without reward.
+    // The end of a one-way path: gone without reward.
     if (Finished) {
         ClearHitBox(s, HitBox);
         if (Spawned) ctx.Level.LiveSpawnCount -= 1;
@@ -442,7 +436,7 @@ void TEnemyModel::DoProgress(double deltaTime, double newTime) {
         RemoveHitsOf(s, HitBox);
         return;
     }
-    // 3. Paused, statistics, cut-scenes: everything stands still.
+    // Paused, statistics, cut-scenes: everything stands still.
     if (!InPlay(ctx.GameState)) {
         if (Movement && Movement->GetActivePathIndex() >= 0) Paused = true;
         Sprite->Interval = -1;
@@ -452,16 +446,16 @@ void TEnemyModel::DoProgress(double deltaTime, double newTime) {
     const double scaled = deltaTime * ctx.TimeScale;
     const double moveDt = game ? scaled : deltaTime;
 
-    // 4.
+    // The visible sprite follows the invisible carrier at the kind's animation speed.
     Sprite->Interval = K.AnimSpeed;
     Sprite->Position = Position;
-    // 5. The nav path's clock.
+    // The nav path's clock.
     const bool pathActive = Movement && Movement->GetActivePathIndex() >= 0;
     if (Movement && !Paused) Movement->PathClock += moveDt;
     if (pathActive && Paused) Paused = false;
-    // 6.
+    // Burning and freezing run down, and the marker with them.
     StatusTimers(scaled);
-    // 7. Frozen enemies neither move nor shoot; followers keep their place in the formation.
+    // Frozen enemies neither move nor shoot; followers keep their place in the formation.
     if (!(FreezeTimer > 0.0 && PathCode != kPathFollower)) {
         HealthBar(scaled);
         if (AppearTime != 0.0 && PathCode >= 0 && Movement && !pathActive) {
@@ -483,9 +477,9 @@ void TEnemyModel::DoProgress(double deltaTime, double newTime) {
         Sprite->Visible = true;
         if (game) Attack(scaled);
     }
-    // 8.
+    // The status marker stays just above the sprite.
     StatusSprite->Position = glm::vec3(Position.x, Sprite->Position.y - 0.001f, Position.z);
-    // 9.
+    // Hits and heals queued by shots since the last frame.
     ApplyPendingHits();
 }
 
@@ -495,7 +489,7 @@ void TEnemyModel::RegisterBox(bool healTarget) {
 
 void TEnemyModel::StatusTimers(double dt) {
     const TEnemyModelData& K = mCtx.EnemyKinds[size_t(KindIndex)];
-    // 1. The marker fades once no effect runs.
+    // The marker fades once no effect runs.
     if (!(BurnTimer > 0.0) && !(FreezeTimer > 0.0) && StatusSprite->AlphaChannel > 0.0f)
         StatusSprite->AlphaChannel -= float(1.5 * dt);
     // A burn or a freeze that has taken the last of the life kills at the end of this frame;
@@ -514,13 +508,13 @@ void TEnemyModel::StatusTimers(double dt) {
             drained = true;
         }
     };
-    // 2. Burning.
+    // Burning.
     if (BurnTimer > 0.0) {
         BurnTimer -= 5.0 * dt;
         drain(2.0);
         StatusSprite->AlphaChannel = float(1.0 - 1.0 / (BurnTimer + 1.0));
     }
-    // 3. Frozen: the path stops, the animation crawls.
+    // Frozen: the path stops, the animation crawls.
     Paused = false;
     if (FreezeTimer > 0.0) {
         Paused = true;
@@ -532,7 +526,7 @@ void TEnemyModel::StatusTimers(double dt) {
         BarFill->Scale.z = float(Life / MaxLife);
     }
     if (!(FreezeTimer > 0.0) && Sprite->Interval != K.AnimSpeed) Sprite->Interval = K.AnimSpeed;
-    // 4. A turret's firing animation ends on its first frame.
+    // A turret's firing animation ends on its first frame.
     if (KindClass == kClassTurret && Sprite->AnimationMode == scene::TSpriteAnimationMode::PlayOnce) {
         scene::TSpriteAnimation* anim = Sprite->CurrentAnimation();
         if (anim && anim->CurrentFrame > 10) {
@@ -605,7 +599,7 @@ void TEnemyModel::MoveByPath(double dt, double frameDelta) {
             MoveDive(dt, frameDelta);
             break;
         default:
-            break;  // nav paths move in step 7.2
+            break;  // a nav path moves the enemy through its Movement, on the path clock
     }
 }
 
@@ -749,12 +743,12 @@ void TEnemyModel::Fire(int32_t pattern, double startZ, double startY, double tar
 void TEnemyModel::Attack(double dt) {
     GameContext& ctx = mCtx;
     const TEnemyModelData& K = ctx.EnemyKinds[size_t(KindIndex)];
-    // 1. Reloading.
+    // Reloading.
     if (ReloadTimer < ReloadInterval) {
         ReloadTimer += dt;
         return;
     }
-    // 2. Bursts: after attackcount shots one interval apart, ten more intervals of rest.
+    // Bursts: after attackcount shots one interval apart, ten more intervals of rest.
     ReloadTimer = 0.0;
     if (K.attackcount > 1) {
         if (BurstCount < K.attackcount - 1) {
@@ -764,7 +758,7 @@ void TEnemyModel::Attack(double dt) {
             ReloadTimer = -10.0 * ReloadInterval;
         }
     }
-    // 3. Fire.
+    // Fire.
     const double y = Y() + 0.00001;
     const int32_t kind = K.attackKind;
     switch (kind) {
@@ -860,28 +854,28 @@ void TEnemyModel::Die() {
     TEnemyState& s = ctx.Enemies;
     const TEnemyModelData& K = ctx.EnemyKinds[size_t(KindIndex)];
     const double x = X(), z = Z();
-    // 1.
+    // Its spawner may make another child; its box may be reused.
     if (Spawned) ctx.Level.LiveSpawnCount -= 1;
     s.EnemyHitBoxes[size_t(HitBox)].Released = true;
-    // 2. Reward: spawned children give nothing.
+    // Reward: spawned children give nothing.
     if (!Spawned) {
         if (std::fabs(z) < 0.45) DropBonus(ctx, ChooseBonus(ctx, PathCode == kPathFollower), 0.11, 0.085, x, z);
         ctx.Player.Scores += 2 * int64_t(K.scores);
         CheckExtraLife(ctx);
     }
-    // 3. The ring of shots.
+    // The ring of shots.
     if (KindClass == kClassRing) {
         static constexpr double kRing[8][2] = {{2, 0}, {2, 2}, {0, 2}, {-2, 2}, {-2, 0}, {-2, -2}, {0, -2}, {2, -2}};
         for (const auto& d : kRing) Fire(kShotRing, z, Y() + 0.00001, z + d[0], x + d[1], false);
     }
-    // 4. Explosion, sound, splinters.
+    // Explosion, sound, splinters.
     const std::string index = std::to_string(K.expIndex);
     Explode(ctx, "exp" + index, z, x, -0.1, K.expScaleZ, K.expScaleX);
     PlayExplosionSound("explosion" + index, (85.0 - 25.0 * Sprite->Position.x) * ctx.Options.SoundVolume,
                        -Sprite->Position.z * 3000.0);
     const int splinters = 3 + ctx.Rng(3);
     for (int i = 0; i < splinters; ++i) Splinter(ctx, K.expIndex, x, z);
-    // 5. A leader goes up in a chain of blasts and leaves a stash of bonuses.
+    // A leader goes up in a chain of blasts and leaves a stash of bonuses.
     if (KindClass == kClassLeader) {
         for (int i = 0; i < 5; ++i) {
             const double ez = z - 0.1 + 0.02 * ctx.Rng(10);
@@ -901,7 +895,7 @@ void TEnemyModel::Die() {
         DropBonus(ctx, kBonusArmor, 0.11, 0.085, x - 0.1, z);
         DropBonus(ctx, kBonusRockets, 0.11, 0.085, x, z);
     }
-    // 6. The red flash.
+    // The red flash.
     FlashExplosionLight(ctx);
     // 7, 8.
     if (PathCode == kPathFollower) ctx.Level.FollowerCount -= 1;

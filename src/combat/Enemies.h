@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "context/EnemyState.h"
 #include "scene/Movement.h"
 #include "scene/Objects.h"
 
@@ -33,41 +34,6 @@ inline constexpr int32_t kClassSpawner = 3;
 inline constexpr int32_t kClassTurret = 4;
 inline constexpr int32_t kClassLeader = 5;
 
-// One slot per live enemy; a box whose four extents are all 0 cannot be hit.
-struct TEnemyHitBox {
-    double ZMax = 0.0, ZMin = 0.0;
-    double XMax = 0.0, XMin = 0.0;
-    double DamageTaken = 0.0;  // maximum life minus current life
-    bool HealTarget = false;   // a healer may choose it
-    bool Released = false;     // the slot may be reused
-    bool Leader = false;       // a formation leader's box
-};
-
-// A hit (or heal) queued by a shot, applied by the enemy owning the box on its next frame.
-struct TPendingHit {
-    int64_t HitBox = 0;
-    double Amount = 0.0;       // damage, or the heal amount
-    uint8_t Impact = 0;        // 2: a small impact explosion on a non-lethal hit
-    uint8_t Effect = 0;        // 2 burn, 3 freeze, other: only the red flash
-    bool Heal = false;
-};
-
-inline constexpr uint8_t kImpactExplosion = 2;
-inline constexpr uint8_t kEffectBurn = 2;
-inline constexpr uint8_t kEffectFreeze = 3;
-
-// The enemies' shared state (ctx.Enemies). The three enemy counters live in ctx.Level
-// (LevelEnemyCount, LiveSpawnCount, FollowerCount) because the level loader resets them.
-struct TEnemyState {
-    TEnemyState();
-    std::vector<TEnemyHitBox> EnemyHitBoxes;
-    std::vector<TPendingHit> PendingHits;
-    // The current formation leader: where the followers hang from, and its box (-1 none).
-    double LeaderPosition[3] = {0.0, 0.0, 0.0};  // X, Y, Z
-    int32_t LeaderHitBox = -1;
-    // The playfield group every enemy, shot and bonus hangs under (CreateEnemiesLayout).
-    scene::TGLDummyCube* MainDummy = nullptr;
-};
 
 // A waiting placement, under EmptyEnemiesDummy; never drawn.
 class TEmptyEnemyModel : public scene::TGLPolygon {

@@ -11,7 +11,7 @@
 #include "combat/Player.h"
 #include "data/Numbers.h"
 #include "scene/Particles.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::combat {
 
@@ -32,7 +32,7 @@ TEnemyClipSprite* MakeEnemyShot(GameContext& ctx, const TEnemyModelData& shooter
   scene::TGLBaseSceneObject& field = MainDummy(ctx);
   const double D = ctx.Level.Difficulty;
 
-  // 1-2. The carrier and its sprite.
+  // The carrier and its sprite.
   auto* shot = field.AddNewChild<TEnemyClipSprite>(ctx);
   shot->Position = {float(startX), float(startY), float(startZ)};
   auto* sprite = field.AddNewChild<scene::TGLSprite>();
@@ -43,7 +43,7 @@ TEnemyClipSprite* MakeEnemyShot(GameContext& ctx, const TEnemyModelData& shooter
   sprite->Height = float(shooter.ch);
   shot->Sprite = sprite;
 
-  // 3.
+  // Drawn first in its group; speed and damage grow with the level's difficulty.
   shot->MoveFirst();
   shot->Speed = D / 1.2 * shooter.clipspeed;
   shot->Acceleration = shooter.clipspeedUp;
@@ -54,7 +54,7 @@ TEnemyClipSprite* MakeEnemyShot(GameContext& ctx, const TEnemyModelData& shooter
   shot->Heal = heal;
   shot->Fx = shooter.fx;
 
-  // 4. The aim point.
+  // The aim point.
   auto* target = field.AddNewChild<scene::TGLPolygon>();
   switch (pattern) {
     case 1:
@@ -82,7 +82,7 @@ TEnemyClipSprite* MakeEnemyShot(GameContext& ctx, const TEnemyModelData& shooter
   target->Position.y = shot->Position.y;
   shot->Target = target;
 
-  // 5. The trail.
+  // The trail.
   auto* trail = field.AddNewChild<scene::TGLPolygon>();
   trail->Scale = {0.00001f, 0.00001f, 0.00001f};
   trail->Position = {float(startX + 0.15), shot->Position.y, float(startZ)};

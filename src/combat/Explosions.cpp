@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "scene/Particles.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::combat {
 
@@ -77,7 +77,7 @@ void TurnToPoint(scene::TGLBaseSceneObject& obj, const glm::vec3& point, const g
 
 void CreateAftermathLayout(GameContext& ctx) {
   TAftermathState& s = ctx.Aftermath;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
 
   // Explosions share the playfield's frame: X up the screen, Z across, Y only layers.
   s.ExplosionsDummyCube = L.GLDummyCube2->AddNewChild<scene::TGLDummyCube>();

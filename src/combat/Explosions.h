@@ -7,7 +7,7 @@
 
 #include <glm/glm.hpp>
 
-#include "combat/ExplosionsState.h"
+#include "context/AftermathState.h"
 #include "scene/Objects.h"
 
 namespace vlm { struct GameContext; }

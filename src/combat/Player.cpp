@@ -10,8 +10,8 @@
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
-#include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
+#include "context/GameStates.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -92,7 +92,7 @@ void DefineMaterials(GameContext& ctx) {
 int32_t MaxArmorForLevel(int32_t armorLevel) { return 25 * std::clamp(armorLevel, 0, 8); }
 
 void CreatePlayerLayout(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TShipState& s = ctx.Ship;
   DefineMaterials(ctx);
 
@@ -325,9 +325,9 @@ void CheckExtraLife(GameContext& ctx) {
 void HitPlayer(GameContext& ctx, double damage, double shotX, double shotZ) {
   data::TPlayer& p = ctx.Player;
   TShipState& s = ctx.Ship;
-  // 1. Shielded: the shot is only removed.
+  // Shielded: the shot is only removed.
   if (p.ShieldSeconds > 0 || p.HitShieldSeconds > 0) return;
-  // 2.
+  // The hit is heard from where the shot struck and seen as a small blast on the hull.
   PlaySound("explosion1", int(data::RoundHalfEven((85.0 - 25.0 * shotX) * ctx.Options.SoundVolume)),
             -int(data::RoundHalfEven(shotZ * 1000.0)));
   s.PlayerAnimatedExplosion->Visible = true;
@@ -336,17 +336,17 @@ void HitPlayer(GameContext& ctx, double damage, double shotX, double shotZ) {
   s.PlayerAnimatedExplosion->AnimationMode = scene::TSpriteAnimationMode::PlayOnce;
   ctx.HitShakeTicks = 4;
   ctx.L.PlayerHitBlur->Visible = true;
-  shell::SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
+  SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
   p.HitShieldSeconds = 3;
   s.PlayerHitSphere->Visible = true;
   SetSphereAlpha(s, p.HitShieldSeconds / 3.0);
-  // 3. Armour first.
+  // Armour first.
   if (p.Armor > 0) {
     const double rest = std::max(damage - p.Armor, 0.0);
     p.Armor = std::max(0, int32_t(std::lround(p.Armor - damage + rest)));
     damage = rest;
   }
-  // 4.
+  // What the armour did not take comes off the health; none left is death.
   if (p.Health - damage > 0.0)
     p.Health -= damage;
   else
@@ -357,12 +357,12 @@ void KillPlayer(GameContext& ctx) {
   data::TPlayer& p = ctx.Player;
   TShipState& s = ctx.Ship;
   scene::TGLDummyCube& ship = *ctx.L.PlayerDummy;
-  // 1.
+  // A life is lost, and every running bonus with it.
   PlaySound("explosion4", SoundVolume100(ctx), 0);
   p.Lifes -= 1;
   p.ShieldSeconds = p.SatelliteSeconds = p.DoubleDamageSeconds = p.BurnShotSeconds = p.FreezeShotSeconds = 0;
   p.SlowMotionSeconds = 0;
-  // 2. The ship bursts: five explosions and twenty splinters around it.
+  // The ship bursts: five explosions and twenty splinters around it.
   const double x = ship.Position.x, y = ship.Position.y, z = ship.Position.z;
   for (int i = 0; i < 5; ++i) {
     const double ez = z - 0.1 + 0.02 * ctx.Rng(10);
@@ -377,7 +377,7 @@ void KillPlayer(GameContext& ctx) {
   ship.Position.z = 0.0f;
   ship.Position.x = float(kRespawnX);
   if (p.Lifes < 1) {
-    // 3. Game over: the message grows in the player frame, then the game ends.
+    // Game over: the message grows in the player frame, then the game ends.
     p.Health = 0.0;
     ctx.HitShakeTicks = 0;
     scene::TGLHUDSprite& gom = *ctx.L.GomSprite;
@@ -388,12 +388,12 @@ void KillPlayer(GameContext& ctx) {
     PlaySound("gameover", SoundVolume100(ctx), 0);
     return;
   }
-  // 4. Respawn below the row, repaired, with half armour and seven seconds of shield.
+  // Respawn below the row, repaired, with half armour and seven seconds of shield.
   p.Health = 100.0;
   p.Armor = MaxArmorForLevel(p.ArmorLevel) / 2;
   ctx.HitShakeTicks = 4;
   ctx.L.PlayerHitBlur->Visible = true;
-  shell::SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
+  SetMaterialAlpha(*ctx.L.PlayerHitBlur, 1.0f);
   p.HitShieldSeconds = 7;
   s.PlayerHitSphere->Visible = true;
   SetSphereAlpha(s, 7.0 / 3.0);
@@ -422,13 +422,13 @@ void PlayerSecondTick(GameContext& ctx) {
 void PlayerFrame(GameContext& ctx) {
   data::TPlayer& p = ctx.Player;
   TShipState& s = ctx.Ship;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   scene::TGLDummyCube& ship = *L.PlayerDummy;
   scene::TGLHUDSprite& gom = *L.GomSprite;
   const double dt = ctx.DeltaTime * ctx.TimeScale;
   const bool game = ctx.GameState == "game";
 
-  // 1. The game-over message grows while the music fades; or the ship rises to its row. Only a
+  // The game-over message grows while the music fades; or the ship rises to its row. Only a
   // death shows the message: a record without lives that never died is no game over.
   if (game) {
     if (p.Lifes < 1 && gom.Visible) {
@@ -453,23 +453,22 @@ void PlayerFrame(GameContext& ctx) {
       ship.Position.x = float(kRowX);
     }
   }
-  // 2.
   interface::SetLifesText(ctx);
-  // 3. Regeneration: 0.5, 1 or 1.5 health a second.
+  // Regeneration: 0.5, 1 or 1.5 health a second.
   if (game && !gom.Visible && p.RegenLevel > 0) {
     if (p.Health >= 100.0)
       p.Health = 100.0;
     else
       p.Health += ctx.DeltaTime * p.RegenLevel / 2.0;
   }
-  // 4. The satellite circles ahead of the ship.
+  // The satellite circles ahead of the ship.
   if (s.BonusOrbitAngle < 6.28)
     s.BonusOrbitAngle += ctx.DeltaTime * 5.0;
   else
     s.BonusOrbitAngle = 0.0;
   s.Bonus5Sprite->Position.x = float(0.5 + std::sin(s.BonusOrbitAngle));
   s.Bonus5Sprite->Position.z = float(std::sin(s.BonusOrbitAngle + M_PI / 2.0));
-  // 5-7. Banking and steering by the mouse device.
+  // Banking and steering by the mouse device.
   const double r = ctx.DeltaTime * 20.0;
   const int32_t dx = ctx.MouseDevice.DeltaX;
   double pitch = s.PlayerModel->GetPitchAngle();
@@ -501,21 +500,21 @@ void PlayerFrame(GameContext& ctx) {
     ship.Position.z = float(z);
   }
   s.PlayerModel->SetPitchAngle(float(pitch));
-  // 8. The guns and the rockets.
+  // The guns and the rockets.
   if (game) FireWeapons(ctx, dt);
-  // 9. Off the row: back to the middle.
+  // Off the row: back to the middle.
   if (std::fabs(ship.Position.z) > kRowEdge) {
     ship.Position.z = 0.0f;
     ship.Position.x = 0.0f;
     ship.SetPitchAngle(0.0f);
   }
-  // 10. The recoil eases back.
+  // The recoil eases back.
   scene::TGLFreeForm& gun = *s.PlayerPrimaryWeapon;
   if (gun.Position.x < 0.0f)
     gun.Position.x += float(dt);
   else
     gun.Position.x = 0.0f;
-  // 11. The shields spin against each other; the bubble shows and fades with them.
+  // The shields spin against each other; the bubble shows and fades with them.
   s.PlayerShieldSprite->Visible = s.PlayerHitSphere->Visible;
   {
     const float a = std::clamp(s.PlayerHitSphere->Material.FrontProperties.Diffuse.a, 0.0f, 1.0f);
@@ -536,10 +535,10 @@ void PlayerFrame(GameContext& ctx) {
     const scene::TSpriteAnimation& a = s.PlayerAnimatedExplosion->Animations[0];
     if (a.CurrentFrame >= a.EndFrame) s.PlayerAnimatedExplosion->Visible = false;
   }
-  // 12. The reflection slides over the hull.
+  // The reflection slides over the hull.
   if (scene::TGLLibMaterial* refl = ctx.ModelsLibrary.LibMaterialByName("ReflectionTex1"))
     refl->Material.TextureOffset.y += float(dt * 0.04);
-  // 13. Slow motion also slows the world, down to half speed (in play only: the warps of the
+  // Slow motion also slows the world, down to half speed (in play only: the warps of the
   // fly-in and fly-out own TimeScale).
   if (game && p.SlowMotionSeconds > 0 && ctx.TimeScale > 0.5)
     ctx.TimeScale = std::max(0.5, ctx.TimeScale - ctx.DeltaTime);

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "combat/Weapons.h"
+#include "context/ShipState.h"
 #include "levels/ShipCode.h"
 #include "scene/Objects.h"
 #include "scene/Particles.h"
@@ -21,28 +22,6 @@ namespace vlm { struct GameContext; }
 
 namespace vlm::combat {
 
-// The ship's shared state (ctx.Ship): its scene objects, the satellite's orbit and the
-// particle looks of the player's shots.
-struct TShipState {
-  scene::TGLDummyCube* MainDummy2 = nullptr;       // playfield group of the ship
-  scene::TGLDummyCube* ParticlesDummy = nullptr;   // playfield group of the player's shots
-  scene::TGLFreeForm* PlayerModel = nullptr;
-  scene::TGLFreeForm* PlayerPrimaryWeapon = nullptr;
-  scene::TGLFreeForm* UpgradeBonusMesh = nullptr;
-  scene::TGLSphere* PlayerHitSphere = nullptr;
-  scene::TGLSphere* PlayerHitSphere2 = nullptr;
-  scene::TGLSprite* PlayerShieldSprite = nullptr;  // the shields' camera-facing bubble
-  scene::TGLAnimatedSprite* PlayerAnimatedExplosion = nullptr;
-  scene::TGLSprite* PlayerShootFxSprite = nullptr;
-  scene::TGLAnimatedSprite* Bonus5Sprite = nullptr;  // the satellite; the bonuses show and hide it
-
-  double BonusOrbitAngle = 0.0;   // radians
-  // Set by the level run when a level starts; the ship itself does not hover in play.
-  double HoverSpeed = 0.4;
-  int32_t HoverDirection = 1;
-
-  TWeaponLooks Weapons;           // particle managers of the trails
-};
 
 // Maximum armour by ArmorLevel 0 to 8 (25 per level); levels outside give the nearest end.
 int32_t MaxArmorForLevel(int32_t armorLevel);

@@ -7,7 +7,7 @@
 #include "combat/Explosions.h"
 #include "combat/Player.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::combat {
@@ -121,7 +121,7 @@ void FireWeapons(GameContext& ctx, double dt) {
   data::TPlayer& p = ctx.Player;
   const scene::TGLDummyCube& ship = *ctx.L.PlayerDummy;
   const bool mayFire = !ctx.L.GomSprite->Visible && ctx.Level.LevelEndTicks == 0;
-  // 1. The guns, while the left button of the mouse device is held.
+  // The guns, while the left button of the mouse device is held.
   if (ctx.MouseDevice.Buttons[0] && mayFire) {
     for (TGun gun : kGuns) {
       TGunRef g = Gun(p, gun);
@@ -135,7 +135,7 @@ void FireWeapons(GameContext& ctx, double dt) {
       }
     }
   }
-  // 2. A rocket salvo while the right button is down.
+  // A rocket salvo while the right button is down (or the rockets' key or pad control).
   if ((ctx.RightClick || ctx.MouseDevice.Rockets) && mayFire && p.Rockets > 0) {
     if (p.RocketTimer >= p.RocketInterval) {
       PlaySound("2shoot0", SoundVolume100(ctx), ShipPan(ctx));
@@ -146,13 +146,13 @@ void FireWeapons(GameContext& ctx, double dt) {
       p.RocketTimer += dt * 0.1;
     }
   }
-  // 3. The timers keep filling up to their intervals.
+  // The timers keep filling up to their intervals.
   for (TGun gun : kGuns) {
     TGunRef g = Gun(p, gun);
     if (g.Timer < g.Interval) g.Timer += dt * 0.1;
   }
   if (p.RocketTimer < p.RocketInterval) p.RocketTimer += dt * 0.1;
-  // 4. The muzzle flash fades.
+  // The muzzle flash fades.
   if (scene::TGLLibMaterial* fx = ctx.WeaponsLibrary.LibMaterialByName("PlayerShootFx")) {
     float& a = fx->Material.FrontProperties.Diffuse.a;
     if (a > 0.0f) a = std::max(0.0f, a - float(5.0 * dt));
@@ -225,7 +225,7 @@ void FireGun(GameContext& ctx, TGun gun, double x, double z) {
 TPlayerClipSprite* MakePlayerShot(GameContext& ctx, const TShotParams& p) {
   scene::TGLDummyCube& group = *ctx.Ship.ParticlesDummy;
   const data::TPlayer& pl = ctx.Player;
-  // 1.
+  // The shot, first in its group, with its gun's picture, speed and damage.
   auto* shot = group.AddNewChild<TPlayerClipSprite>(ctx);
   shot->MoveFirst();
   shot->Scale = {float(p.ScaleX), 0.1f, float(p.ScaleZ)};
@@ -238,9 +238,9 @@ TPlayerClipSprite* MakePlayerShot(GameContext& ctx, const TShotParams& p) {
   shot->Speed = p.Speed;
   shot->Acceleration = p.Acceleration;
   shot->Damage = p.Damage;
-  // 2.
+  // A self-guided shot picks its enemy as it leaves the gun.
   shot->TargetBox = p.SelfGuided ? ChooseAutoaimTarget(ctx) : -1;
-  // 3.
+  // A diagonal or guided shot flies toward an aim point of its own.
   if (p.TargetX != 0.0 || p.TargetZ != 0.0) {
     shot->Target = group.AddNewChild<scene::TGLPolygon>();
     if (shot->TargetBox == -1) {
@@ -248,7 +248,7 @@ TPlayerClipSprite* MakePlayerShot(GameContext& ctx, const TShotParams& p) {
       TurnToPoint(*shot, shot->Target->Position, kUpY);
     }
   }
-  // 4. The trail, coloured by the shot bonus running.
+  // The trail, coloured by the shot bonus running.
   shot->Trail = group.AddNewChild<scene::TGLPolygon>();
   shot->Trail->Scale = {0.00001f, 0.00001f, 0.00001f};
   shot->Trail->Position = {float(p.StartX + 0.15), shot->Position.y, float(p.StartZ)};
@@ -340,14 +340,14 @@ void TPlayerClipSprite::Destroy() {
 void TPlayerClipSprite::DoProgress(double deltaTime, double newTime) {
   scene::TGLSprite::DoProgress(deltaTime, newTime);
   GameContext& ctx = ctx_;
-  // 1.
+  // Nothing moves while paused; leaving the level takes every shot with it.
   if (Paused(ctx.GameState)) return;
   if (LeavingLevel(ctx)) {
     Destroy();
     return;
   }
   const double dt = deltaTime * ctx.TimeScale;
-  // 2. A self-guided shot follows its box; when that enemy is gone it looks for another.
+  // A self-guided shot follows its box; when that enemy is gone it looks for another.
   if (TargetBox != -1) {
     const std::vector<TEnemyHitBox>& boxes = ctx.Enemies.EnemyHitBoxes;
     const bool gone = size_t(TargetBox) >= boxes.size() ||
@@ -364,23 +364,23 @@ void TPlayerClipSprite::DoProgress(double deltaTime, double newTime) {
       TurnToPoint(*this, Target->Position, kUpY);
     }
   }
-  // 3.
+  // Forward along its facing toward an aim point, else straight up the screen; it speeds up.
   if (Target)
     Move(float(Speed * dt));
   else
     Position.x += float(Speed * dt);
   Speed += Acceleration * dt;
-  // 4.
+  // The trail's source follows the shot.
   if (Trail) {
     Trail->Position.x = Position.x;
     Trail->Position.z = Position.z;
   }
-  // 5.
+  // Gone once it leaves the field.
   if (Position.x > kTopOfField || OutOfField(Position)) {
     Destroy();
     return;
   }
-  // 6.
+  // A hit queues its damage for the enemy and counts toward the accuracy.
   if (HitTestEnemies(ctx, Position.x, Position.z)) {
     const data::TPlayer& p = ctx.Player;
     ctx.Hud.LevelStats.Hits += 1;

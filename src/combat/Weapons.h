@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "context/ShipState.h"
 #include "scene/Objects.h"
 #include "scene/Particles.h"
 
@@ -17,13 +18,6 @@ namespace vlm::combat {
 
 enum class TGun : int32_t { Front = 1, Mega = 2, Autoaim = 3 };
 
-// The particle looks of the shots' trails and the rockets' exhaust, made with the ship. The scene
-// owns and ages them, like every particle manager.
-struct TWeaponLooks {
-  scene::TGLParticleFXManager *PlayerClipsPFXManager_i1 = nullptr, *PlayerClipsPFXManager_i2 = nullptr,
-                              *PlayerClipsPFXManager_i3 = nullptr, *PFXR_bonus9 = nullptr, *PFXR_bonus10 = nullptr,
-                              *PFXR_bonus11 = nullptr, *PlayerRocketsPFXManager_i1 = nullptr;
-};
 
 // A player shot (under ParticlesDummy). Its Target steers a diagonal or self-guided shot;
 // its Trail carries the particle source.

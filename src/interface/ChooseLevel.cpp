@@ -8,7 +8,7 @@
 #include "data/Numbers.h"
 #include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {

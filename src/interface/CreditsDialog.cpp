@@ -1,8 +1,8 @@
 #include "interface/CreditsDialog.h"
 
 #include "interface/MenuFramework.h"
-#include "shell/GameContext.h"
-#include "shell/Timers.h"
+#include "context/GameContext.h"
+#include "context/Timers.h"
 
 namespace vlm::interface {
 
@@ -97,7 +97,7 @@ void OpenCredits(GameContext& ctx) {
   for (TCredits& e : m.Credits) e.FadingIn = true;
   if (!m.Credits.empty()) ShowEntry(ctx);
   ApplyStrength(ctx, true);
-  ctx.Timers.SetEnabled(shell::TimerId::Timer2, true);
+  ctx.Timers.SetEnabled(TimerId::Timer2, true);
   m.CreditsDummy->Visible = true;
   ctx.GameState = "credits";
 }
@@ -134,7 +134,7 @@ void CreditsInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked) {
   if (HoverMaterialButton(ctx, m.CD_Back, picked) && TakePress(ctx)) {
     ResetLook(m.CD_Back);
     m.CreditsDummy->Visible = false;
-    ctx.Timers.SetEnabled(shell::TimerId::Timer2, false);
+    ctx.Timers.SetEnabled(TimerId::Timer2, false);
     ctx.GameState = "mainmenu";
   }
 }

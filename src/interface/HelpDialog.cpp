@@ -3,7 +3,7 @@
 #include <string>
 
 #include "interface/MenuFramework.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 

@@ -5,7 +5,7 @@
 #include "combat/Player.h"
 #include "interface/PauseMenu.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 
@@ -95,7 +95,7 @@ void SetNumber(std::string& text, const char* prefix, int64_t value) {
 
 void CreateHudLayout(GameContext& ctx) {
   THudState& h = ctx.Hud;
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   using A = scene::TTextAlignment;
 
   scene::TGLBaseSceneObject& hud = *L.InterFaceDummyCube;
@@ -183,25 +183,25 @@ void SetLifesText(GameContext& ctx) { SetNumber(ctx.Hud.PlayerLifesText->Text, "
 void HudFrame(GameContext& ctx) {
   THudState& h = ctx.Hud;
   data::TPlayer& p = ctx.Player;
-  // 1. The pause menu slides out after a resume.
+  // The pause menu slides out after a resume.
   PauseMenuClosingFrame(ctx);
-  // 2.
+  // An extra life as soon as the score passes its threshold.
   combat::CheckExtraLife(ctx);
   SetLifesText(ctx);
-  // 3. The shown score counts up towards the real one.
+  // The shown score counts up towards the real one.
   if (double(p.Scores) > p.ShownScore) p.ShownScore += ctx.DeltaTime * 100.0;
-  // 4.
+  // The texts of the HUD boxes.
   SetScoreText(ctx);
   SetNumber(h.LevelText->Text, "level:", ctx.Level.CurrentLevel);
   SetNumber(h.RocketsHUDText->Text, "", p.Rockets);
-  // 5. Health: white when full, red at 10 and below.
+  // Health: white when full, red at 10 and below.
   SetNumber(h.PlayerHealthText->Text, "", data::RoundHalfEven(p.Health));
   const float healthGB = p.Health != 0.0 ? Clamp01(1.0 - 10.0 / p.Health) : 0.0f;
   h.PlayerHealthText->ModulateColor.g = healthGB;
   h.PlayerHealthText->ModulateColor.b = healthGB;
-  // 6. TODO(ship): the flare of the ship (PlayerLensFlare) takes red 100 / Health and green and
+  // TODO(ship): the flare of the ship (PlayerLensFlare) takes red 100 / Health and green and
   // blue 1 - 10 / Health once the ship's flare exists (HealthFlareColour gives the colour).
-  // 7. Armour: always a number, so the box never looks broken; without armour fitted a grey 0.
+  // Armour: always a number, so the box never looks broken; without armour fitted a grey 0.
   SetNumber(h.PlayerArmorText->Text, "", p.Armor);
   if (p.ArmorLevel != 0) {
     const float armorGB = p.Armor != 0 ? Clamp01(1.0 - 10.0 / double(p.Armor)) : 0.0f;

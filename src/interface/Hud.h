@@ -4,6 +4,7 @@
 // the 1024 by 768 window and placed for the window's size when it is built.
 #include <string>
 
+#include "context/HudState.h"
 #include "interface/Statistics.h"
 #include "scene/Objects.h"
 
@@ -16,38 +17,6 @@ using scene::TGLHUDSprite;
 using scene::TGLHUDText;
 using scene::TGLSprite;
 
-// The shared state of the HUD and the statistics screen (ctx.Hud).
-struct THudState {
-  TLevelStats LevelStats;
-
-  // HUD, children of InterFaceDummyCube.
-  TGLHUDSprite* ArmorAndHealth = nullptr;
-  TGLHUDText* PlayerHealthText = nullptr;
-  TGLHUDText* PlayerArmorText = nullptr;
-  TGLHUDSprite* RocketsSprite = nullptr;
-  TGLHUDText* RocketsHUDText = nullptr;
-  TGLHUDSprite* ScoresAndLevel = nullptr;
-  TGLHUDText* LevelText = nullptr;
-  TGLHUDText* PlayerScoresText = nullptr;
-  TGLHUDSprite* LifesIndicator = nullptr;
-  TGLHUDText* PlayerLifesText = nullptr;
-
-  // Statistics screen, children of StatisticsDummyCube.
-  TGLDummyCube* GLDummyCube1 = nullptr;
-  TGLSprite* StatisticsPanelSprite = nullptr;
-  TGLHUDText* SPS_EnemiesDestroyed = nullptr;
-  TGLHUDText* SPS_EnemiesDestroyedVal = nullptr;
-  TGLHUDText* SPS_BonusesTaken = nullptr;
-  TGLHUDText* SPS_BonusesTakenVal = nullptr;
-  TGLHUDText* SPS_Accuracy = nullptr;
-  TGLHUDText* SPS_AccuracyVal = nullptr;
-  TGLHUDText* SPS_Scores = nullptr;
-  TGLHUDText* SPS_ScoresVal = nullptr;
-  TGLHUDText* SPS_clickmouseText = nullptr;
-
-  // The layout size the objects were last placed for.
-  int LayoutWidth = 1024, LayoutHeight = 768;
-};
 
 // Creates the HUD and statistics objects under InterFaceDummyCube and StatisticsDummyCube
 // (called by BuildLayout) and places them for the context's window size.

@@ -6,16 +6,16 @@
 
 #include "interface/MenuFocus.h"
 #include "interface/MenuFramework.h"
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "interface/MessageBox.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 
 namespace {
 
-using shell::Action;
-using shell::TBinding;
+using vlm::Action;
+using vlm::TBinding;
 
 constexpr float kRowY0 = 252.0f, kRowStep = 36.0f;
 constexpr float kColumnX[4] = {335.0f, 480.0f, 650.0f, 860.0f};
@@ -23,7 +23,7 @@ constexpr float kTextNormal = 0.75f;
 
 // What the pad's controls are called on the page (the font has capitals, digits and a little
 // punctuation).
-constexpr std::array<std::string_view, static_cast<size_t>(shell::PadControl::Count)> kPadLabels = {
+constexpr std::array<std::string_view, static_cast<size_t>(vlm::PadControl::Count)> kPadLabels = {
     "A", "B", "X", "Y", "back", "guide", "start", "l-stick", "r-stick", "LB", "RB",
     "d-pad up", "d-pad down", "d-pad left", "d-pad right", "LT", "RT",
     "stick left", "stick right", "stick up", "stick down",
@@ -55,7 +55,7 @@ void OpenPage(TOptionsDialog& d) {
 
 void ClosePage(GameContext& ctx, TOptionsDialog& d) {
   try {
-    shell::SaveControls(*ctx.Data, ctx.Input.Controls);
+    vlm::SaveControls(*ctx.Data, ctx.Input.Controls);
   } catch (const std::exception& e) {
     ctx.Platform().ShowError("Velmora 2", e.what());
   }
@@ -89,15 +89,15 @@ std::string Shown(const TBinding& b) {
 // already has an action.
 void Assign(GameContext& ctx, TInputPage& p, const TBinding& b, bool reserved) {
   p.Waiting = false;
-  shell::TControls& c = ctx.Input.Controls;
+  vlm::TControls& c = ctx.Input.Controls;
   TBinding& place = c.Of(b.Keyboard)[p.WaitAction][p.WaitColumn % 2];
   if (reserved) {
     ShowMessageBoxButtons(ctx, Shown(b) + "\ris kept for the menus", false);
     return;
   }
   if (place == b) return;
-  if (const auto taken = shell::FindBinding(c, b)) {
-    ShowMessageBoxButtons(ctx, Shown(b) + " is already\rtaken by " + std::string(shell::ActionName(taken->What)), false);
+  if (const auto taken = vlm::FindBinding(c, b)) {
+    ShowMessageBoxButtons(ctx, Shown(b) + " is already\rtaken by " + std::string(vlm::ActionName(taken->What)), false);
     return;
   }
   place = b;
@@ -112,7 +112,7 @@ void SetText(TGLHUDText& t, std::string_view text) {
 
 std::string_view BindingLabel(const TBinding& b) {
   if (b.Empty()) return "-";
-  if (b.Keyboard) return b.Code < size_t(shell::Key::Count) ? shell::KeyName(shell::Key(b.Code)) : "-";
+  if (b.Keyboard) return b.Code < size_t(vlm::Key::Count) ? vlm::KeyName(vlm::Key(b.Code)) : "-";
   return b.Code < kPadLabels.size() ? kPadLabels[b.Code] : "-";
 }
 
@@ -129,10 +129,10 @@ void CreateInputPage(GameContext& ctx, scene::TGLBaseSceneObject& parent, TOptio
                                  (kColumnX[0] + kColumnX[1]) / 2, 214, 0.24f, 0.24f, scene::TTextAlignment::Center, title);
   p.PadHeader = AddMenuText(ctx, *p.Group, (pre + "PadHeader").c_str(), "controller", (kColumnX[2] + kColumnX[3]) / 2,
                             214, 0.24f, 0.24f, scene::TTextAlignment::Center, title);
-  for (size_t a = 0; a < shell::kActionCount; ++a) {
+  for (size_t a = 0; a < vlm::kActionCount; ++a) {
     const float y = kRowY0 + kRowStep * float(a);
     p.Labels[a] = AddMenuText(ctx, *p.Group, (pre + "Label" + std::to_string(a + 1)).c_str(),
-                              std::string(shell::ActionName(Action(a))) + ":", 60, y, 0.24f, 0.24f,
+                              std::string(vlm::ActionName(Action(a))) + ":", 60, y, 0.24f, 0.24f,
                               scene::TTextAlignment::Left);
     for (size_t c = 0; c < 4; ++c)
       p.Cells[a][c] = TextButton(ctx, *p.Group, pre + "Cell" + std::to_string(a + 1) + "_" + std::to_string(c + 1), "-",
@@ -157,7 +157,7 @@ bool InputPageInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSce
     }
     return false;
   }
-  for (size_t a = 0; a < shell::kActionCount; ++a) {
+  for (size_t a = 0; a < vlm::kActionCount; ++a) {
     for (size_t c = 0; c < 4; ++c) {
       if (HoverTextButton(ctx, *p.Cells[a][c], picked) && TakePress(ctx)) {
         p.Waiting = true;
@@ -168,7 +168,7 @@ bool InputPageInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSce
     }
   }
   if (HoverTextButton(ctx, *p.Defaults, picked) && TakePress(ctx)) {
-    ctx.Input.Controls = shell::DefaultControls();
+    ctx.Input.Controls = vlm::DefaultControls();
     p.Waiting = false;
     return true;
   }
@@ -179,8 +179,8 @@ bool InputPageInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSce
 void InputPageFrame(GameContext& ctx, TOptionsDialog& d) {
   TInputPage& p = d.Input;
   if (!p.Open) return;
-  const shell::TControls& c = ctx.Input.Controls;
-  for (size_t a = 0; a < shell::kActionCount; ++a) {
+  const vlm::TControls& c = ctx.Input.Controls;
+  for (size_t a = 0; a < vlm::kActionCount; ++a) {
     for (size_t col = 0; col < 4; ++col) {
       const bool waiting = p.Waiting && p.WaitAction == a && p.WaitColumn == col;
       SetText(*p.Cells[a][col], waiting ? "[?]" : BindingLabel(c.Of(col < 2)[a][col % 2]));
@@ -192,7 +192,7 @@ void InputPageFrame(GameContext& ctx, TOptionsDialog& d) {
     char line[64];
     std::snprintf(line, sizeof line, p.WaitColumn < 2 ? "press a key for %s (escape: keep)"
                                                       : "press a button for %s (back: keep)",
-                  shell::ActionName(Action(p.WaitAction)).data());
+                  vlm::ActionName(Action(p.WaitAction)).data());
     SetText(*p.Status, line);
   }
 }
@@ -208,27 +208,27 @@ bool CloseInputPage(GameContext& ctx) {
   return true;
 }
 
-bool InputPageTakesKey(GameContext& ctx, shell::Key key) {
+bool InputPageTakesKey(GameContext& ctx, vlm::Key key) {
   TInputPage* p = WaitingPage(ctx);
   if (!p) return false;
-  if (key == shell::Key::Escape) {
+  if (key == vlm::Key::Escape) {
     p->Waiting = false;
     return true;
   }
   if (p->WaitColumn >= 2) return false;  // a controller place: the keys go on as usual
-  Assign(ctx, *p, TBinding::OfKey(key), shell::KeyIsReserved(key));
+  Assign(ctx, *p, TBinding::OfKey(key), vlm::KeyIsReserved(key));
   return true;
 }
 
-bool InputPageTakesPad(GameContext& ctx, shell::PadControl control) {
+bool InputPageTakesPad(GameContext& ctx, vlm::PadControl control) {
   TInputPage* p = WaitingPage(ctx);
   if (!p) return false;
-  if (control == shell::PadControl::Back) {
+  if (control == vlm::PadControl::Back) {
     p->Waiting = false;
     return true;
   }
   if (p->WaitColumn < 2) return false;  // a keyboard place: the pad goes on as usual
-  Assign(ctx, *p, TBinding::OfPad(control), shell::PadControlIsReserved(control));
+  Assign(ctx, *p, TBinding::OfPad(control), vlm::PadControlIsReserved(control));
   return true;
 }
 

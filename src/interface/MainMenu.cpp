@@ -1,5 +1,7 @@
 #include "interface/MainMenu.h"
 
+#include "context/GameStates.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,7 +14,7 @@
 #include "interface/OptionsDialog.h"
 #include "interface/PauseMenu.h"
 #include "interface/TopRanksScreen.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
@@ -102,13 +104,13 @@ void MenuIntroFrame(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   const float dt = float(ctx.DeltaTime);
   TGLSprite& logo = *m.MM_logotipSprite;
-  // 1. The logo fades in.
+  // The logo fades in.
   logo.AlphaChannel = std::min(1.0f, float(logo.AlphaChannel) + dt * 0.22f);
-  // 2. The music follows the background's fade.
+  // The music follows the background's fade.
   scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg");
   const float bgAlpha = bg ? bg->Material.FrontProperties.Diffuse.a : 1.0f;
   SetMusicVolume(int(data::RoundHalfEven(double(bgAlpha) * ctx.Options.MusicVolume * 100.0)));
-  // 3. The logo shrinks to its size.
+  // The logo shrinks to its size.
   if (logo.AlphaChannel > 0.15f) {
     if (logo.Scale.z > 1.0f) {
       logo.Scale.z -= dt * 0.2f;
@@ -116,12 +118,12 @@ void MenuIntroFrame(GameContext& ctx) {
     }
     if (logo.Scale.z <= 1.0f) logo.Scale.x = logo.Scale.z = 1.0f;
   }
-  // 4. The background fades in while the logo is still large... and on, at a fixed step.
+  // The background fades in while the logo is still large... and on, at a fixed step.
   if (logo.Scale.z < 1.8f && bg) {
     float& a = bg->Material.FrontProperties.Diffuse.a;
     a = std::min(1.0f, a + 0.001f);
   }
-  // 5. The frame bars slide in.
+  // The frame bars slide in.
   if (logo.Scale.z < 1.7f) {
     if (m.MM_up->Position.x > kBarsIn) {
       m.MM_up->Position.x -= dt * 0.4f;
@@ -130,7 +132,7 @@ void MenuIntroFrame(GameContext& ctx) {
     m.MM_down->Position.x = -m.MM_up->Position.x;
   }
   if (m.MM_up->Position.x > kBarsIn) return;
-  // 6. The buttons fade in one after another.
+  // The buttons fade in one after another.
   TGLSprite& start = *m.MM_StartGame.Sprite;
   TGLSprite& exit = *m.MM_Exit.Sprite;
   if (float(exit.AlphaChannel) < 1.0f) {
@@ -146,7 +148,7 @@ void MenuIntroFrame(GameContext& ctx) {
     if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f);
     return;
   }
-  // 7. The buttons stand; the player's name fades in and the menu is ready.
+  // The buttons stand; the player's name fades in and the menu is ready.
   for (TMaterialButton* button : {&m.MM_StartGame, &m.MM_TopRanks, &m.MM_Options, &m.MM_Help, &m.MM_Credits, &m.MM_Exit})
     button->Sprite->AlphaChannel = 1.0f;
   float a = m.PlayerNameLabel->ModulateColor.a + dt;
@@ -212,3 +214,53 @@ void MainMenuInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked) {
 }
 
 }  // namespace vlm::interface
+
+// Defined with the menus, which it opens; declared below the subsystems so that the level run
+// and the message box can leave a game without knowing the menu screens.
+void vlm::ReturnToMainMenu(GameContext& ctx) {
+  TLayout& L = ctx.L;
+  // No gun keeps its reload and no level end keeps counting into the next game.
+  ctx.Player.PrimaryTimer = 0.0;
+  ctx.Level.LevelEndTicks = 0;
+  // The world and the HUD go; the pointer and the menu's veil come back.
+  L.SceneDummyCube->Visible = false;
+  L.InterFaceDummyCube->Visible = false;
+  L.CutSceneDummyCube->Visible = false;
+  L.CursorImage->Visible = true;
+  L.MM_blur->Visible = true;
+  // The loading screen of a fly-out (the end of the last level) would stand over the menus.
+  L.LogoHudSprite->Visible = false;
+  L.EpisodeLogoHudSprite->Visible = false;
+  L.LoadingHintsText->Visible = false;
+  // A button still held from play (the guns) is no press on the menus.
+  ctx.LeftClick = false;
+  ctx.RightClick = false;
+  // Slow motion ends: normal clock, normal lens, no veil.
+  ctx.Player.SlowMotionSeconds = 0;
+  ctx.TimeScale = 1.0;
+  L.SlowMotionBlur->Visible = false;
+  ctx.GLCadencer1.SetTimeMultiplier(1.0);
+  ctx.Scene.Camera().FocalLength = 40.0f;
+  SetMaterialAlpha(*L.SlowMotionBlur, 0.0f);
+  // The pause menu is put away with its bars back at their resting places.
+  L.PauseMenuDummyCube->Visible = false;
+  L.PM_up->Position.x = 3.8f;
+  L.PM_down->Position.x = -3.8f;
+  L.PauseMenuBlur->Visible = false;
+  L.PM_OptionsDummy->Visible = false;
+  L.PM_ForButtons->Visible = true;
+  L.GLDummyCube2->Visible = true;
+  // A fresh background for the menus.
+  interface::PickMenuBackground(ctx);
+  L.CursorImage->Visible = true;
+  // TODO(profiles): reload the current profile from "Saves" when it has a file name.
+  // The menu tune from the top, at the player's volume.
+  SetMusicOrder(1);
+  CurrentMusicOrder = 1;
+  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
+  // A game started from the command line never saw the menu's entrance.
+  interface::FinishMenuIntro(ctx);
+  L.MainMenuDummy->Visible = true;
+  ctx.GameState = "mainmenu";
+  ctx.Platform().SetPointerCaptured(false);
+}

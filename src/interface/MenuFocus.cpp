@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "interface/InputOptions.h"
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "scene/Projection.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 
@@ -99,7 +99,7 @@ void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
 }
 
 const scene::TGLBaseSceneObject* FocusedObject(GameContext& ctx) {
-  shell::TMenuFocus& f = ctx.Input.Focus;
+  vlm::TMenuFocus& f = ctx.Input.Focus;
   if (!f.Active) return nullptr;
   TFocusTargets t;
   CollectFocusTargets(ctx, t);
@@ -113,7 +113,7 @@ void PrepareMenuPress(GameContext& ctx) {
 }
 
 void MoveMenuFocus(GameContext& ctx, int dx, int dy) {
-  shell::TMenuFocus& f = ctx.Input.Focus;
+  vlm::TMenuFocus& f = ctx.Input.Focus;
   TFocusTargets t;
   CollectFocusTargets(ctx, t);
   if (t.Count == 0) return;

@@ -15,7 +15,7 @@
 #include "interface/OptionsDialog.h"
 #include "interface/TopRanksScreen.h"
 #include "levels/DataFields.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {

@@ -9,7 +9,7 @@
 // and acts when LeftClick is set, clearing it and playing "click".
 #include <string_view>
 
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "scene/Objects.h"
 
 namespace vlm { struct GameContext; }

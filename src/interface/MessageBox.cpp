@@ -2,7 +2,7 @@
 
 #include "interface/MenuFramework.h"
 #include "context/GameStates.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 

@@ -10,7 +10,7 @@
 #include "interface/InputOptions.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {

@@ -3,7 +3,7 @@
 // volume, sound volume and ship speed, each with minus and plus arrows and (but the
 // resolution) a bar of 20 segments. Volumes are heard at once; the resolution waits for Apply;
 // Cancel puts back the options as they were when the dialog opened.
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 
 namespace vlm { struct GameContext; }
 namespace vlm::scene { class TGLBaseSceneObject; }

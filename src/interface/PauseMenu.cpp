@@ -8,16 +8,14 @@
 #include "interface/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
-#include "shell/GameContext.h"
-#include "shell/Layout.h"
+#include "context/GameContext.h"
+#include "context/Layout.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
 
 namespace {
 
-using shell::MaterialAlpha;
-using shell::SetMaterialAlpha;
 
 template <class T>
 T* Add(scene::TGLBaseSceneObject& parent, const char* name, bool visible = true) {
@@ -67,7 +65,7 @@ bool LoadOrShow(GameContext& ctx, const std::string& material, const std::string
   }
 }
 
-void SetButtonAlphas(shell::TLayout& L, float resumeAndExit, float options) {
+void SetButtonAlphas(TLayout& L, float resumeAndExit, float options) {
   L.PM_Resume->AlphaChannel = resumeAndExit;
   L.PM_Exit->AlphaChannel = resumeAndExit;
   L.PM_Options->AlphaChannel = options;
@@ -108,7 +106,7 @@ void Drift(scene::TGLLibMaterial* m, float du, float dv) {
 }  // namespace
 
 void CreatePauseLayout(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TPauseState& p = ctx.Pause;
   scene::TGLMaterialLibrary& lib = ctx.InterFaceLibrary;
 
@@ -232,14 +230,14 @@ void LoadPauseTextures(GameContext& ctx) {
 }
 
 bool ResumeFromPauseMenu(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (!L.PauseMenuDummyCube->Visible || std::fabs(L.PM_up->Position.x - kBarsIn) >= kSettleMargin) return false;
   ResumeGame(ctx);
   return true;
 }
 
 bool OpenPauseMenu(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (L.PauseMenuDummyCube->Visible || ctx.GameState != "game" ||
       std::fabs(L.PM_up->Position.x - kBarsOut) >= kSettleMargin)
     return false;
@@ -255,10 +253,10 @@ bool OpenPauseMenu(GameContext& ctx) {
 }
 
 void PauseMenuFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (!L.PauseMenuDummyCube->Visible) return;
   const float dt = float(ctx.DeltaTime);
-  // 1. The bars slide in; the HUD goes once they are in.
+  // The bars slide in; the HUD goes once they are in.
   if (L.PM_up->Position.x <= kBarsIn) {
     L.PM_up->Position.x = kBarsIn;
     L.InterFaceDummyCube->Visible = false;
@@ -266,7 +264,7 @@ void PauseMenuFrame(GameContext& ctx) {
     L.PM_up->Position.x -= dt * 2.5f;
   }
   L.PM_down->Position.x = -L.PM_up->Position.x;
-  // 2. The veil and the buttons fade in together.
+  // The veil and the buttons fade in together.
   float a = MaterialAlpha(*L.PauseMenuBlur);
   if (a < kMenuFadeFull)
     a += dt;
@@ -274,7 +272,7 @@ void PauseMenuFrame(GameContext& ctx) {
     a = kMenuFadeFull;
   SetMaterialAlpha(*L.PauseMenuBlur, a);
   SetButtonAlphas(L, a, a);
-  // 3. Resume comes in from one side, Exit from the other.
+  // Resume comes in from one side, Exit from the other.
   if (L.PM_Resume->Position.z > 0.0f)
     L.PM_Resume->Position.z -= dt * 12.0f;
   else
@@ -283,9 +281,9 @@ void PauseMenuFrame(GameContext& ctx) {
 }
 
 void PauseMenuClosingFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   const float dt = float(ctx.DeltaTime);
-  // 1. The bars slide out; the group hides once they are out.
+  // The bars slide out; the group hides once they are out.
   if (L.PauseMenuDummyCube->Visible) {
     if (L.PM_up->Position.x < kBarsOut) {
       L.PM_up->Position.x += dt * 3.0f;
@@ -295,7 +293,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
     }
     L.PM_down->Position.x = -L.PM_up->Position.x;
   }
-  // 2. The veil and the buttons fade; the middle button vanishes first.
+  // The veil and the buttons fade; the middle button vanishes first.
   float a = MaterialAlpha(*L.PauseMenuBlur);
   if (a > 0.0f) {
     a -= dt;
@@ -306,7 +304,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
     L.PauseMenuBlur->Visible = false;
   }
   SetMaterialAlpha(*L.PauseMenuBlur, a);
-  // 3. The buttons slide apart.
+  // The buttons slide apart.
   if (L.PM_Resume->Position.z >= kButtonsOut)
     L.PM_Resume->Position.z = kButtonsOut;
   else
@@ -315,7 +313,7 @@ void PauseMenuClosingFrame(GameContext& ctx) {
 }
 
 void FinishPauseMenuClosing(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   L.PM_up->Position.x = kBarsOut;
   L.PM_down->Position.x = -kBarsOut;
   L.PauseMenuDummyCube->Visible = false;
@@ -329,7 +327,7 @@ void FinishPauseMenuClosing(GameContext& ctx) {
 void PauseScreenFrame(GameContext& ctx) {
   TPauseState& p = ctx.Pause;
   const float dt = float(ctx.DeltaTime);
-  // 1. The picture breathes between 0.92 and 1.08 of its size.
+  // The picture breathes between 0.92 and 1.08 of its size.
   glm::vec3& s = p.PauseMessageSprite->Scale;
   if (p.PulseDirection > 0) {
     if (s.z < 1.08f) {
@@ -348,13 +346,13 @@ void PauseScreenFrame(GameContext& ctx) {
       p.PulseDirection = 1;
     }
   }
-  // 2. The two noise layers drift apart.
+  // The two noise layers drift apart.
   Drift(ctx.InterFaceLibrary.LibMaterialByName("PauseNoise1"), dt * 0.2f, dt * 0.2f);
   Drift(ctx.InterFaceLibrary.LibMaterialByName("PauseNoise2"), -dt * 0.2f, dt * 0.2f);
 }
 
 void PauseMenuInput(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (L.MessageDummy->Visible) return;  // the message box is modal
   // The focused button while keys or a pad steer the menu, else the one under the pointer.
   const scene::TGLBaseSceneObject* picked =

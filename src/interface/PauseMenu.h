@@ -3,6 +3,7 @@
 // top and bottom, the world is veiled by a blur, Resume / Options / Exit slide and fade in) and the
 // simple pause screen (the pause keys or a lost window: a pulsing "pause" picture over two
 // drifting noise layers).
+#include "context/PauseState.h"
 #include "scene/Objects.h"
 
 namespace vlm { struct GameContext; }
@@ -17,14 +18,6 @@ inline constexpr float kSettleMargin = 0.2f;
 inline constexpr float kButtonsOut = 5.0f;   // PM_Resume's Z off to the side; PM_Exit mirrors it
 inline constexpr float kMenuFadeFull = 0.935f;
 
-// The pause screen's own objects (ctx.Pause). The pause menu's named objects live in ctx.L.
-struct TPauseState {
-  scene::TGLDummyCube* PauseNoiseBlurDummyCube = nullptr;
-  scene::TGLSkyBox* PauseSkyBox2 = nullptr;  // clouds "PauseNoise2"
-  scene::TGLSkyBox* PauseSkyBox = nullptr;   // clouds "PauseNoise1"
-  scene::TGLSprite* PauseMessageSprite = nullptr;
-  int PulseDirection = -1;  // +1 growing, -1 shrinking
-};
 
 // Creates the children of PauseDummyCube and PauseMenuDummyCube (both made by BuildLayout) and
 // gives the pause objects their places, sizes, materials and colours.

@@ -7,7 +7,7 @@
 #include "data/Numbers.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::interface {
@@ -54,7 +54,7 @@ void ComputeLevelStats(GameContext& ctx) {
 }
 
 void EnterStatistics(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   // The bonus is added after the shown score is taken, so that it counts up on screen.
   ctx.Player.ShownScore = double(ctx.Player.Scores);
   ctx.Hud.SPS_clickmouseText->ModulateColor.a = 0.0f;
@@ -69,7 +69,7 @@ void StatisticsFrame(GameContext& ctx) {
   THudState& h = ctx.Hud;
   TLevelStats& s = h.LevelStats;
   data::TPlayer& p = ctx.Player;
-  // 1. Lives come during the count-up as the shown score passes their thresholds, one a frame.
+  // Lives come during the count-up as the shown score passes their thresholds, one a frame.
   //    Past the last threshold there are no more lives to give.
   const int64_t next = BonusLifeThreshold(p.BonusLifeIndex);
   if (next > 0 && p.ShownScore >= double(next)) {
@@ -77,20 +77,20 @@ void StatisticsFrame(GameContext& ctx) {
     p.BonusLifeIndex += 1;
   }
   SetLifesText(ctx);
-  // 2. The prompt blinks once the count-up has finished.
+  // The prompt blinks once the count-up has finished.
   if (p.ShownScore >= double(p.Scores)) h.SPS_clickmouseText->ModulateColor.a = float(std::sin(ctx.FrameTime * 5.0));
-  // 3. The three percentages count up together.
+  // The three percentages count up together.
   bool done = CountUp(s.EnemiesShown, s.EnemiesPercent, ctx.DeltaTime);
   done = CountUp(s.BonusesShown, s.BonusesPercent, ctx.DeltaTime) && done;
   done = CountUp(s.AccuracyShown, s.AccuracyPercent, ctx.DeltaTime) && done;
-  // 4. Then the score.
+  // Then the score.
   if (done) {
     if (double(p.Scores) > p.ShownScore)
       p.ShownScore += ctx.DeltaTime * 1000.0;
     else
       p.ShownScore = double(p.Scores);
   }
-  // 5.
+  // The texts show the counted values.
   SetPercentText(h.SPS_EnemiesDestroyedVal->Text, s.EnemiesShown);
   SetPercentText(h.SPS_BonusesTakenVal->Text, s.BonusesShown);
   SetPercentText(h.SPS_AccuracyVal->Text, s.AccuracyShown);
@@ -101,7 +101,7 @@ void StatisticsFrame(GameContext& ctx) {
 }
 
 void StatisticsPress(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   ctx.LeftClick = false;
   if (double(ctx.Player.Scores) > ctx.Player.ShownScore) return;  // still counting
   if (ctx.Level.CutSceneShowAt == 1) {

@@ -3,24 +3,12 @@
 // count-up, the bonus of up to 1500 points, and the press that moves on.
 #include <cstdint>
 
+#include "context/HudState.h"
+
 namespace vlm { struct GameContext; }
 
 namespace vlm::interface {
 
-// The counters of one level, zeroed by the level load. The enemies, the weapons and the
-// bonuses keep them up to date; the statistics screen turns them into percentages.
-struct TLevelStats {
-  int32_t EnemiesTotal = 0;      // +1 for every enemy spawned
-  int32_t EnemiesDestroyed = 0;  // +1 for every enemy destroyed (not one that flew away)
-  int32_t BonusesTaken = 0;      // +1 for every bonus picked up
-  int32_t BonusesTotal = 0;      // +1 for every bonus dropped
-  int64_t Hits = 0;              // +1 for every player shot that hits
-  int64_t Shots = 0;             // +1 for every player shot fired
-  double EnemiesPercent = 0.0, EnemiesShown = 0.0;    // target and displayed value
-  double BonusesPercent = 0.0, BonusesShown = 0.0;
-  double AccuracyPercent = 0.0, AccuracyShown = 0.0;
-};
-static_assert(sizeof(TLevelStats) == 80, "the level statistics record is 80 bytes");
 
 // The three percentages from the counters, and their bonus added to the player's score:
 // (enemies + bonuses + accuracy) / 100 x 500, rounded half to even; 1500 for a perfect level.

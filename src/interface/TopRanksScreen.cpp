@@ -9,7 +9,7 @@
 #include "data/TopRanks.h"
 #include "interface/MenuFramework.h"
 #include "scene/BitmapFont.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::interface {
 

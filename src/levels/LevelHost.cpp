@@ -4,7 +4,7 @@
 #include "combat/Player.h"
 #include "levels/Scenery.h"
 #include "data/Numbers.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::levels {

@@ -1,6 +1,6 @@
 #include "levels/LevelLoader.h"
 
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 
 #include "data/Numbers.h"
 

@@ -98,20 +98,20 @@ class ILevelHost {
 public:
     virtual ~ILevelHost() = default;
 
-    // Step 1: the game state becomes "levelintro2"; the random generator is re-seeded.
+    // The load begins: the game state becomes "levelintro2"; the random generator is re-seeded.
     virtual void SetGameState(std::string_view state) = 0;
     virtual void ReseedRandom() = 0;
-    // Steps 2 to 4, outside the level globals: empty the enemy hit boxes; live explosions and
+    // The reset of a new level, outside the level globals: empty the enemy hit boxes; live explosions and
     // explosion layer 0; the displayed score := the score; the level statistics 0; the ship's
     // hover direction +1; PlayerDummy Y 0; LeaderHitBox -1.
     virtual void ResetLevelState() = 0;
-    // Step 6: creates the waiting placeholder and counts it in LevelEnemyCount.
+    // Each placement: creates the waiting placeholder and counts it in LevelEnemyCount.
     virtual void AddEnemyPlaceholder(const TPlacement& placement) = 0;
     // The size of the enemy catalogue: a placement naming a kind beyond it stops the load.
     virtual size_t EnemyKindCount() const = 0;
-    // Step 7: gamma and brightness of the options on every material library.
+    // Gamma and brightness of the options on every material library.
     virtual void ApplyImageSettings() = 0;
-    // Step 10: the scenery sprites of a layer file.
+    // The scenery sprites of a layer file.
     virtual void LoadLayerFile(const std::string& path) = 0;
 
     // The player record.
@@ -133,16 +133,17 @@ public:
     // Health 100, armour points of the armour level.
     virtual void RepairShip() = 0;
 
-    // Step 16: the current profile has a file name; write save slot `slot` of it.
+    // A level that names a save slot: when the current profile has a file name, the running
+    // game is written into slot `slot` of it.
     virtual bool HasProfileFile() const = 0;
     virtual void WriteSaveSlot(int32_t slot) = 0;
-    // Step 17: start the cut-scene named by CutSceneName (it sets the state "cutscene").
+    // Start the cut-scene named by CutSceneName (it sets the state "cutscene").
     virtual void StartCutScene() = 0;
-    // Steps 18 to 20: the scenery.
+    // The scenery.
     virtual void ApplyBlur(const TBlurSettings& blur) = 0;
     virtual void SetCloudSpeeds(double clouds1Speed, double layerTexSpeed) = 0;
     virtual void ApplyScenery(const TScenery& scenery) = 0;
-    // Step 21: the music.
+    // The music.
     virtual int32_t MusicVolume() const = 0;
     virtual int32_t CurrentMusicOrder() const = 0;
     // Current music order := order; the channel jumps to that pattern order, row 0.

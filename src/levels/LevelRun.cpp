@@ -10,9 +10,8 @@
 #include "interface/Statistics.h"
 #include "levels/LevelHost.h"
 #include "levels/LevelLoader.h"
-#include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
-#include "shell/Startup.h"
+#include "context/GameStates.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::levels {
@@ -60,36 +59,37 @@ void NewGamePlayer(GameContext& ctx, int32_t lives) {
 }
 
 void StartLevelFromMenu(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
-  // 1-3.
+  TLayout& L = ctx.L;
+  // No game-over message from a previous game; the level is not the last until its file says so;
+  // the level's logo and a hint for the loading screen.
   L.GomSprite->Visible = false;
   ctx.Level.FinalLevel = false;
   LoadEpisodeLogo(ctx, ctx.Level.CurrentLevel);
   ShowRandomHint(ctx);
-  // 4. The loading screen over the warp overlay.
+  // The loading screen over the warp overlay.
   for (scene::TGLBaseSceneObject* o : std::initializer_list<scene::TGLBaseSceneObject*>{
            L.LevelIntroBlur, L.CanvasSprite, L.LogoHudSprite, L.EpisodeLogoHudSprite, L.LoadingHintsText})
     o->Visible = true;
   SetLogoAlpha(ctx, 1.0f);
   L.CanvasSprite->AlphaChannel = 1.0f;
-  shell::SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
-  // 5. The ship waits below the screen; the warp is at full speed.
+  SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
+  // The ship waits below the screen; the warp is at full speed.
   L.PlayerDummy->Position = {-0.8f, 0.0f, 0.0f};
   L.EnemiesDummyCube->Position.x = 1.0f;
   ctx.TimeScale = 20.0;
-  // 6.
+  // The world and the HUD replace the menus and the pointer.
   L.SceneDummyCube->Visible = true;
   L.InterFaceDummyCube->Visible = true;
   L.CursorImage->Visible = false;
   L.MM_blur->Visible = false;
   L.MainMenuDummy->Visible = false;
   L.GameIntroDummy->Visible = false;
-  // 7-8. The ship and its meshes.
+  // The ship and its meshes.
   ctx.Ship.HoverSpeed = 0.4;
   ctx.Ship.HoverDirection = 1;
   ctx.Enemies.PendingHits.clear();
   combat::LoadShipMeshes(ctx);
-  // 9.
+  // The timed load starts on the next ticks of Timer1.
   ctx.LoadingTicks = 0;
   ctx.GameState = "loading";
   // The level's tune plays at the player's music volume, also when no menu intro faded it in
@@ -115,7 +115,7 @@ void LoadingStep(GameContext& ctx) {
 }
 
 bool LoadCurrentLevel(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   TGameLevelHost host(ctx);
   TLevelDefinition def;
   try {
@@ -132,7 +132,7 @@ bool LoadCurrentLevel(GameContext& ctx) {
     L.LogoHudSprite->Visible = false;
     L.EpisodeLogoHudSprite->Visible = false;
     L.LoadingHintsText->Visible = false;
-    shell::ReturnToMainMenu(ctx);
+    ReturnToMainMenu(ctx);
     ctx.Platform().ShowError("Velmora 2", message);
     // TODO(menus): stay in the main menu once it exists; until then the game ends here, with a
     // status that tells scripts the run failed.
@@ -144,7 +144,7 @@ bool LoadCurrentLevel(GameContext& ctx) {
   L.SceneDummyCube->Visible = true;
   L.InterFaceDummyCube->Visible = true;
   ctx.LoadingTicks = 0;
-  shell::SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
+  SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
   L.CanvasSprite->AlphaChannel = 1.0f;
   L.LevelIntroBlur->Visible = true;
   L.CanvasSprite->Visible = true;
@@ -160,7 +160,7 @@ void LevelClock(GameContext& ctx) {
 }
 
 void FlyInFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (ctx.TimeScale > 1.0) {
     L.LevelDummyCube->Visible = true;
     if (L.PlayerDummy->Position.x < -0.47f)
@@ -169,7 +169,7 @@ void FlyInFrame(GameContext& ctx) {
       L.PlayerDummy->Position.x = -0.47f;
     const float logo = ctx.TimeScale >= 15.0 ? float((ctx.TimeScale - 15.0) / 5.0) : 0.0f;
     SetLogoAlpha(ctx, logo);
-    shell::SetMaterialAlpha(*L.LevelIntroBlur, float(ctx.TimeScale / 15.0));
+    SetMaterialAlpha(*L.LevelIntroBlur, float(ctx.TimeScale / 15.0));
     L.CanvasSprite->AlphaChannel = float(ctx.TimeScale / 20.0);
     L.EnemiesDummyCube->Position.x = float(ctx.TimeScale / 20.0 - 0.05);
     ctx.TimeScale -= 9.0 * ctx.DeltaTime;
@@ -186,7 +186,7 @@ void FlyInFrame(GameContext& ctx) {
 }
 
 void FlyOutFrame(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   if (ctx.Level.FinalLevel) {
     ctx.Level.FinalLevel = false;
     ctx.HitShakeTicks = 0;
@@ -201,7 +201,7 @@ void FlyOutFrame(GameContext& ctx) {
     ctx.LeftClick = false;
     ctx.RightClick = false;
     L.PlayerDummy->Position.x += float(0.025 * ctx.DeltaTime * ctx.TimeScale);
-    shell::SetMaterialAlpha(*L.LevelIntroBlur, float(ctx.TimeScale / 15.0));
+    SetMaterialAlpha(*L.LevelIntroBlur, float(ctx.TimeScale / 15.0));
     L.LevelIntroBlur->Visible = true;
     L.CanvasSprite->Visible = true;
     if (ctx.TimeScale < 20.0) ctx.TimeScale += 5.0 * ctx.DeltaTime;
@@ -215,7 +215,7 @@ void FlyOutFrame(GameContext& ctx) {
 }
 
 void LevelTimerTick(GameContext& ctx) {
-  const shell::TLayout& L = ctx.L;
+  const TLayout& L = ctx.L;
   const bool cleared = ctx.GameState == "game" && !L.PauseMenuDummyCube->Visible && ctx.Level.LevelEnemyCount <= 0 &&
                        ctx.Aftermath.LiveExplosions <= 0 && ctx.Aftermath.LiveBonuses <= 0 && !L.GomSprite->Visible;
   if (!cleared) return;
@@ -237,7 +237,7 @@ void EndLevel(GameContext& ctx) {
 }
 
 void EnterFlyOut(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   ctx.GameState = "levelintro";
   L.LogoHudSprite->Visible = true;
   L.EpisodeLogoHudSprite->Visible = true;
@@ -284,7 +284,7 @@ void ShowRandomHint(GameContext& ctx) {
 }
 
 void CreateLevelRunLayout(GameContext& ctx) {
-  shell::TLayout& L = ctx.L;
+  TLayout& L = ctx.L;
   const float rx = float(ctx.ViewportWidth) / 1024.0f, ry = float(ctx.ViewportHeight) / 768.0f;
   // The loading screen: the full-window background, the level's logo and a hint.
   L.LogoHudSprite->Material.SetLibMaterial(&ctx.InterFaceLibrary, "LoadingBg");
@@ -325,22 +325,5 @@ void PlaceCamera(GameContext& ctx) {
   cam.SceneScale = float(ctx.ViewportWidth) / 1000.0f * 0.625f;
 }
 
-std::unique_ptr<GameContext> CreateHeadlessGame(const THeadlessGameConfig& config, std::string* error) {
-  GameContextConfig cfg;
-  cfg.WorkingFolder = config.WorkingFolder;
-  cfg.AppDataFolder = config.AppDataFolder;
-  cfg.Seed = config.Seed;
-  cfg.ViewportWidth = config.Width;
-  cfg.ViewportHeight = config.Height;
-  auto ctx = std::make_unique<GameContext>(cfg);
-  if (!shell::CreateGame(*ctx, sound::AudioOutput::Null)) {
-    if (error) {
-      auto* headless = dynamic_cast<shell::HeadlessPlatform*>(&ctx->Platform());
-      *error = headless && !headless->Errors().empty() ? headless->Errors().back() : "the game could not start";
-    }
-    return nullptr;
-  }
-  return ctx;
-}
 
 }  // namespace vlm::levels

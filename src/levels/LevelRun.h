@@ -10,21 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "context/SlotRestore.h"
+
 namespace vlm { struct GameContext; }
 
 namespace vlm::levels {
 
-// The values of a level save slot the player is restored from (the profile's slot record).
-struct TSlotRestore {
-  int64_t Scores = 0;
-  int32_t Lifes = 0;
-  int32_t BonusLifeIndex = 1;
-  int32_t Points = 0;
-  std::string TimeShip;  // the player's own ship code while a time ship was flown, else empty
-  std::string Ship;      // the ship flown when the slot was written
-  double Health = 100.0;
-  int32_t Armor = 0;
-};
 
 // The player restored from a slot: score (shown score too), lives, bonus-life index, upgrade
 // points, the ship and the saved own ship, its models, health and armour. Throws
@@ -73,16 +64,5 @@ int32_t CountHints(GameContext& ctx);
 void CreateLevelRunLayout(GameContext& ctx);
 // The camera of play: position (-0.0213, -1.58, 0.0097), scene scale from the window width.
 void PlaceCamera(GameContext& ctx);
-
-// The game without a window: a context over `workingFolder` (holding "original.vlm"), null
-// audio, everything loaded as at start-up. Returns null when the game cannot start; the
-// reason was shown through the context's platform and is in `error`.
-struct THeadlessGameConfig {
-  std::filesystem::path WorkingFolder;
-  std::filesystem::path AppDataFolder;
-  uint64_t Seed = 1;
-  int32_t Width = 1024, Height = 768;
-};
-std::unique_ptr<GameContext> CreateHeadlessGame(const THeadlessGameConfig& config, std::string* error = nullptr);
 
 }  // namespace vlm::levels

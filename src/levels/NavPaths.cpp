@@ -1,6 +1,6 @@
 #include "levels/NavPaths.h"
 
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 
 #include <cmath>
 

@@ -5,25 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "context/NavPathTable.h"
 #include "levels/DataFields.h"
 
 namespace vlm::levels {
 
 struct TLevelGlobals;
 
-// One control point, in the order of its keys: "s1", "p1x", "p1y", "p1z", "r1x", "r1y", "r1z".
-struct TNavNode {
-    double Speed = 0.0;                    // world units per second of path clock
-    double X = 0.0, Y = 0.0, Z = 0.0;      // playfield position (X up the screen, Z across)
-    double RotX = 0.0, RotY = 0.0, RotZ = 0.0; // pitch, turn and roll angle, degrees
-};
-
-struct TNodesPath {
-    bool Looped = false;
-    std::vector<TNavNode> Nodes;
-};
-
-using TNavPathTable = std::vector<TNodesPath>;
 
 // The largest size any of a node's seven values may have. The game's paths are built in
 // single-precision floats (positions scaled up to eightfold) and travel divides by the

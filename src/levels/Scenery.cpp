@@ -8,7 +8,7 @@
 #include "combat/Explosions.h"
 #include "data/Numbers.h"
 #include "levels/DataFields.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::levels {
 
@@ -215,13 +215,13 @@ void ApplySceneryKeys(GameContext& ctx, const TScenery& sc) {
   TSceneryState& s = ctx.Scenery;
   if (!s.Planet) return;
 
-  // 1-2. Cloud and layer pictures.
+  // Cloud and layer pictures.
   for (size_t i = 0; i < sc.CloudTextures.size(); ++i)
     if (!sc.CloudTextures[i].empty())
       ctx.GLMaterialLibrary1.LoadTexture("Clouds" + std::to_string(i + 1), sc.CloudTextures[i]);
   if (!sc.LayerTexture.empty()) ctx.GLMaterialLibrary1.LoadTexture("layerTex", sc.LayerTexture);
 
-  // 3. The planet and its aura.
+  // The planet and its aura.
   if (sc.Planet != 0) {
     ctx.LevelsLibrary.LoadTexture("Planet1", sc.PlanetTexture);
     s.Planet->Material.SetLibMaterialName(sc.PlanetMaterial);
@@ -242,7 +242,7 @@ void ApplySceneryKeys(GameContext& ctx, const TScenery& sc) {
     s.PlanetAuraSprite->Visible = false;
   }
 
-  // 4. The level meshes. The previous scenery's mesh materials go with it; the new ones get
+  // The level meshes. The previous scenery's mesh materials go with it; the new ones get
   // the first mesh's filter and the player's picture settings.
   if (!sc.Mesh1.empty()) {
     TGLMaterialLibrary& lib = ctx.LevelTexturesLibraryPath;
@@ -267,13 +267,13 @@ void ApplySceneryKeys(GameContext& ctx, const TScenery& sc) {
     s.LevelFreeForm2->Visible = false;
   }
 
-  // 5. Sky boxes.
+  // Sky boxes.
   s.GLSkyBox1->MatNameClouds = sc.SkyBox1;
   s.GLSkyBox2->MatNameClouds = sc.SkyBox2;
   s.GLSkyBox3->MatNameClouds = sc.SkyBox3;
   s.LayerSkyBox->MatNameClouds = sc.LayerSkyBox;
 
-  // 6. Fog.
+  // Fog.
   scene::TGLViewerSettings& v = ctx.Scene.Viewer;
   v.FogEnabled = sc.Fog;
   if (sc.Fog) {
@@ -330,7 +330,7 @@ void PlanetFrame(GameContext& ctx) {
   if (!s.LevelFreeForm1) return;
   const double dt = ctx.DeltaTime * ctx.TimeScale;
 
-  // 1. The two meshes leapfrog along X: the leader moves, the other follows one length behind;
+  // The two meshes leapfrog along X: the leader moves, the other follows one length behind;
   // when the leader has passed a whole length, it jumps ahead and the other leads.
   scene::TGLFreeForm& f1 = *s.LevelFreeForm1;
   scene::TGLFreeForm& f2 = *s.LevelFreeForm2;
@@ -355,7 +355,7 @@ void PlanetFrame(GameContext& ctx) {
     }
   }
 
-  // 2. The planet spins at its own pace and drifts a little against the ship.
+  // The planet spins at its own pace and drifts a little against the ship.
   if (s.Planet->Visible) {
     // Spin about the pole only (rolling as well tumbled the pole towards the camera, where the
     // texture's pole pinched into a pinwheel).
@@ -368,7 +368,7 @@ void PlanetFrame(GameContext& ctx) {
     }
   }
 
-  // 3. The explosion flash dies away.
+  // The explosion flash dies away.
   combat::FadeExplosionLight(ctx);
 }
 

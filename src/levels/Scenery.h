@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "context/SceneryState.h"
 #include "levels/LevelLoader.h"
 #include "scene/Objects.h"
 
@@ -32,25 +33,6 @@ class TLayerObject : public scene::TGLSprite {
   GameContext& ctx_;
 };
 
-// The scenery's objects and globals (held by the game context as `Scenery`).
-struct TSceneryState {
-  scene::TGLSkyBox* GLSkyBox1 = nullptr;        // first cloud plane
-  scene::TGLDummyCube* PlanetDummyCube = nullptr;
-  scene::TGLSphere* Planet = nullptr;
-  scene::TGLSprite* PlanetAuraSprite = nullptr;
-  scene::TGLFreeForm* LevelFreeForm1 = nullptr;
-  scene::TGLFreeForm* LevelFreeForm2 = nullptr;
-  scene::TGLSkyBox* GLSkyBox2 = nullptr;        // second cloud plane
-  scene::TGLSkyBox* LayerSkyBox = nullptr;      // layer texture plane
-  scene::TGLDummyCube* Layer2Dummy = nullptr;   // parent of the layer sprites
-  scene::TGLSkyBox* GLSkyBox3 = nullptr;        // third cloud plane
-  scene::TGLBlur* LevelBlur = nullptr;
-
-  double Clouds1Speed = 0.0;   // "c1speed"
-  double LayerTexSpeed = 0.0;  // "l1speed"
-  int32_t MeshPhase = 1;       // +1: LevelFreeForm1 leads the mesh scroll; -1: LevelFreeForm2 leads
-  double PlanetBaseZ = 0.0;    // the planet's Z as the level placed it
-};
 
 // The scenery objects under LevelDummyCube, in drawing order, and the scenery's library
 // materials ("Clouds1" .. "Clouds5", "layerTex" of GLMaterialLibrary1; "Planet1" and

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Startup.h"
 #include "combat/Player.h"
@@ -18,6 +18,7 @@
 #include "interface/PauseMenu.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
+#include "levels/Scenery.h"
 #include "data/Numbers.h"
 #include "sound/SoundUnit.h"
 
@@ -106,49 +107,37 @@ void SaveScreenshot(GameContext& ctx) {
   ctx.Platform().SaveScreenshot(folder / ScreenshotFileName(local));
 }
 
-}  // namespace vlm::shell
-
-bool vlm::IsWorldState(const GameContext& ctx) {
-  return shell::In(ctx.GameState, {"game", "levelintro", "levelintro2", "statistics"});
-}
-
-bool vlm::IsMenuState(const GameContext& ctx) {
-  return shell::In(ctx.GameState, {"mainmenu", "chooselevel", "options", "help", "credits", "topranks", "changeplayer"});
-}
-
-namespace vlm::shell {
-
 void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   TLayout& L = ctx.L;
   ++ctx.FramesSinceFpsReset;
 
-  // 1. Logo skip.
+  // Logo skip.
   if (ctx.GameState == "gameintro" && ctx.LeftClick) {
     ctx.LeftClick = false;
     SkipLogoStep(ctx);
   }
-  // 2. The cursor sprite's top-left corner sits on the mouse point.
+  // The cursor sprite's top-left corner sits on the mouse point.
   if (L.CursorImage->Visible)
     L.CursorImage->Position = {float(ctx.MouseX) + L.CursorImage->Width / 2,
                                float(ctx.MouseY) + L.CursorImage->Height / 2, 0.0f};
-  // 3. Frame globals.
+  // Frame globals.
   ctx.DeltaTime = deltaTime;
   ctx.FrameTime = newTime;
-  // 4. Pause menu slide and fades.
+  // Pause menu slide and fades.
   if (ctx.GameState == "pausemenu") interface::PauseMenuFrame(ctx);
 
-  // 5. Slow motion.
+  // Slow motion.
   if (In(ctx.GameState, {"game", "levelintro", "statistics"})) SlowMotion(ctx);
   SetSoundSlowMotion(ctx.GLCadencer1.GetTimeMultiplier(), ctx.Player.SlowMotionSeconds);
-  // 6. Sorting.
+  // Sorting.
   ChooseSorting(ctx);
-  // 7. Screen frames, each when its state matches.
+  // Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
   // TODO(cut-scenes, shop): the "cutscene" and "shop" frames are called here in this order as those screens land.
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 
-  // 8. The world.
+  // The world.
   if (IsWorldState(ctx)) {
     combat::PlayerFrame(ctx);
     if (ctx.TimeScale < 1.0) ctx.TimeScale += 0.02 * ctx.DeltaTime;
@@ -157,12 +146,12 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
     if (ctx.GameState != "statistics") interface::HudFrame(ctx);
     levels::CloudsFrame(ctx, ctx.FrameTime);
   }
-  // 9. Pause-screen noise.
+  // Pause-screen noise.
   if (In(ctx.GameState, {"pause", "pausemenu"})) interface::PauseScreenFrame(ctx);
 
-  // 10. The mouse device, in every state.
+  // The mouse device, in every state.
   UpdateMouseDevice(ctx);
-  // 11-12. Menu background and the menu screens' frames.
+  // Menu background and the menu screens' frames.
   if (IsMenuState(ctx)) interface::MenuBackgroundFrame(ctx, ctx.FrameTime);
   if (ctx.GameState == "options") interface::OptionsFrame(ctx, ctx.Menus.Options);
   if (ctx.GameState == "pm_options") interface::OptionsFrame(ctx, ctx.Menus.PauseOptions);
@@ -172,7 +161,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   if (ctx.GameState == "menuintro") interface::MenuIntroFrame(ctx);
   if (ctx.GameState == "gameintro") GameIntroFrame(ctx);
 
-  // 13.
+  // The polled keys come last, when every screen has had its frame.
   HandleFrameKeys(ctx);
 }
 
@@ -189,53 +178,3 @@ void HandleFrameKeys(GameContext& ctx) {
 }
 
 }  // namespace vlm::shell
-
-void vlm::ReturnToMainMenu(GameContext& ctx) {
-  using namespace vlm::shell;
-  TLayout& L = ctx.L;
-  // 1.
-  ctx.Player.PrimaryTimer = 0.0;
-  ctx.Level.LevelEndTicks = 0;
-  // 2.
-  L.SceneDummyCube->Visible = false;
-  L.InterFaceDummyCube->Visible = false;
-  L.CutSceneDummyCube->Visible = false;
-  L.CursorImage->Visible = true;
-  L.MM_blur->Visible = true;
-  // The loading screen of a fly-out (the end of the last level) would stand over the menus.
-  L.LogoHudSprite->Visible = false;
-  L.EpisodeLogoHudSprite->Visible = false;
-  L.LoadingHintsText->Visible = false;
-  // A button still held from play (the guns) is no press on the menus.
-  ctx.LeftClick = false;
-  ctx.RightClick = false;
-  // 3.
-  ctx.Player.SlowMotionSeconds = 0;
-  ctx.TimeScale = 1.0;
-  // 4.
-  L.SlowMotionBlur->Visible = false;
-  ctx.GLCadencer1.SetTimeMultiplier(1.0);
-  ctx.Scene.Camera().FocalLength = 40.0f;
-  SetMaterialAlpha(*L.SlowMotionBlur, 0.0f);
-  // 5.
-  L.PauseMenuDummyCube->Visible = false;
-  L.PM_up->Position.x = 3.8f;
-  L.PM_down->Position.x = -3.8f;
-  L.PauseMenuBlur->Visible = false;
-  L.PM_OptionsDummy->Visible = false;
-  L.PM_ForButtons->Visible = true;
-  L.GLDummyCube2->Visible = true;
-  // 6.
-  interface::PickMenuBackground(ctx);
-  L.CursorImage->Visible = true;
-  // 7. TODO(profiles): reload the current profile from "Saves" when it has a file name.
-  // 8.
-  SetMusicOrder(1);
-  CurrentMusicOrder = 1;
-  SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
-  // 9. (A game started from the command line never saw the menu's entrance.)
-  interface::FinishMenuIntro(ctx);
-  L.MainMenuDummy->Visible = true;
-  ctx.GameState = "mainmenu";
-  ctx.Platform().SetPointerCaptured(false);
-}

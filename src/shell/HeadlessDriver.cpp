@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Input.h"
 #include "shell/Replay.h"
 

@@ -8,7 +8,7 @@
 
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
@@ -227,38 +227,6 @@ void PadChanged(GameContext& ctx, const std::array<bool, size_t(PadControl::Coun
 
 }  // namespace
 
-bool PadControlActive(const TPadState& pad, PadControl c) {
-  const size_t i = size_t(c);
-  if (i <= size_t(PadControl::DpadRight)) return pad.Buttons[i];
-  switch (c) {
-    case PadControl::LeftTrigger: return pad.Axis(PadAxis::LeftTrigger) >= kTriggerPulled;
-    case PadControl::RightTrigger: return pad.Axis(PadAxis::RightTrigger) >= kTriggerPulled;
-    case PadControl::LeftStickLeft: return pad.Axis(PadAxis::LeftX) <= -kStickDeadZone;
-    case PadControl::LeftStickRight: return pad.Axis(PadAxis::LeftX) >= kStickDeadZone;
-    case PadControl::LeftStickUp: return pad.Axis(PadAxis::LeftY) <= -kStickDeadZone;
-    case PadControl::LeftStickDown: return pad.Axis(PadAxis::LeftY) >= kStickDeadZone;
-    case PadControl::RightStickLeft: return pad.Axis(PadAxis::RightX) <= -kStickDeadZone;
-    case PadControl::RightStickRight: return pad.Axis(PadAxis::RightX) >= kStickDeadZone;
-    case PadControl::RightStickUp: return pad.Axis(PadAxis::RightY) <= -kStickDeadZone;
-    case PadControl::RightStickDown: return pad.Axis(PadAxis::RightY) >= kStickDeadZone;
-    default: return false;
-  }
-}
-
-double PadControlAmount(const TPadState& pad, PadControl c) {
-  if (!IsStickDirection(c)) return PadControlActive(pad, c) ? 1.0 : 0.0;
-  const bool left = c == PadControl::LeftStickLeft || c == PadControl::LeftStickRight || c == PadControl::LeftStickUp ||
-                    c == PadControl::LeftStickDown;
-  const bool across = c == PadControl::LeftStickLeft || c == PadControl::LeftStickRight ||
-                      c == PadControl::RightStickLeft || c == PadControl::RightStickRight;
-  const bool negative = c == PadControl::LeftStickLeft || c == PadControl::LeftStickUp ||
-                        c == PadControl::RightStickLeft || c == PadControl::RightStickUp;
-  const PadAxis axis = left ? (across ? PadAxis::LeftX : PadAxis::LeftY) : (across ? PadAxis::RightX : PadAxis::RightY);
-  const double v = double(pad.Axis(axis)) * (negative ? -1.0 : 1.0);
-  if (v < kStickDeadZone) return 0.0;
-  return std::min(1.0, (v - kStickDeadZone) / (32767.0 - kStickDeadZone));
-}
-
 void PadButtonEvent(GameContext& ctx, PadButton b, bool down) {
   const auto before = ActiveControls(ctx.Input.Pad);
   ctx.Input.Pad.Buttons[size_t(b)] = down;
@@ -467,7 +435,7 @@ void WindowDeactivated(GameContext& ctx) {
 }
 
 void Timer1Timer(GameContext& ctx) {
-  // 1-2. Frame rate.
+  // Frame rate.
   // Frames per second of the real clock the timers run on: slow motion slows the frame clock,
   // not the frames.
   const double now = double(ctx.Timers.ClockMs()) / 1000.0;
@@ -478,12 +446,12 @@ void Timer1Timer(GameContext& ctx) {
   }
   ctx.FramesSinceFpsReset = 0;
   ctx.FpsResetTime = now;
-  // 3. Per-second counters of play.
+  // Per-second counters of play.
   if (ctx.GameState == "game") {
     combat::PlayerSecondTick(ctx);  // the hit shield and the shield time with the spheres
     combat::CountDownBonusTimers(ctx);  // satellite, slow motion, the three shot colours
   }
-  // 4. The two-tick level load.
+  // The two-tick level load.
   if (ctx.GameState == "loading") levels::LoadingStep(ctx);
 }
 

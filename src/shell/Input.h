@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "shell/InputScript.h"
-#include "shell/Keys.h"
-#include "shell/Timers.h"
+#include "context/Keys.h"
+#include "context/Timers.h"
 
 namespace vlm { struct GameContext; }
 

@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Keys.h"
+#include "context/Keys.h"
 
 namespace vlm::shell {
 

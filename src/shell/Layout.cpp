@@ -1,6 +1,6 @@
 #include "shell/Layout.h"
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "combat/Enemies.h"
 #include "combat/Explosions.h"
 #include "combat/Player.h"
@@ -41,12 +41,6 @@ TGLHUDSprite* AddHudSprite(scene::TGLBaseSceneObject& parent, const char* name, 
 }
 
 }  // namespace
-
-float MaterialAlpha(const scene::TGLSprite& s) { return s.Material.Effective().FrontProperties.Diffuse.a; }
-
-void SetMaterialAlpha(scene::TGLSprite& s, float alpha) {
-  s.Material.EffectiveForEdit().FrontProperties.Diffuse.a = alpha;
-}
 
 void BuildLayout(GameContext& ctx) {
   TLayout& L = ctx.L;

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "scene/BitmapFont.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::shell {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "data/Options.h"
-#include "shell/Controls.h"
+#include "context/Controls.h"
 #include "shell/InputScript.h"
-#include "shell/Timers.h"
+#include "context/Timers.h"
 
 namespace vlm { struct GameContext; }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::shell {
 

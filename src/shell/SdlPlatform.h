@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "shell/Input.h"
-#include "shell/Platform.h"
+#include "context/Platform.h"
 
 namespace vlm::shell {
 

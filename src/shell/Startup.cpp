@@ -1,6 +1,6 @@
 #include "shell/Startup.h"
 
-#include "shell/Controls.h"
+#include "context/Controls.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +22,7 @@
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
 #include "levels/NavPaths.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::shell {

@@ -11,7 +11,7 @@
 
 #include "combat/Enemies.h"
 #include "data/FileIo.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 
 namespace vlm::shell {
 

@@ -22,7 +22,8 @@
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/LoadingWindow.h"
 #include "shell/Input.h"
@@ -195,16 +196,16 @@ int main(int argc, char** argv) {
   }
 
   vlm::shell::SdlPlatform windowPlatform;
-  vlm::shell::HeadlessPlatform headlessPlatform;
-  vlm::shell::IPlatform& platform =
-      cl.headless ? static_cast<vlm::shell::IPlatform&>(headlessPlatform) : windowPlatform;
+  vlm::HeadlessPlatform headlessPlatform;
+  vlm::IPlatform& platform =
+      cl.headless ? static_cast<vlm::IPlatform&>(headlessPlatform) : windowPlatform;
   vlm::GameContextConfig cfg;
   cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::GameDataFolder(vlm::data::ExecutableFolder())
                                          : std::filesystem::absolute(cl.dataDir);
   cfg.AppDataFolder = vlm::data::DefaultAppDataFolder();
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
-  auto ctx = std::make_unique<vlm::GameContext>(cfg);
+  auto ctx = vlm::shell::MakeGame(cfg);
   // Start-up figures for --stats: when the loading window showed, when the first frame did.
   const Uint64 launched = SDL_GetPerformanceCounter();
   Uint64 loadingShown = 0, firstFrame = 0;

@@ -269,10 +269,10 @@ TEST_F(BonusesTest, RocketWallAndFan) {
 }
 
 TEST_F(BonusesTest, SlowMotionBonusStartsTheBlurFromClear) {
-  shell::SetMaterialAlpha(*L().SlowMotionBlur, 0.7f);
+  SetMaterialAlpha(*L().SlowMotionBlur, 0.7f);
   Take(combat::kBonusSlowMotion);
   EXPECT_EQ(ctx->Player.SlowMotionSeconds, 10);
-  EXPECT_FLOAT_EQ(shell::MaterialAlpha(*L().SlowMotionBlur), 0.0f);
+  EXPECT_FLOAT_EQ(MaterialAlpha(*L().SlowMotionBlur), 0.0f);
   EXPECT_TRUE(L().SlowMotionBlur->Visible);
 }
 

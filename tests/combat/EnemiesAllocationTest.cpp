@@ -7,7 +7,7 @@
 #include <new>
 
 #include "combat/Enemies.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/ShellFixture.h"
 
 namespace {

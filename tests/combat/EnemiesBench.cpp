@@ -10,7 +10,8 @@
 #include <unistd.h>
 
 #include "combat/Enemies.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ struct HeavyLevel {
     GameContextConfig cfg;
     cfg.WorkingFolder = root / "game";
     cfg.AppDataFolder = root / "user";
-    ctx = std::make_unique<GameContext>(cfg);
+    ctx = shell::MakeGame(cfg);
     ctx->GameState = "game";
     ctx->Level.Difficulty = 1.5;
     ctx->L.SceneDummyCube->Visible = true;

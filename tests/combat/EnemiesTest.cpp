@@ -8,7 +8,7 @@
 #include "combat/Enemies.h"
 #include "combat/EnemyShots.h"
 #include "levels/LevelLoader.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/ShellFixture.h"
 
 namespace vlm::combat {
@@ -90,7 +90,7 @@ class EnemiesTest : public test::ShellTest {
   }
   std::vector<TEnemyClipSprite*> Shots() const { return Live<TEnemyClipSprite>(*ctx->Enemies.MainDummy); }
   std::vector<TEmptyEnemyModel*> Placeholders() const { return Live<TEmptyEnemyModel>(*L_().EmptyEnemiesDummy); }
-  const shell::TLayout& L_() const { return ctx->L; }
+  const TLayout& L_() const { return ctx->L; }
 
   // Queues a hit on whatever box is at the enemy's centre.
   bool Hit(const TEnemyModel& e, double amount, uint8_t effect = 0) {

@@ -8,7 +8,8 @@
 #include "combat/EnemyCatalogue.h"
 #include "combat/EnemyShots.h"
 #include "combat/Explosions.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct World {
     GameContextConfig cfg;
     cfg.WorkingFolder = root / "game";
     cfg.AppDataFolder = root / "user";
-    ctx = std::make_unique<GameContext>(cfg);
+    ctx = shell::MakeGame(cfg);
     if (!ctx->Scene.FindObject("MainDummy")) {
       auto* d = ctx->L.GLDummyCube2->AddNewChild<scene::TGLDummyCube>();
       d->Name = "MainDummy";

@@ -28,7 +28,8 @@
 #include "data/Archive.h"
 #include "data/DataStore.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/InputScript.h"
 
@@ -109,12 +110,12 @@ struct HeavyLevel {
     }
     data::WriteArchive(root / "game" / "original.vlm", files, false);
 
-    levels::THeadlessGameConfig cfg;
+    shell::THeadlessGameConfig cfg;
     cfg.WorkingFolder = root / "game";
     cfg.AppDataFolder = root / "user";
     cfg.Seed = 11;
     std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
+    ctx = shell::CreateHeadlessGame(cfg, &error);
     if (!ctx) throw std::runtime_error("the game did not start: " + error);
     driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
     levels::StartLevelDirect(*ctx, 1);

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/ShellFixture.h"
 
 namespace vlm::test {

@@ -235,7 +235,7 @@ TEST_F(ShipTest, NewGameAndShipCodeSetTheGunsAndArmour) {
 }
 
 TEST_F(ShipTest, MissingShipMeshesAreReportedByName) {
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   combat::LoadShipMeshes(*ctx);
   std::string all;
   for (const std::string& m : platform.Errors()) all += m + "\n";

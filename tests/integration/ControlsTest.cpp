@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "levels/LevelRun.h"
-#include "shell/Controls.h"
-#include "shell/GameContext.h"
+#include "context/Controls.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
@@ -26,9 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using shell::InputEvent;
-using shell::Key;
-using shell::PadAxis;
-using shell::PadButton;
+using vlm::Key;
+using vlm::PadAxis;
+using vlm::PadButton;
 
 class ControlsIntegration : public ::testing::Test, protected HeadlessGame {
  protected:
@@ -43,11 +43,11 @@ class ControlsIntegration : public ::testing::Test, protected HeadlessGame {
     if (runMs > 0) driver->RunFor(runMs);
   }
   void Pad(PadButton b, int64_t settleMs = 250) {
-    const std::string name(shell::PadButtonName(b));
+    const std::string name(vlm::PadButtonName(b));
     Script("10 pad " + name + " down\n60 pad " + name + " up\n", settleMs);
   }
   void Tap(Key k, int64_t settleMs = 250) {
-    const std::string name(shell::KeyName(k));
+    const std::string name(vlm::KeyName(k));
     Script("10 key " + name + " down\n60 key " + name + " up\n", settleMs);
   }
   std::string Material(const interface::TMaterialButton& b) {
@@ -250,8 +250,8 @@ TEST_F(ControlsIntegration, ARemappedFireKeyFiresTheOldOneDoesNotAndTheChoiceSur
   driver.reset();
   ctx.reset();
   Start(24);
-  EXPECT_EQ(ctx->Input.Controls.Keys[size_t(shell::Action::Fire)][0], shell::TBinding::OfKey(Key::F));
-  EXPECT_EQ(ctx->Input.Controls.Keys[size_t(shell::Action::Rockets)][0], shell::TBinding::OfKey(Key::X));
+  EXPECT_EQ(ctx->Input.Controls.Keys[size_t(vlm::Action::Fire)][0], vlm::TBinding::OfKey(Key::F));
+  EXPECT_EQ(ctx->Input.Controls.Keys[size_t(vlm::Action::Rockets)][0], vlm::TBinding::OfKey(Key::X));
   StartLevelOne();
   const int64_t again = ctx->Hud.LevelStats.Shots;
   Script("10 key F down\n", 0);

@@ -21,10 +21,10 @@
 #include "integration/HeadlessGame.h"
 #include "interface/Hud.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/InputScript.h"
-#include "shell/Platform.h"
+#include "context/Platform.h"
 
 namespace vlm::test {
 namespace {
@@ -190,7 +190,7 @@ TEST_F(EdgeCasesTest, DifficultyWrittenWithAPointStopsTheLoadNamingFileSectionAn
   Start();
   levels::StartLevelDirect(*ctx, 3);
   driver->RunFor(2500);
-  auto* platform = dynamic_cast<shell::HeadlessPlatform*>(&ctx->Platform());
+  auto* platform = dynamic_cast<HeadlessPlatform*>(&ctx->Platform());
   ASSERT_NE(platform, nullptr);
   ASSERT_FALSE(platform->Errors().empty());
   const std::string& message = platform->Errors().back();

@@ -11,7 +11,8 @@
 #include <unistd.h>
 
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 
 namespace vlm::test {
@@ -50,14 +51,14 @@ struct HeadlessGame {
   // Starts the game in the laid-out folder on 16 ms frames; fails the test (ctx stays empty)
   // when it cannot start.
   void Start(uint64_t seed, int32_t width = 1024, int32_t height = 768) {
-    levels::THeadlessGameConfig cfg;
+    shell::THeadlessGameConfig cfg;
     cfg.WorkingFolder = root / "game";
     cfg.AppDataFolder = root / "user";
     cfg.Seed = seed;
     cfg.Width = width;
     cfg.Height = height;
     std::string error;
-    ctx = levels::CreateHeadlessGame(cfg, &error);
+    ctx = shell::CreateHeadlessGame(cfg, &error);
     ASSERT_NE(ctx, nullptr) << error;
     driver = std::make_unique<shell::HeadlessDriver>(*ctx, 16);
   }

@@ -16,7 +16,7 @@
 #include "interface/Hud.h"
 #include "interface/Statistics.h"
 #include "levels/LevelRun.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
@@ -217,7 +217,7 @@ TEST_F(LevelRunIntegration, ABrokenLevelFileStopsWithItsFileSectionAndKey) {
   levels::NewGamePlayer(*ctx, 3);
   levels::StartLevelFromMenu(*ctx);
   driver->RunFor(2100);
-  auto* platform = dynamic_cast<shell::HeadlessPlatform*>(&ctx->Platform());
+  auto* platform = dynamic_cast<HeadlessPlatform*>(&ctx->Platform());
   ASSERT_NE(platform, nullptr);
   ASSERT_FALSE(platform->Errors().empty());
   const std::string& message = platform->Errors().back();

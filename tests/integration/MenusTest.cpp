@@ -17,14 +17,15 @@
 #include "data/Errors.h"
 #include "data/Scramble.h"
 #include "data/TopRanks.h"
-#include "interface/MenuState.h"
+#include "context/MenuState.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
-#include "shell/Platform.h"
+#include "context/Platform.h"
 #include "shell/Startup.h"
 #include "integration/HeadlessGame.h"
 
@@ -39,7 +40,7 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
   void SetUp() override { Lay(TestFolder("vlm_menus_"), BuiltArchive()); }
   void Start() { HeadlessGame::Start(11); }
   void TearDown() override { Close(); }
-  shell::HeadlessPlatform& Platform() { return static_cast<shell::HeadlessPlatform&>(ctx->Platform()); }
+  HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
 
   // Where an object is drawn, in window pixels.
   glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
@@ -83,7 +84,7 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
     driver->Feed({e});
     driver->RunFor(50);
   }
-  void Key(shell::Key k) {
+  void Key(Key k) {
     std::vector<InputEvent> e(2);
     e[0].TimeMs = driver->NowMs() + 10;
     e[0].Kind = InputEvent::Type::KeyDown;
@@ -164,7 +165,7 @@ TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
   EXPECT_GT(m.CD_Title->ModulateColor.a, 0.5f);
   Click(m.CD_Back.Sprite);
   EXPECT_EQ(ctx->GameState, "mainmenu");
-  EXPECT_FALSE(ctx->Timers[shell::TimerId::Timer2].Enabled);
+  EXPECT_FALSE(ctx->Timers[TimerId::Timer2].Enabled);
 
   // Top ranks: the default table.
   Click(m.MM_TopRanks.Sprite);
@@ -200,7 +201,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   ASSERT_TRUE(RunUntilState("game", 30000));
 
   // Pause menu: Escape, then Options and Cancel, then Exit, Cancel, Exit, Ok.
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   ASSERT_EQ(ctx->GameState, "pausemenu");
   driver->RunFor(1500);  // the bars and buttons are in
   Click(ctx->L.PM_Options);
@@ -216,7 +217,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(ctx->GameState, "pausemenu");
   // Escape answers the box as Cancel, and is not taken by the pause menu as well.
   Click(ctx->L.PM_Exit);
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   EXPECT_EQ(ctx->GameState, "pausemenu");
   Click(ctx->L.PM_Exit);
@@ -264,9 +265,9 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(ctx->GameState, "mainmenu");
 
   // Escape in the main menu asks, Escape again stays; Exit and Ok end the program.
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_TRUE(ctx->L.MessageDummy->Visible);
-  Key(shell::Key::Escape);
+  Key(Key::Escape);
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   EXPECT_EQ(ctx->GameState, "mainmenu");
   Click(m.MM_Exit.Sprite);
@@ -278,7 +279,8 @@ TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
   GameContextConfig cfg;
   cfg.WorkingFolder = root / "game";
   cfg.AppDataFolder = root / "user";
-  GameContext game(cfg);
+  std::unique_ptr<GameContext> made = shell::MakeGame(cfg);
+  GameContext& game = *made;
   std::vector<std::pair<double, std::string>> seen;
   const shell::StartupProgress record = [&](GameContext&, double percent, const char* caption) {
     seen.emplace_back(percent, caption);

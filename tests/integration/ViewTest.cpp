@@ -14,7 +14,7 @@
 #include "integration/HeadlessGame.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
 #include "shell/HeadlessDriver.h"
 
 namespace vlm::test {

@@ -163,7 +163,7 @@ TEST_F(MenusTest, OptionStepsStopAtTheirLimits) {
 }
 
 TEST_F(MenusTest, ResolutionWaitsForApplyAndApplyRescalesTheMenusBy0625) {
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   interface::TOptionsDialog& d = M().Options;
   const glm::vec3 label = d.Music.Label->Position, scale = d.Music.Label->Scale;
 
@@ -213,7 +213,7 @@ TEST_F(MenusTest, TheFirstCreditStaysFor132TicksOfTimer2) {
   interface::FillCredits(*ctx);
   ASSERT_EQ(M().Credits.size(), 25u);
   interface::OpenCredits(*ctx);
-  EXPECT_TRUE(ctx->Timers[shell::TimerId::Timer2].Enabled);
+  EXPECT_TRUE(ctx->Timers[TimerId::Timer2].Enabled);
   const std::string first = M().CD_Title->Text;
   int ticks = 0;
   while (M().CD_Title->Text == first && ticks < 1000) {

@@ -10,14 +10,13 @@
 #include "scene/Projection.h"
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
-#include "shell/Layout.h"
+#include "context/Layout.h"
 #include "shell/ShellFixture.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::test {
 namespace {
 
-using shell::Key;
 
 class PauseMenuTest : public ShellTest {
  protected:
@@ -45,7 +44,7 @@ class PauseMenuTest : public ShellTest {
     driver->RunFor(1500);
   }
 
-  float Fade() const { return shell::MaterialAlpha(*ctx->L.PauseMenuBlur); }
+  float Fade() const { return MaterialAlpha(*ctx->L.PauseMenuBlur); }
 
   // Moves the pointer onto an object's centre as drawn.
   void PointAt(const scene::TGLBaseSceneObject& o) {
@@ -325,7 +324,7 @@ TEST_F(PauseMenuTest, ThePauseKeyShowsThePauseScreenWithPulseAndDriftingNoise) {
 
 TEST_F(PauseMenuTest, MissingPicturesAreNamedAndTheGameGoesOn) {
   interface::LoadPauseTextures(*ctx);
-  auto& errors = dynamic_cast<shell::HeadlessPlatform&>(ctx->Platform()).Errors();
+  auto& errors = dynamic_cast<HeadlessPlatform&>(ctx->Platform()).Errors();
   auto named = [&](const std::string& file) {
     return std::any_of(errors.begin(), errors.end(), [&](const std::string& e) { return e.find(file) != e.npos; });
   };

@@ -15,7 +15,7 @@
 #include "data/DataStore.h"
 #include "data/Numbers.h"
 #include "levels/FollowerPath.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 #include "levels/LevelLoader.h"
 #include "scene/Movement.h"
 #include "scene/SceneObject.h"

@@ -4,7 +4,7 @@
 
 #include "IniFiles.h"
 #include "RecordingHost.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 
 namespace vlm::levels {
 namespace {

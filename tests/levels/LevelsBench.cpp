@@ -10,7 +10,7 @@
 #include "RecordingHost.h"
 #include "combat/EnemyCatalogue.h"
 #include "data/DataStore.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 #include "levels/LevelLoader.h"
 #include "levels/NavPaths.h"
 

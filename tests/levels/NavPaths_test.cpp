@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "IniFiles.h"
-#include "levels/LevelGlobals.h"
+#include "context/LevelGlobals.h"
 
 namespace vlm::levels {
 namespace {

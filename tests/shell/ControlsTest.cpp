@@ -10,17 +10,17 @@
 #include "data/DataStore.h"
 #include "data/Options.h"
 #include "data/TempFolder.h"
-#include "shell/Controls.h"
+#include "context/Controls.h"
 #include "shell/InputScript.h"
 #include "shell/Replay.h"
 
 namespace vlm::test {
 namespace {
 
-using shell::Action;
-using shell::Key;
-using shell::PadControl;
-using shell::TBinding;
+using vlm::Action;
+using vlm::Key;
+using vlm::PadControl;
+using vlm::TBinding;
 
 class ControlsFileTest : public ::testing::Test {
  protected:
@@ -28,36 +28,36 @@ class ControlsFileTest : public ::testing::Test {
     std::filesystem::create_directories(temp.Path() / "game");
     std::filesystem::create_directories(temp.Path() / "user");
   }
-  std::vector<std::string> Read(const std::string& text, shell::TControls& c) {
+  std::vector<std::string> Read(const std::string& text, vlm::TControls& c) {
     std::ofstream(data::UserOptionsFile(store)) << text;
     store.ClearCache();
-    return shell::ReadControls(store, data::UserOptionsFile(store), c);
+    return vlm::ReadControls(store, data::UserOptionsFile(store), c);
   }
   vlm::testing::TempFolder temp;
   data::DataStore store;
 };
 
 TEST_F(ControlsFileTest, AFileWithoutTheSectionPlaysWithTheDefaults) {
-  shell::TControls c;
+  vlm::TControls c;
   c.Keys[0][0] = TBinding::OfKey(Key::Q);
   EXPECT_TRUE(Read("[OPTIONS]\nResolution=3\n", c).empty());
-  EXPECT_EQ(c, shell::DefaultControls());
+  EXPECT_EQ(c, vlm::DefaultControls());
   EXPECT_EQ(c.Keys[size_t(Action::Fire)][0], TBinding::OfKey(Key::Space));
   EXPECT_EQ(c.Pad[size_t(Action::SteerLeft)][0], TBinding::OfPad(PadControl::LeftStickLeft));
 }
 
 TEST_F(ControlsFileTest, SavedControlsReadBackAndLeaveTheOptionsKeysAlone) {
   std::ofstream(data::UserOptionsFile(store)) << "[OPTIONS]\nResolution=2\nMouseSpeed=0,5\n";
-  shell::TControls c = shell::DefaultControls();
+  vlm::TControls c = vlm::DefaultControls();
   c.Keys[size_t(Action::Fire)] = {TBinding::OfKey(Key::F), TBinding{}};
   c.Pad[size_t(Action::Rockets)][1] = TBinding::OfPad(PadControl::RightShoulder);
-  shell::SaveControls(store, c);
+  vlm::SaveControls(store, c);
   store.ClearCache();
   EXPECT_EQ(store.ReadIniValue(data::UserOptionsFile(store).string(), "OPTIONS", "MouseSpeed"), "0,5");
   EXPECT_EQ(store.ReadIniValue(data::UserOptionsFile(store).string(), "CONTROLS", "KeyFire1"), "F");
   EXPECT_EQ(store.ReadIniValue(data::UserOptionsFile(store).string(), "CONTROLS", "KeyFire2"), "");
-  shell::TControls back;
-  EXPECT_TRUE(shell::ReadControls(store, data::UserOptionsFile(store), back).empty());
+  vlm::TControls back;
+  EXPECT_TRUE(vlm::ReadControls(store, data::UserOptionsFile(store), back).empty());
   EXPECT_EQ(back, c);
 }
 
@@ -77,14 +77,14 @@ TEST_F(ControlsFileTest, BadValuesLeaveTheirPlaceEmptyAndAreNamed) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Line);
-    shell::TControls c;
+    vlm::TControls c;
     const auto messages = Read(std::string("[CONTROLS]\n") + k.Line + "\n", c);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("[CONTROLS] " + std::string(k.Key)), std::string::npos) << messages[0];
     EXPECT_NE(messages[0].find(k.Why), std::string::npos) << messages[0];
     EXPECT_NE(messages[0].find("game.ini"), std::string::npos) << messages[0];
   }
-  shell::TControls c;
+  vlm::TControls c;
   Read("[CONTROLS]\nKeyFire1=X\n", c);
   EXPECT_EQ(c.Keys[size_t(Action::Fire)][0], TBinding::OfKey(Key::X));
   EXPECT_TRUE(c.Keys[size_t(Action::Rockets)][0].Empty());
@@ -121,7 +121,7 @@ TEST(ReplayControlsTest, TheControlsLineCarriesTheControlsAndIsChecked) {
   EXPECT_TRUE(r.Controls.Keys[size_t(Action::Fire)][1].Empty());
   EXPECT_EQ(r.Controls.Pad[size_t(Action::Rockets)][1], TBinding::OfPad(PadControl::LeftTrigger));
   // Without the line, the defaults (replays recorded before controls existed).
-  EXPECT_EQ(shell::ParseReplay(head + "F 16000\n", "old.replay").Controls, shell::DefaultControls());
+  EXPECT_EQ(shell::ParseReplay(head + "F 16000\n", "old.replay").Controls, vlm::DefaultControls());
   for (const std::string& bad : std::vector<std::string>{
            "controls F - X\n",                                                       // too few
            "controls Jump - X Shift P Pause Left A Right D A RightTrigger B LeftTrigger Start - LeftStickLeft DpadLeft LeftStickRight DpadRight\n",

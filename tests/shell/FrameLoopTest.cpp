@@ -2,13 +2,12 @@
 
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
-#include "shell/Layout.h"
+#include "context/Layout.h"
 #include "ShellFixture.h"
 
 namespace vlm::test {
 namespace {
 
-using shell::Key;
 
 class FrameLoopTest : public ShellTest {};
 
@@ -31,14 +30,14 @@ TEST_F(FrameLoopTest, SlowMotionFallsTowardsHalfSpeedAndRecovers) {
   EXPECT_LE(m, 0.5);
   EXPECT_GT(m, 0.49);  // the last step may overshoot only a little
   EXPECT_NEAR(ctx->Scene.Camera().FocalLength, 1.0 / m + 39.0, 0.02);
-  EXPECT_NEAR(shell::MaterialAlpha(*L().SlowMotionBlur), 1.0 - 1.25 * m, 1e-6);
-  EXPECT_GT(shell::MaterialAlpha(*L().SlowMotionBlur), 0.37f);
+  EXPECT_NEAR(MaterialAlpha(*L().SlowMotionBlur), 1.0 - 1.25 * m, 1e-6);
+  EXPECT_GT(MaterialAlpha(*L().SlowMotionBlur), 0.37f);
   EXPECT_TRUE(L().SlowMotionBlur->Visible);
 
   ctx->Player.SlowMotionSeconds = 0;
   EXPECT_TRUE(driver->RunUntil([&] { return !L().SlowMotionBlur->Visible; }, 5000));
   EXPECT_GE(ctx->GLCadencer1.GetTimeMultiplier(), 1.0);
-  EXPECT_LT(shell::MaterialAlpha(*L().SlowMotionBlur), 0.0f);  // negative: invisible
+  EXPECT_LT(MaterialAlpha(*L().SlowMotionBlur), 0.0f);  // negative: invisible
 }
 
 TEST_F(FrameLoopTest, FlyInDoesNotTouchTheTimeMultiplier) {
@@ -150,7 +149,7 @@ TEST_F(FrameLoopTest, ReturnToMainMenuResetsSlowMotionPauseMenuAndWorld) {
   L().SceneDummyCube->Visible = true;
   L().PauseMenuDummyCube->Visible = true;
   L().PM_up->Position.x = 2.62f;
-  shell::ReturnToMainMenu(*ctx);
+  ReturnToMainMenu(*ctx);
   EXPECT_EQ(ctx->GameState, "mainmenu");
   EXPECT_EQ(ctx->Player.SlowMotionSeconds, 0);
   EXPECT_DOUBLE_EQ(ctx->TimeScale, 1.0);
@@ -171,7 +170,7 @@ namespace vlm::test {
 namespace {
 
 TEST_F(FrameLoopTest, HeldScreenshotKeysSaveOneFramePerFrameIntoScreenShots) {
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   for (Key k : {Key::F12, Key::PrintScreen}) {
     const size_t before = platform.Screenshots().size();
     shell::FormKeyDown(*ctx, k);
@@ -179,7 +178,7 @@ TEST_F(FrameLoopTest, HeldScreenshotKeysSaveOneFramePerFrameIntoScreenShots) {
     driver->Step();
     shell::FormKeyUp(*ctx, k);
     driver->Step();
-    ASSERT_EQ(platform.Screenshots().size(), before + 2) << shell::KeyName(k);
+    ASSERT_EQ(platform.Screenshots().size(), before + 2) << KeyName(k);
     const auto& file = platform.Screenshots().back();
     EXPECT_EQ(file.parent_path().filename(), "ScreenShots");
     EXPECT_TRUE(std::filesystem::is_directory(file.parent_path()));

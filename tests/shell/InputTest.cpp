@@ -2,15 +2,13 @@
 
 #include "shell/Input.h"
 #include "shell/InputScript.h"
-#include "shell/Layout.h"
+#include "context/Layout.h"
 #include "ShellFixture.h"
 
 namespace vlm::test {
 namespace {
 
-using shell::Key;
 using shell::MouseButton;
-using shell::TimerId;
 
 class InputTest : public ShellTest {};
 
@@ -22,7 +20,7 @@ TEST_F(InputTest, AHitShakesTheCameraOnFourTicks) {
   for (int i = 0; i < 3; ++i) {
     shell::BumpFxTimerTimer(*ctx);
     EXPECT_FLOAT_EQ(ctx->Scene.Camera().FocalLength, focal[i]) << "tick " << i;
-    EXPECT_NEAR(shell::MaterialAlpha(*L().PlayerHitBlur), alpha[i], 1e-6);
+    EXPECT_NEAR(MaterialAlpha(*L().PlayerHitBlur), alpha[i], 1e-6);
     EXPECT_TRUE(L().PlayerHitBlur->Visible);
   }
   shell::BumpFxTimerTimer(*ctx);
@@ -51,7 +49,7 @@ TEST_F(InputTest, TimersTickAtTheirIntervalsAndDoNotBurstAfterAStall) {
 
 TEST_F(InputTest, TheLevelLoadsOnTheSecondTimerTickInLoading) {
   // No content in this fixture: the load is attempted, fails and names the level file.
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   platform.echo = false;
   ctx->GameState = "loading";
   ctx->LoadingTicks = 0;
@@ -172,13 +170,13 @@ TEST_F(InputTest, PauseKeyTogglesOnlyBetweenGameAndPause) {
       ctx->GameState = c.from;
       L().PauseMenuDummyCube->Visible = c.menuOpen;
       shell::FormKeyDown(*ctx, k);
-      EXPECT_EQ(ctx->GameState, c.to) << c.from << " key " << shell::KeyName(k);
+      EXPECT_EQ(ctx->GameState, c.to) << c.from << " key " << KeyName(k);
     }
   }
 }
 
 TEST_F(InputTest, PointerIsCapturedInPlayAndReleasedInMenusAndOnFocusLoss) {
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   ctx->GameState = "game";
   driver->Step();
   EXPECT_TRUE(platform.PointerCaptured());
@@ -193,7 +191,7 @@ TEST_F(InputTest, PointerIsCapturedInPlayAndReleasedInMenusAndOnFocusLoss) {
 }
 
 TEST_F(InputTest, CtrlEscapeMinimises) {
-  auto& platform = static_cast<shell::HeadlessPlatform&>(ctx->Platform());
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
   shell::FormKeyDown(*ctx, Key::Escape);
   EXPECT_EQ(platform.MinimiseCount(), 0);
   shell::FormKeyDown(*ctx, Key::Ctrl);

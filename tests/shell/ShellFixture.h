@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "shell/GameContext.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 
 namespace vlm::test {
@@ -21,7 +22,7 @@ class ShellTest : public ::testing::Test {
     GameContextConfig cfg;
     cfg.WorkingFolder = root_ / "game";
     cfg.AppDataFolder = root_ / "user";
-    ctx = std::make_unique<GameContext>(cfg);
+    ctx = shell::MakeGame(cfg);
     driver = std::make_unique<shell::HeadlessDriver>(*ctx);
   }
   void TearDown() override {
@@ -30,7 +31,7 @@ class ShellTest : public ::testing::Test {
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
   }
-  shell::TLayout& L() { return ctx->L; }
+  TLayout& L() { return ctx->L; }
 
   std::unique_ptr<GameContext> ctx;
   std::unique_ptr<shell::HeadlessDriver> driver;

@@ -30,8 +30,9 @@
 #include "scene/Image.h"
 #include "scene/Objects.h"
 #include "scene/SceneTypes.h"
-#include "shell/GameContext.h"
-#include "shell/Platform.h"
+#include "context/GameContext.h"
+#include "shell/Game.h"
+#include "context/Platform.h"
 #include "sound/SoundNames.h"
 #include "sound/SoundUnit.h"
 
@@ -104,16 +105,16 @@ class GameNames : public ::testing::Test {
   static std::unique_ptr<GameContext> StartGame(TourLog& log, int run) {
     const fs::path user = root_ / ("user" + std::to_string(run));
     fs::create_directories(user);
-    levels::THeadlessGameConfig cfg;
+    shell::THeadlessGameConfig cfg;
     cfg.WorkingFolder = root_ / "game";
     cfg.AppDataFolder = user;
     std::string error;
-    std::unique_ptr<GameContext> ctx = levels::CreateHeadlessGame(cfg, &error);
+    std::unique_ptr<GameContext> ctx = shell::CreateHeadlessGame(cfg, &error);
     if (!ctx) {
       log.errors.push_back("the game does not start: " + error);
       return nullptr;
     }
-    static_cast<shell::HeadlessPlatform&>(ctx->Platform()).echo = false;
+    static_cast<HeadlessPlatform&>(ctx->Platform()).echo = false;
     scene::TFileOpener inner = scene::GetFileOpener();
     TourLog* into = &log;
     scene::SetFileOpener([inner, into](const std::string& path) -> std::optional<std::vector<uint8_t>> {
@@ -125,7 +126,7 @@ class GameNames : public ::testing::Test {
   }
 
   static void Harvest(GameContext& ctx, TourLog& log, bool startUp) {
-    for (const std::string& e : static_cast<shell::HeadlessPlatform&>(ctx.Platform()).Errors())
+    for (const std::string& e : static_cast<HeadlessPlatform&>(ctx.Platform()).Errors())
       log.errors.push_back(e);
     for (const scene::TGLMaterialLibrary* lib :
          {&ctx.GLMaterialLibrary1, &ctx.ModelsLibrary, &ctx.WeaponsLibrary, &ctx.LevelsLibrary, &ctx.EnemiesLibrary,

@@ -1,11 +1,11 @@
-#include "shell/Controls.h"
+#include "context/Controls.h"
 
 #include "data/DataStore.h"
 #include "data/IniText.h"
 #include "data/Options.h"
 #include "data/Printable.h"
 
-namespace vlm::shell {
+namespace vlm {
 
 namespace {
 
@@ -144,4 +144,4 @@ void SaveControls(data::DataStore& store, const TControls& c) {
   store.WriteIniValues(data::UserOptionsFile(store).string(), writes);
 }
 
-}  // namespace vlm::shell
+}  // namespace vlm

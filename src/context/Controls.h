@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Keys.h"
+#include "context/Keys.h"
 
 namespace vlm::data { class DataStore; }
 
-namespace vlm::shell {
+namespace vlm {
 
 enum class Action : uint8_t { Fire, Rockets, Pause, SteerLeft, SteerRight, Count };
 inline constexpr size_t kActionCount = static_cast<size_t>(Action::Count);
@@ -87,4 +87,4 @@ void SaveControls(data::DataStore& store, const TControls& c);
 // The section's key name of one place, e.g. "KeyFire1".
 std::string ControlsKeyName(bool keyboard, Action a, size_t place);
 
-}  // namespace vlm::shell
+}  // namespace vlm

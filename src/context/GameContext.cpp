@@ -1,6 +1,4 @@
-#include "shell/GameContext.h"
-
-#include "shell/FrameLoop.h"
+#include "context/GameContext.h"
 
 namespace vlm {
 
@@ -12,11 +10,9 @@ GameContext::GameContext(const GameContextConfig& config)
   if (config.Platform) {
     platform_ = config.Platform;
   } else {
-    ownedPlatform_ = std::make_unique<shell::HeadlessPlatform>();
+    ownedPlatform_ = std::make_unique<HeadlessPlatform>();
     platform_ = ownedPlatform_.get();
   }
-  shell::BuildLayout(*this);
-  GLCadencer1.OnProgress = [this](double dt, double t) { shell::GLCadencer1Progress(*this, dt, t); };
 }
 
 GameContext::~GameContext() = default;

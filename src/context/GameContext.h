@@ -2,34 +2,38 @@
 // The game's shared state: the frame-loop globals, the player record, the options, the data
 // store, the scene with its material libraries and the named objects of the main window's
 // layout, the timers and the input state. One context per running game; tests make fresh ones.
+//
+// It lies below every subsystem: combat, levels and the interface work on it, and it knows
+// none of them. The state each of them shares lives in a record of its own header here; the
+// application shell assembles a context into a running game (its layout and frame loop).
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "context/AftermathState.h"
+#include "context/EnemyKinds.h"
+#include "context/EnemyState.h"
+#include "context/HudState.h"
+#include "context/InputState.h"
+#include "context/Keys.h"
+#include "context/Layout.h"
+#include "context/LevelGlobals.h"
+#include "context/MenuState.h"
+#include "context/PauseState.h"
+#include "context/Platform.h"
+#include "context/SceneryState.h"
+#include "context/ShipState.h"
+#include "context/Timers.h"
 #include "data/DataStore.h"
 #include "data/Options.h"
 #include "data/Player.h"
 #include "data/Random.h"
-#include "combat/Enemies.h"
-#include "combat/EnemyCatalogue.h"
-#include "combat/ExplosionsState.h"
-#include "combat/Player.h"
-#include "interface/Hud.h"
-#include "interface/MenuState.h"
-#include "interface/PauseMenu.h"
-#include "levels/LevelGlobals.h"
-#include "levels/Scenery.h"
 #include "scene/BitmapFont.h"
 #include "scene/Cadencer.h"
 #include "scene/Material.h"
 #include "scene/Scene.h"
-#include "shell/InputState.h"
-#include "shell/Keys.h"
-#include "shell/Layout.h"
-#include "shell/Platform.h"
-#include "shell/Timers.h"
 
 namespace vlm::shell { class TReplayRecorder; }
 
@@ -49,7 +53,7 @@ struct GameContextConfig {
   std::filesystem::path AppDataFolder;    // per-user folder for options, profiles, top ranks
   uint64_t Seed = 1;
   int32_t ViewportWidth = 1024, ViewportHeight = 768;
-  shell::IPlatform* Platform = nullptr;   // null: a headless platform owned by the context
+  IPlatform* Platform = nullptr;   // null: a headless platform owned by the context
 };
 
 struct GameContext {
@@ -70,18 +74,18 @@ struct GameContext {
   bool LeftClick = false;
   bool RightClick = false;
   int32_t MouseX = 0, MouseY = 0;
-  std::array<bool, static_cast<size_t>(shell::Key::Count)> KeysDown{};
-  bool CtrlHeld() const { return KeysDown[static_cast<size_t>(shell::Key::Ctrl)]; }
-  bool KeyIsDown(shell::Key k) const { return KeysDown[static_cast<size_t>(k)]; }
+  std::array<bool, static_cast<size_t>(Key::Count)> KeysDown{};
+  bool CtrlHeld() const { return KeysDown[static_cast<size_t>(Key::Ctrl)]; }
+  bool KeyIsDown(Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
-  shell::TInputState Input;  // keyboard and pad controls, the pad's state, the menus' focus
+  TInputState Input;  // keyboard and pad controls, the pad's state, the menus' focus
   int32_t HitShakeTicks = 0;
 
   // ---- replays ----
   shell::TReplayRecorder* Recorder = nullptr;  // set while the run is being recorded
 
   // ---- timers ----
-  shell::TimerSet Timers;
+  TimerSet Timers;
   int32_t LoadingTicks = 0;      // Timer1 ticks seen in "loading"
   int32_t FramesSinceFpsReset = 0;
   double FpsResetTime = 0.0;
@@ -121,14 +125,14 @@ struct GameContext {
   scene::TGLMaterialLibrary LevelTexturesLibraryPath{"LevelTexturesLibraryPath"};
   scene::TGLMaterialLibrary InterFaceLibrary{"InterFaceLibrary"};
   scene::TGLMaterialLibrary BonusMaterialLibrary{"BonusMaterialLibrary"};
-  shell::TLayout L;              // the named objects of the main window's layout
+  TLayout L;              // the named objects of the main window's layout
   int32_t ViewportWidth, ViewportHeight;
 
-  shell::IPlatform& Platform() { return *platform_; }
+  IPlatform& Platform() { return *platform_; }
 
  private:
-  std::unique_ptr<shell::HeadlessPlatform> ownedPlatform_;
-  shell::IPlatform* platform_;
+  std::unique_ptr<HeadlessPlatform> ownedPlatform_;
+  IPlatform* platform_;
 };
 
 }  // namespace vlm

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vlm::shell {
+namespace vlm {
 
 class IPlatform {
  public:
@@ -65,4 +65,4 @@ class HeadlessPlatform final : public IPlatform {
   int modeWidth_ = 0, modeHeight_ = 0, modeChanges_ = 0;
 };
 
-}  // namespace vlm::shell
+}  // namespace vlm

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vlm::shell {
+namespace vlm {
 
 struct TTimer {
   const char* Name;
@@ -52,4 +52,4 @@ class TimerSet {
   int64_t clockMs_ = 0;
 };
 
-}  // namespace vlm::shell
+}  // namespace vlm

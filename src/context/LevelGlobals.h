@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "levels/NavPaths.h"
+#include "context/NavPathTable.h"
 
 namespace vlm::levels {
 

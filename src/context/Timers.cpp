@@ -1,8 +1,8 @@
-#include "shell/Timers.h"
+#include "context/Timers.h"
 
 #include <algorithm>
 
-namespace vlm::shell {
+namespace vlm {
 
 TimerSet::TimerSet()
     : timers_{{{"Timer1", 1000, true},
@@ -27,4 +27,4 @@ int64_t TimerSet::MsUntilNextDue(int64_t nowMs) const {
   return best;
 }
 
-}  // namespace vlm::shell
+}  // namespace vlm

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-namespace vlm::shell {
+namespace vlm {
 
 // The keys the game reads, by state (polled each frame) or by key-down event. The first ten
 // are the game's fixed keys; the rest may be chosen for the controls of play (Controls.h).
@@ -32,4 +32,4 @@ std::optional<PadButton> PadButtonFromName(std::string_view name);
 std::string_view PadAxisName(PadAxis a);
 std::optional<PadAxis> PadAxisFromName(std::string_view name);
 
-}  // namespace vlm::shell
+}  // namespace vlm

@@ -5,12 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/Controls.h"
-#include "shell/Keys.h"
+#include "context/Controls.h"
+#include "context/Keys.h"
 
 namespace vlm::scene { class TGLBaseSceneObject; }
 
-namespace vlm::shell {
+namespace vlm {
 
 // Counts per second the keys and the pad give the mouse device at full speed: a brisk sweep of
 // a mouse. The ship moves counts × MouseSpeed / 1000 across its row, as it does for the mouse,
@@ -56,4 +56,4 @@ struct TInputState {
   bool PadEscaping = false;   // B is down as Escape in a menu
 };
 
-}  // namespace vlm::shell
+}  // namespace vlm
