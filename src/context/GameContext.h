@@ -13,6 +13,7 @@
 #include <string>
 
 #include "context/AftermathState.h"
+#include "context/CutSceneState.h"
 #include "context/EnemyKinds.h"
 #include "context/EnemyState.h"
 #include "context/HudState.h"
@@ -25,6 +26,7 @@
 #include "context/Platform.h"
 #include "context/SceneryState.h"
 #include "context/ShipState.h"
+#include "context/ShopState.h"
 #include "context/Timers.h"
 #include "data/DataStore.h"
 #include "data/Options.h"
@@ -111,6 +113,8 @@ struct GameContext {
   interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
+  levels::TCutSceneState CutScene;  // the cut-scene screen, its pages and the Next button
+  interface::TShopState Shop;  // the shop between levels
 
   // ---- scene ----
   scene::TGLScene Scene;

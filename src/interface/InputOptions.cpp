@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "interface/MenuFocus.h"
+#include "context/MenuFocus.h"
 #include "interface/MenuFramework.h"
 #include "context/MenuState.h"
 #include "interface/MessageBox.h"
@@ -231,18 +231,5 @@ bool InputPageTakesPad(GameContext& ctx, vlm::PadControl control) {
   Assign(ctx, *p, TBinding::OfPad(control), vlm::PadControlIsReserved(control));
   return true;
 }
-
-bool InputPageFocusTargets(GameContext& ctx, TOptionsDialog& d, TFocusTargets& t) {
-  (void)ctx;
-  const TInputPage& p = d.Input;
-  if (!p.Open) return false;
-  for (const auto& row : p.Cells)
-    for (TGLHUDText* cell : row) t.Add(cell);
-  t.Add(p.Defaults);
-  t.Add(p.Back);
-  return true;
-}
-
-void InputPageOpenButton(TOptionsDialog& d, TFocusTargets& t) { t.Add(d.Input.OpenButton); }
 
 }  // namespace vlm::interface

@@ -14,8 +14,6 @@ namespace vlm { struct GameContext; }
 
 namespace vlm::interface {
 
-struct TFocusTargets;
-
 // The page's objects under the dialog's group, and the "controls" button on the options page.
 void CreateInputPage(GameContext& ctx, scene::TGLBaseSceneObject& parent, TOptionsDialog& d, bool inGame);
 // The dialog's input routine calls this first: it runs the page while it is open, and opens it
@@ -30,10 +28,6 @@ bool CloseInputPage(GameContext& ctx);
 // whether it was taken (then nothing else sees the press).
 bool InputPageTakesKey(GameContext& ctx, vlm::Key key);
 bool InputPageTakesPad(GameContext& ctx, vlm::PadControl control);
-// The page's buttons for the keys' and pads' focus when it is open (returns false when not).
-bool InputPageFocusTargets(GameContext& ctx, TOptionsDialog& d, TFocusTargets& t);
-// The options page's "controls" button for the focus.
-void InputPageOpenButton(TOptionsDialog& d, TFocusTargets& t);
 // How a binding is shown on the page: "-" for an empty place.
 std::string_view BindingLabel(const vlm::TBinding& b);
 

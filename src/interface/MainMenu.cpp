@@ -103,6 +103,10 @@ void CreateMainMenuLayout(GameContext& ctx) {
 void MenuIntroFrame(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
   const float dt = float(ctx.DeltaTime);
+  // The background's and the buttons' fades were tuned as steps of a 60 fps frame; taken per
+  // frame as they are, a machine drawing 6 frames a second would keep the player waiting ten
+  // times as long for the menu. They step by the frame's share of a 60 fps frame instead.
+  const float frames60 = dt * 60.0f;
   TGLSprite& logo = *m.MM_logotipSprite;
   // The logo fades in.
   logo.AlphaChannel = std::min(1.0f, float(logo.AlphaChannel) + dt * 0.22f);
@@ -118,10 +122,10 @@ void MenuIntroFrame(GameContext& ctx) {
     }
     if (logo.Scale.z <= 1.0f) logo.Scale.x = logo.Scale.z = 1.0f;
   }
-  // The background fades in while the logo is still large... and on, at a fixed step.
+  // The background fades in once the logo has shrunk a little, and goes on to full.
   if (logo.Scale.z < 1.8f && bg) {
     float& a = bg->Material.FrontProperties.Diffuse.a;
-    a = std::min(1.0f, a + 0.001f);
+    a = std::min(1.0f, a + 0.001f * frames60);
   }
   // The frame bars slide in.
   if (logo.Scale.z < 1.7f) {
@@ -136,16 +140,16 @@ void MenuIntroFrame(GameContext& ctx) {
   TGLSprite& start = *m.MM_StartGame.Sprite;
   TGLSprite& exit = *m.MM_Exit.Sprite;
   if (float(exit.AlphaChannel) < 1.0f) {
-    FadeIn(start, 0.008f);
+    FadeIn(start, 0.008f * frames60);
     if (start.AlphaChannel > 0.5f) {
-      FadeIn(*m.MM_Options.Sprite, 0.008f);
+      FadeIn(*m.MM_Options.Sprite, 0.008f * frames60);
       m.MM_Help.Sprite->AlphaChannel = float(m.MM_Options.Sprite->AlphaChannel);
     }
     if (start.AlphaChannel > 0.7f) {
-      FadeIn(*m.MM_TopRanks.Sprite, 0.008f);
+      FadeIn(*m.MM_TopRanks.Sprite, 0.008f * frames60);
       m.MM_Credits.Sprite->AlphaChannel = float(m.MM_TopRanks.Sprite->AlphaChannel);
     }
-    if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f);
+    if (start.AlphaChannel > 0.9f) FadeIn(exit, 0.008f * frames60);
     return;
   }
   // The buttons stand; the player's name fades in and the menu is ready.

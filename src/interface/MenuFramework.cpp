@@ -10,9 +10,10 @@
 #include "interface/CreditsDialog.h"
 #include "interface/HelpDialog.h"
 #include "interface/MainMenu.h"
-#include "interface/MenuFocus.h"
+#include "context/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
+#include "interface/Shop.h"
 #include "interface/TopRanksScreen.h"
 #include "levels/DataFields.h"
 #include "context/GameContext.h"
@@ -152,6 +153,7 @@ void CreateMenuLayout(GameContext& ctx) {
   CreateTopRanksLayout(ctx);
   CreateHelpLayout(ctx);
   CreateCreditsLayout(ctx);
+  CreateShopLayout(ctx);
   CreateMessageBoxLayout(ctx);
 }
 

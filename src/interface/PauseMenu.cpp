@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/Numbers.h"
-#include "interface/MenuFocus.h"
+#include "context/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "context/GameContext.h"

@@ -14,13 +14,15 @@
 #include "combat/Player.h"
 #include "interface/CreditsDialog.h"
 #include "interface/InputOptions.h"
-#include "interface/MenuFocus.h"
+#include "context/MenuFocus.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/Statistics.h"
+#include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "sound/SoundUnit.h"
 
@@ -36,7 +38,8 @@ void DispatchToScreens(GameContext& ctx) {
   if (ctx.GameState == "pausemenu") interface::PauseMenuInput(ctx);
   if (ctx.GameState == "pm_options")
     interface::OptionsInput(ctx, ctx.Menus.PauseOptions, interface::PickUnderMouse(ctx));
-  // TODO(shop, cut-scenes): the shop and cut-scene handler in "shop" and "cutscene".
+  if (ctx.GameState == "shop") interface::ShopInput(ctx);
+  if (ctx.GameState == "cutscene") levels::CutSceneInput(ctx);
   if (IsMenuState(ctx)) interface::MenuScreensInput(ctx);
 }
 
@@ -272,14 +275,14 @@ void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
     ctx.LeftClick = true;
     if (ctx.GameState == "statistics") {
       interface::StatisticsPress(ctx);
+      // A press that opened the shop or a cut-scene is spent.
+      if (ctx.GameState == "shop" || ctx.GameState == "cutscene") return;
     }
   }
   DispatchToScreens(ctx);
   if (held[ButtonIndex(MouseButton::Right)]) {
     ctx.RightClick = true;
-    if (ctx.GameState == "shop") {
-      // TODO(shop): the shop handler runs once more with RightClick set.
-    }
+    if (ctx.GameState == "shop") interface::ShopInput(ctx);
   }
 }
 

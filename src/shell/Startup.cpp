@@ -18,6 +18,7 @@
 #include "interface/TopRanksScreen.h"
 #include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "levels/DataFields.h"
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
@@ -227,6 +228,7 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
   step(80);
   interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
+  interface::LoadShopTextures(ctx);  // the shop's background, icons, arrows, cubes and buttons
   interface::LoadMenuTextures(ctx);  // menu pictures and a menu background
   step(85);
   interface::FillCredits(ctx);

@@ -109,6 +109,27 @@ TEST_F(FrameLoopTest, EachClickSkipsOneLogoStepAndTheLastOneStartsTheMenuIntro) 
   EXPECT_TRUE(L().MM_blur->Visible);
 }
 
+// The menu's entrance lasts as long at 30 frames a second as at 125: its fades step by the
+// frame's time, so a slow machine does not keep the player waiting four times as long and a fast
+// one does not cut it short. (Below 28.6 fps the whole game clock runs slow, by design.)
+TEST_F(FrameLoopTest, TheMenuIntroTakesTheSameTimeAtAnyFrameRate) {
+  auto introMs = [&](int32_t frameMs) {
+    GameContextConfig cfg;
+    cfg.WorkingFolder = ctx->Data->WorkingFolder();
+    cfg.AppDataFolder = ctx->Data->AppDataFolder();
+    auto game = shell::MakeGame(cfg);
+    shell::HeadlessDriver run(*game, frameMs);
+    game->L.GameIntroDummy->Visible = false;
+    game->GameState = "menuintro";
+    EXPECT_TRUE(run.RunUntil([&] { return game->GameState == "mainmenu"; }, 120000)) << frameMs;
+    return run.NowMs();
+  };
+  const int64_t at125 = introMs(8);
+  const int64_t at30 = introMs(33);
+  EXPECT_GT(at125, 3000);  // an entrance, not a cut
+  EXPECT_NEAR(double(at30), double(at125), 0.1 * double(at125));
+}
+
 TEST_F(FrameLoopTest, SortingFollowsTheState) {
   struct Case {
     const char* state;

@@ -74,6 +74,8 @@ static std::vector<AssetSpec> build() {
     bmp(shop + "ShopPlus.bmp", 128, 64, true);
     bmp(shop + "Choose.bmp", 256, 64, true);
     bmp(shop + "Continue.bmp", 256, 64, true);
+    bmp(shop + "Exit.bmp", 256, 64, true);
+    bmp(shop + "SkinsBg.bmp", 256, 256, true);
     bmp(shop + "Empty.bmp", 64, 64, true);
     bmp(shop + "Filled.bmp", 64, 64, true);
 

@@ -1,9 +1,8 @@
-#include "interface/MenuFocus.h"
+#include "context/MenuFocus.h"
 
 #include <cmath>
 #include <limits>
 
-#include "interface/InputOptions.h"
 #include "context/MenuState.h"
 #include "scene/Projection.h"
 #include "context/GameContext.h"
@@ -35,13 +34,20 @@ bool ScreenPoint(GameContext& ctx, const scene::TGLBaseSceneObject& o, glm::vec2
   return true;
 }
 
-void AddOptions(GameContext& ctx, TOptionsDialog& d, TFocusTargets& t) {
-  if (InputPageFocusTargets(ctx, d, t)) return;
+void AddOptions(TOptionsDialog& d, TFocusTargets& t) {
+  const TInputPage& p = d.Input;
+  if (p.Open) {  // the controls page stands in the options' place
+    for (const auto& row : p.Cells)
+      for (TGLHUDText* cell : row) t.Add(cell);
+    t.Add(p.Defaults);
+    t.Add(p.Back);
+    return;
+  }
   for (TOptionsRow* row : {&d.Resolution, &d.Music, &d.Sound, &d.Sensivity}) {
     t.Add(row->Minus);
     t.Add(row->Plus);
   }
-  InputPageOpenButton(d, t);
+  t.Add(p.OpenButton);
   t.Add(d.Apply.Sprite);
   t.Add(d.Cancel.Sprite);
 }
@@ -76,9 +82,9 @@ void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
     for (TGLHUDText* level : m.CL_level) t.Add(level);
     t.Add(m.CL_Back.Sprite);
   } else if (s == "options") {
-    AddOptions(ctx, m.Options, t);
+    AddOptions(m.Options, t);
   } else if (s == "pm_options") {
-    AddOptions(ctx, m.PauseOptions, t);
+    AddOptions(m.PauseOptions, t);
   } else if (s == "help") {
     t.Add(m.HD_Right);
     t.Add(m.HD_Left);
@@ -94,8 +100,19 @@ void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
     t.Add(ctx.L.PM_Resume);
     t.Add(ctx.L.PM_Options);
     t.Add(ctx.L.PM_Exit);
+  } else if (s == "shop") {
+    const TShopState& shop = ctx.Shop;
+    t.Add(shop.ContinueButtonSprite);
+    for (const TShopRow& row : shop.Rows) {
+      t.Add(row.Minus);
+      t.Add(row.Plus);
+    }
+    t.Add(shop.ChooseButtonSprite);
+    for (scene::TGLSprite* skin : shop.Skins) t.Add(skin);  // while the chooser is open
+  } else if (s == "cutscene") {
+    t.Add(ctx.CutScene.NextButtonSprite);
   }
-  // TODO(shop, cut-scenes, change player): their buttons join here as those screens land.
+  // TODO(change player): its buttons join here as that screen lands.
 }
 
 const scene::TGLBaseSceneObject* FocusedObject(GameContext& ctx) {
