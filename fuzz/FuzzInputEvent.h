@@ -13,7 +13,7 @@ using shell::InputEvent;
 inline bool Same(const InputEvent& a, const InputEvent& b)
 {
     return a.TimeMs == b.TimeMs && a.Kind == b.Kind && a.X == b.X && a.Y == b.Y && a.Button == b.Button &&
-           a.KeyCode == b.KeyCode && a.Chars == b.Chars;
+           a.KeyCode == b.KeyCode && a.Pad == b.Pad && a.Axis == b.Axis && a.Chars == b.Chars;
 }
 
 
@@ -27,6 +27,8 @@ inline void CheckInputEvent(const InputEvent& e)
     if ((e.Kind == InputEvent::Type::Move || e.Kind == InputEvent::Type::Rel) &&
         (e.X < -kMaxEventCoordinate || e.X > kMaxEventCoordinate || e.Y < -kMaxEventCoordinate ||
          e.Y > kMaxEventCoordinate))
+        std::abort();
+    if (e.Kind == InputEvent::Type::PadAxisMove && (e.X < -32768 || e.X > 32767))
         std::abort();
     if (e.Chars.size() > kMaxEventTextBytes)
         std::abort();

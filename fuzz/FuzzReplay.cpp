@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (pass.FrameTimeUs < last || pass.FrameTimeUs > kMaxReplayTimeUs)
             std::abort();
         last = pass.FrameTimeUs;
-        for (TimerId id : pass.Timers)
-            if (static_cast<int>(id) < 0 || static_cast<int>(id) >= static_cast<int>(TimerId::Count))
+        for (vlm::TimerId id : pass.Timers)
+            if (static_cast<int>(id) < 0 || static_cast<int>(id) >= static_cast<int>(vlm::TimerId::Count))
                 std::abort();
         for (const InputEvent& e : pass.Events)
             vlm::fuzz::CheckInputEvent(e);

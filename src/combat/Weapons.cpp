@@ -135,8 +135,8 @@ void FireWeapons(GameContext& ctx, double dt) {
       }
     }
   }
-  // A rocket salvo while the right button is down.
-  if (ctx.RightClick && mayFire && p.Rockets > 0) {
+  // A rocket salvo while the right button is down (or the rockets' key or pad control).
+  if ((ctx.RightClick || ctx.MouseDevice.Rockets) && mayFire && p.Rockets > 0) {
     if (p.RocketTimer >= p.RocketInterval) {
       PlaySound("2shoot0", SoundVolume100(ctx), ShipPan(ctx));
       const std::string material = "PlayerRocket" + std::to_string(int(p.RocketLevel));

@@ -17,6 +17,7 @@
 #include "context/EnemyKinds.h"
 #include "context/EnemyState.h"
 #include "context/HudState.h"
+#include "context/InputState.h"
 #include "context/Keys.h"
 #include "context/Layout.h"
 #include "context/LevelGlobals.h"
@@ -46,6 +47,7 @@ struct TMouseDevice {
   std::array<bool, 3> Buttons{};          // left, right, middle
   int32_t PendingX = 0, PendingY = 0;     // gathered from events until the next poll
   std::array<bool, 3> PendingButtons{};
+  bool Rockets = false;                   // the rockets' key or pad control held (the mouse's is RightClick)
 };
 
 struct GameContextConfig {
@@ -78,6 +80,7 @@ struct GameContext {
   bool CtrlHeld() const { return KeysDown[static_cast<size_t>(Key::Ctrl)]; }
   bool KeyIsDown(Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
+  TInputState Input;  // keyboard and pad controls, the pad's state, the menus' focus
   int32_t HitShakeTicks = 0;
   bool Deactivated = false;  // the window lost the focus (or was minimised) and has not had it back
 

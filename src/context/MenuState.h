@@ -9,6 +9,7 @@
 
 #include "data/Profiles.h"
 #include "data/TopRanks.h"
+#include "context/Controls.h"
 #include "context/SlotRestore.h"
 #include "scene/Objects.h"
 
@@ -41,6 +42,26 @@ struct TOptionsRow {
   std::array<TGLSprite*, 20> Bar{};
 };
 
+// The controls page of an options dialog (interface/InputOptions.h): five actions, each with two
+// keyboard and two controller places.
+struct TInputPage {
+  TGLHUDText* OpenButton = nullptr;  // "keyboard and controller..." on the options page
+  TGLDummyCube* Group = nullptr;     // the page, hidden until opened
+  TGLHUDText* Title = nullptr;
+  TGLHUDText* KeyboardHeader = nullptr;
+  TGLHUDText* PadHeader = nullptr;
+  TGLHUDText* Status = nullptr;
+  std::array<TGLHUDText*, kActionCount> Labels{};
+  // Per action: keyboard places 1 and 2, then controller places 1 and 2.
+  std::array<std::array<TGLHUDText*, 4>, kActionCount> Cells{};
+  TGLHUDText* Defaults = nullptr;
+  TGLSprite* Back = nullptr;  // image button "MM_Back"
+  bool Open = false;
+  bool Waiting = false;  // for the next key or pad control, for the place below
+  size_t WaitAction = 0;
+  size_t WaitColumn = 0;  // 0, 1 keyboard; 2, 3 controller
+};
+
 // The options dialog: the main menu's (prefix "OD_") or the pause menu's copy ("PMOD_").
 struct TOptionsDialog {
   TGLDummyCube* Dummy = nullptr;
@@ -48,6 +69,7 @@ struct TOptionsDialog {
   TGLHUDText* ResolutionText = nullptr;
   TOptionsRow Resolution, Music, Sound, Sensivity;
   TMaterialButton Apply, Cancel;
+  TInputPage Input;  // the controls page
 };
 
 // A level save slot as the choose-level screen shows it.

@@ -97,4 +97,15 @@ std::filesystem::path ExecutableFolder()
     return exe.parent_path();
 }
 
+std::filesystem::path GameDataFolder(const std::filesystem::path& exeFolder)
+{
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(exeFolder / "original.vlm", ec))
+        return exeFolder;
+    const std::filesystem::path installed = exeFolder.parent_path() / "share" / "velmora2";
+    if (std::filesystem::is_regular_file(installed / "original.vlm", ec))
+        return installed;
+    return exeFolder;
+}
+
 } // namespace vlm::data

@@ -25,4 +25,9 @@ std::filesystem::path DefaultAppDataFolder();
 // The folder that holds the running executable (from /proc/self/exe).
 std::filesystem::path ExecutableFolder();
 
+// Where the game's content is: the executable's folder when "original.vlm" is beside it (the
+// build tree), else <prefix>/share/velmora2 of an installed game (bin/ beside share/), else
+// the executable's folder (and the game reports the missing archive there).
+std::filesystem::path GameDataFolder(const std::filesystem::path& exeFolder);
+
 } // namespace vlm::data

@@ -11,6 +11,7 @@
 #include "interface/CreditsDialog.h"
 #include "interface/HelpDialog.h"
 #include "interface/MainMenu.h"
+#include "context/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "interface/Shop.h"
@@ -84,6 +85,8 @@ TGLHUDText* AddMenuText(GameContext& ctx, scene::TGLBaseSceneObject& parent, con
 }
 
 const scene::TGLBaseSceneObject* PickUnderMouse(GameContext& ctx) {
+  // Steered with keys or a pad, the menus take the focused button for the one under the pointer.
+  if (ctx.Input.Focus.Active) return FocusedObject(ctx);
   return ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
 }
 

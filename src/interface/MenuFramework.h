@@ -48,7 +48,7 @@ TGLHUDText* AddMenuText(GameContext& ctx, scene::TGLBaseSceneObject& parent, con
                         float x, float y, float sx, float sy, scene::TTextAlignment alignment,
                         scene::TColor color = {1.0f, 1.0f, 1.0f, 1.0f});
 
-// The object under the pointer, or null.
+// The object under the pointer, or null; the focused button while keys or a pad steer the menus.
 const scene::TGLBaseSceneObject* PickUnderMouse(GameContext& ctx);
 int SoundVolume100(const GameContext& ctx);
 // "overbutton" / "click" at the sound volume.

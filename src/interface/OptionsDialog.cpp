@@ -8,6 +8,7 @@
 #include "data/Options.h"
 #include "context/Display.h"
 #include "interface/Hud.h"
+#include "interface/InputOptions.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "context/GameContext.h"
@@ -90,6 +91,7 @@ void BuildDialog(GameContext& ctx, scene::TGLBaseSceneObject& parent, TOptionsDi
   BuildRow(ctx, parent, rows[3], d.Sensivity);
   d.ResolutionText = AddMenuText(ctx, *d.Resolution.Group, res.c_str(), "1024x768", 388, 170, 0.25f, 0.25f,
                                  scene::TTextAlignment::Center);
+  CreateInputPage(ctx, parent, d, inGame);
 }
 
 // Steps kept on the grid of twentieths, so that a bar lights exactly where its value says.
@@ -201,6 +203,7 @@ void OpenPauseOptions(GameContext& ctx) {
 
 void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSceneObject* picked) {
   data::TOptions& o = ctx.Options;
+  if (InputPageInput(ctx, d, picked)) return;  // the controls page, or its button
   if (RowInput(ctx, d.Sensivity, picked, o.MouseSpeed, 0.05)) return;
   if (RowInput(ctx, d.Sound, picked, o.SoundVolume, 0.0)) {
     PlaySoundSample(ctx);
@@ -249,6 +252,7 @@ void OptionsFrame(GameContext& ctx, TOptionsDialog& d) {
   fill(d.Music, o.MusicVolume);
   fill(d.Sound, o.SoundVolume);
   fill(d.Sensivity, o.MouseSpeed);
+  InputPageFrame(ctx, d);
 }
 
 }  // namespace vlm::interface

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/Numbers.h"
+#include "context/MenuFocus.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "context/GameContext.h"
@@ -353,8 +354,10 @@ void PauseScreenFrame(GameContext& ctx) {
 void PauseMenuInput(GameContext& ctx) {
   TLayout& L = ctx.L;
   if (L.MessageDummy->Visible) return;  // the message box is modal
+  // The focused button while keys or a pad steer the menu, else the one under the pointer.
   const scene::TGLBaseSceneObject* picked =
-      ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
+      ctx.Input.Focus.Active ? FocusedObject(ctx)
+                             : ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
 
   if (Hover(ctx, *L.PM_Resume, picked, "MM_Resume", "MM_ResumeLighted") && ctx.LeftClick) {
     ctx.LeftClick = false;

@@ -1,5 +1,7 @@
 #include "levels/CutScene.h"
 
+#include "context/MenuFocus.h"
+
 #include <algorithm>
 #include <exception>
 
@@ -260,8 +262,10 @@ void CutSceneFrame(GameContext& ctx) {
 void CutSceneInput(GameContext& ctx) {
   TCutSceneState& cs = ctx.CutScene;
   if (ctx.L.MessageDummy->Visible) return;  // the message box is modal
+  // The focused button while keys or a pad steer the screen, else the one under the pointer.
   const scene::TGLBaseSceneObject* picked =
-      ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
+      ctx.Input.Focus.Active ? interface::FocusedObject(ctx)
+                             : ctx.Scene.GetPickedObject(ctx.MouseX, ctx.MouseY, ctx.ViewportWidth, ctx.ViewportHeight);
   scene::TGLSprite& next = *cs.NextButtonSprite;
   // 1.
   if (picked != &next) {

@@ -14,6 +14,8 @@
 #include "combat/Player.h"
 #include "interface/ChangePlayer.h"
 #include "interface/CreditsDialog.h"
+#include "interface/InputOptions.h"
+#include "context/MenuFocus.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
@@ -67,9 +69,194 @@ void HitShake(GameContext& ctx) {
   }
 }
 
+bool BindingHeld(const GameContext& ctx, const TBinding& b) {
+  if (b.Empty()) return false;
+  if (b.Keyboard) return b.Code < size_t(Key::Count) && ctx.KeysDown[b.Code];
+  return b.Code < size_t(PadControl::Count) && PadControlActive(ctx.Input.Pad, PadControl(b.Code));
+}
+
+bool ActionHeld(const GameContext& ctx, Action a) {
+  const TControls& c = ctx.Input.Controls;
+  for (const TBinding& b : c.Keys[size_t(a)])
+    if (BindingHeld(ctx, b)) return true;
+  for (const TBinding& b : c.Pad[size_t(a)])
+    if (BindingHeld(ctx, b)) return true;
+  return false;
+}
+
+bool IsStickDirection(PadControl c) { return c >= PadControl::LeftStickLeft && c <= PadControl::RightStickDown; }
+
+// One side of the steering: how hard it is pushed (0 to 1). Keys, buttons and triggers are
+// held or not and ramp up while held; a stick gives its own amount at once, on a square curve
+// so that small pushes steer finely.
+double SteerSide(GameContext& ctx, Action a, double& heldSeconds, double dt) {
+  const TControls& c = ctx.Input.Controls;
+  bool digital = false;
+  double analog = 0.0;
+  for (const TBinding& b : c.Keys[size_t(a)]) digital = digital || BindingHeld(ctx, b);
+  for (const TBinding& b : c.Pad[size_t(a)]) {
+    if (b.Empty() || b.Code >= size_t(PadControl::Count)) continue;
+    const PadControl pc = PadControl(b.Code);
+    if (IsStickDirection(pc)) {
+      const double d = PadControlAmount(ctx.Input.Pad, pc);
+      analog = std::max(analog, d * d);
+    } else {
+      digital = digital || PadControlActive(ctx.Input.Pad, pc);
+    }
+  }
+  heldSeconds = digital ? heldSeconds + dt : 0.0;
+  const double ramp = std::min(1.0, heldSeconds / kSteerRampSeconds);
+  return std::max(digital ? kSteerStart + (1.0 - kSteerStart) * ramp * ramp : 0.0, analog);
+}
+
+bool KeyBoundTo(const GameContext& ctx, Key key, Action a) {
+  for (const TBinding& b : ctx.Input.Controls.Keys[size_t(a)])
+    if (b == TBinding::OfKey(key)) return true;
+  return false;
+}
+
+bool PadBoundTo(const GameContext& ctx, PadControl c, Action a) {
+  for (const TBinding& b : ctx.Input.Controls.Pad[size_t(a)])
+    if (b == TBinding::OfPad(c)) return true;
+  return false;
+}
+
+// The pause keys: play stops under the pause picture, or goes on. Not while the pause menu is up.
+void TogglePause(GameContext& ctx) {
+  if (ctx.L.PauseMenuDummyCube->Visible) return;
+  if (ctx.GameState == "game") {
+    ctx.GameState = "pause";
+    ctx.L.PauseDummyCube->Visible = true;
+    ctx.L.PauseBlur->Visible = true;
+  } else if (ctx.GameState == "pause") {
+    ctx.GameState = "game";
+    ctx.L.PauseDummyCube->Visible = false;
+    ctx.L.PauseBlur->Visible = false;
+  }
+}
+
+// The states whose screens keys and pads work like the mouse: moving a focus and pressing.
+bool MenuInputState(const GameContext& ctx) {
+  const std::string& s = ctx.GameState;
+  return ctx.L.MessageDummy->Visible || IsMenuState(ctx) || s == "pausemenu" || s == "pm_options" ||
+         s == "statistics" || s == "gameintro" || s == "shop" || s == "cutscene";
+}
+
+// A press of Enter or the pad's A works as the left button pressed on the focused button.
+void BeginMenuPress(GameContext& ctx, bool& pressing) {
+  interface::PrepareMenuPress(ctx);
+  pressing = true;
+  GLSceneViewer1MouseDown(ctx, MouseButton::Left);
+}
+
+void EndMenuPress(GameContext& ctx, bool& pressing) {
+  if (!pressing) return;
+  pressing = false;
+  GLSceneViewer1MouseUp(ctx, MouseButton::Left);
+}
+
+// The Escape key, pressed and let go, from the pad's Back (and B in the menus).
+void PadEscape(GameContext& ctx, bool down) {
+  if (down)
+    FormKeyDown(ctx, Key::Escape);
+  else
+    FormKeyUp(ctx, Key::Escape);
+}
+
+// A pad control came on (pressed true) or went off.
+void PadControlChanged(GameContext& ctx, PadControl c, bool pressed) {
+  TInputState& in = ctx.Input;
+  if (pressed && interface::InputPageTakesPad(ctx, c)) return;
+  if (c == PadControl::Back) {
+    PadEscape(ctx, pressed);
+    return;
+  }
+  if (pressed && PadBoundTo(ctx, c, Action::Pause)) TogglePause(ctx);
+  if (!MenuInputState(ctx)) {
+    if (!pressed) {
+      if (c == PadControl::A || c == PadControl::Start) EndMenuPress(ctx, in.PadPressing);
+      if (c == PadControl::B && in.PadEscaping) {
+        in.PadEscaping = false;
+        PadEscape(ctx, false);
+      }
+    }
+    return;
+  }
+  switch (c) {
+    case PadControl::DpadUp:
+    case PadControl::LeftStickUp:
+      if (pressed) interface::MoveMenuFocus(ctx, 0, -1);
+      break;
+    case PadControl::DpadDown:
+    case PadControl::LeftStickDown:
+      if (pressed) interface::MoveMenuFocus(ctx, 0, 1);
+      break;
+    case PadControl::DpadLeft:
+    case PadControl::LeftStickLeft:
+      if (pressed) interface::MoveMenuFocus(ctx, -1, 0);
+      break;
+    case PadControl::DpadRight:
+    case PadControl::LeftStickRight:
+      if (pressed) interface::MoveMenuFocus(ctx, 1, 0);
+      break;
+    case PadControl::A:
+    case PadControl::Start:
+      if (pressed)
+        BeginMenuPress(ctx, in.PadPressing);
+      else
+        EndMenuPress(ctx, in.PadPressing);
+      break;
+    case PadControl::B:
+      if (pressed != in.PadEscaping) {
+        in.PadEscaping = pressed;
+        PadEscape(ctx, pressed);
+      }
+      break;
+    default: break;
+  }
+}
+
+// Every control the pad state gives, as it was before and after a change.
+std::array<bool, size_t(PadControl::Count)> ActiveControls(const TPadState& pad) {
+  std::array<bool, size_t(PadControl::Count)> on{};
+  for (size_t i = 0; i < on.size(); ++i) on[i] = PadControlActive(pad, PadControl(i));
+  return on;
+}
+
+void PadChanged(GameContext& ctx, const std::array<bool, size_t(PadControl::Count)>& before) {
+  const auto after = ActiveControls(ctx.Input.Pad);
+  for (size_t i = 0; i < after.size(); ++i)
+    if (after[i] != before[i]) PadControlChanged(ctx, PadControl(i), after[i]);
+}
+
 }  // namespace
 
+void PadButtonEvent(GameContext& ctx, PadButton b, bool down) {
+  const auto before = ActiveControls(ctx.Input.Pad);
+  ctx.Input.Pad.Buttons[size_t(b)] = down;
+  ctx.Input.Pad.Connected = true;
+  PadChanged(ctx, before);
+}
+
+void PadAxisEvent(GameContext& ctx, PadAxis a, int32_t value) {
+  const auto before = ActiveControls(ctx.Input.Pad);
+  ctx.Input.Pad.Axes[size_t(a)] = std::clamp(value, -32768, 32767);
+  ctx.Input.Pad.Connected = true;
+  PadChanged(ctx, before);
+}
+
+void PadConnection(GameContext& ctx, bool added) {
+  // A pad pulled out lets go of everything it held; in play the game pauses, as for a lost window.
+  const auto before = ActiveControls(ctx.Input.Pad);
+  ctx.Input.Pad = TPadState{};
+  ctx.Input.Pad.Connected = added;
+  PadChanged(ctx, before);
+  if (!added && ctx.GameState == "game") WindowDeactivated(ctx);
+}
+
 void GLSceneViewer1MouseMove(GameContext& ctx, int32_t x, int32_t y) {
+  // The mouse moved: the menus follow the pointer again rather than the keys' focus.
+  if (x != ctx.MouseX || y != ctx.MouseY) ctx.Input.Focus.Active = false;
   ctx.MouseX = x;
   ctx.MouseY = y;
 }
@@ -130,6 +317,8 @@ bool EscapeInMenus(GameContext& ctx) {
     ctx.GameState = "mainmenu";
   } else if (s == "changeplayer") {
     interface::ChangePlayerEscape(ctx);
+  } else if ((s == "options" || s == "pm_options") && interface::CloseInputPage(ctx)) {
+    // The controls page goes back to the options first.
   } else if (s == "options" || s == "pm_options") {
     // As Cancel.
     interface::TOptionsDialog& d = s == "options" ? m.Options : m.PauseOptions;
@@ -167,14 +356,36 @@ void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
 
 void UpdateMouseDevice(GameContext& ctx) {
   TMouseDevice& m = ctx.MouseDevice;
-  m.DeltaX = m.PendingX;
+  TInputState& in = ctx.Input;
+  // The keys and the pad steer as a mouse moved at up to kSteerCountsPerSecond, so the ship
+  // code, replays and the options' ship speed treat them as the mouse. Real time, not the
+  // slowed world's.
+  const int64_t now = ctx.Timers.ClockMs();
+  const double dt = in.LastPollMs < 0 ? 0.0 : std::clamp(double(now - in.LastPollMs) / 1000.0, 0.0, 0.1);
+  in.LastPollMs = now;
+  const double left = SteerSide(ctx, Action::SteerLeft, in.SteerHeld[0], dt);
+  const double right = SteerSide(ctx, Action::SteerRight, in.SteerHeld[1], dt);
+  const double rate = (right - left) * kSteerCountsPerSecond;
+  int32_t counts = 0;
+  if (rate == 0.0) {
+    in.SteerCarry = 0.0;
+  } else {
+    in.SteerCarry += rate * dt;
+    counts = int32_t(std::trunc(in.SteerCarry));
+    in.SteerCarry -= counts;
+  }
+  m.DeltaX = int32_t(std::clamp<int64_t>(int64_t(m.PendingX) + counts, INT32_MIN, INT32_MAX));
   m.DeltaY = m.PendingY;
   m.PendingX = m.PendingY = 0;
   m.Buttons = m.PendingButtons;
+  m.Buttons[0] = m.Buttons[0] || ActionHeld(ctx, Action::Fire);
+  m.Rockets = ActionHeld(ctx, Action::Rockets);
 }
 
 bool WantsPointerCaptured(const GameContext& ctx) {
   if (ctx.Deactivated) return false;  // the desktop has the pointer while the game is away
+  // Released whenever a box or a menu stands over play, so the pointer can reach its buttons.
+  if (ctx.L.MessageDummy->Visible) return false;
   const std::string& s = ctx.GameState;
   return s == "game" || s == "levelintro" || s == "levelintro2";
 }
@@ -184,7 +395,20 @@ void FormKeyDown(GameContext& ctx, Key key) {
   // was seen (scripts and replays made before it was recorded).
   if (ctx.Deactivated) WindowActivated(ctx);
   const bool repeat = ctx.KeysDown[static_cast<size_t>(key)];
+  // The controls page waiting for a key takes the next one, whatever it is.
+  if (interface::InputPageTakesKey(ctx, key)) return;
   ctx.KeysDown[static_cast<size_t>(key)] = true;
+  // Arrows and Enter in the menus: the focus moves between the buttons and Enter presses one.
+  if (MenuInputState(ctx)) {
+    switch (key) {
+      case Key::Up: interface::MoveMenuFocus(ctx, 0, -1); break;
+      case Key::Down: interface::MoveMenuFocus(ctx, 0, 1); break;
+      case Key::Left: interface::MoveMenuFocus(ctx, -1, 0); break;
+      case Key::Right: interface::MoveMenuFocus(ctx, 1, 0); break;
+      case Key::Enter: BeginMenuPress(ctx, ctx.Input.KeyPressing); break;
+      default: break;
+    }
+  }
   if (key == Key::Backspace && ctx.Menus.Edit1Visible) interface::EraseNameChar(ctx);
   // Escape always offers a way out of the menus; in play it is read by the frame (pause menu).
   // A press the menus took is not seen again by the frame's polled keys (the pause menu).
@@ -194,20 +418,13 @@ void FormKeyDown(GameContext& ctx, Key key) {
     WindowDeactivated(ctx);
     ctx.Platform().MinimiseApplication();
   }
-  if ((key == Key::Pause || key == Key::P) && !ctx.L.PauseMenuDummyCube->Visible) {
-    if (ctx.GameState == "game") {
-      ctx.GameState = "pause";
-      ctx.L.PauseDummyCube->Visible = true;
-      ctx.L.PauseBlur->Visible = true;
-    } else if (ctx.GameState == "pause") {
-      ctx.GameState = "game";
-      ctx.L.PauseDummyCube->Visible = false;
-      ctx.L.PauseBlur->Visible = false;
-    }
-  }
+  if (KeyBoundTo(ctx, key, Action::Pause)) TogglePause(ctx);
 }
 
-void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
+void FormKeyUp(GameContext& ctx, Key key) {
+  ctx.KeysDown[static_cast<size_t>(key)] = false;
+  if (key == Key::Enter) EndMenuPress(ctx, ctx.Input.KeyPressing);
+}
 
 void PauseWhileAway(GameContext& ctx) {
   // A pause menu still sliding out after a resume would keep the pause screen from opening and
@@ -223,6 +440,12 @@ void PauseWhileAway(GameContext& ctx) {
 void WindowDeactivated(GameContext& ctx) {
   PauseWhileAway(ctx);
   ctx.KeysDown.fill(false);
+  // Keys and pad buttons let go while the window had no focus are never reported.
+  ctx.Input.Pad.Buttons.fill(false);
+  ctx.Input.Pad.Axes.fill(0);
+  EndMenuPress(ctx, ctx.Input.KeyPressing);
+  EndMenuPress(ctx, ctx.Input.PadPressing);
+  ctx.Input.PadEscaping = false;
   ctx.Platform().SetPointerCaptured(false);
   // The music falls silent while the player is elsewhere; the frames may go on asking for their
   // volumes (the menu's fade), which are heard on the return.
@@ -297,6 +520,11 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
       break;
     case InputEvent::Type::Deactivate: WindowDeactivated(ctx); break;
     case InputEvent::Type::Activate: WindowActivated(ctx); break;
+    case InputEvent::Type::PadDown: PadButtonEvent(ctx, e.Pad, true); break;
+    case InputEvent::Type::PadUp: PadButtonEvent(ctx, e.Pad, false); break;
+    case InputEvent::Type::PadAxisMove: PadAxisEvent(ctx, e.Axis, e.X); break;
+    case InputEvent::Type::PadAdded: PadConnection(ctx, true); break;
+    case InputEvent::Type::PadRemoved: PadConnection(ctx, false); break;
   }
 }
 

@@ -16,6 +16,12 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button);
 // Relative movement of the mouse device, gathered until the next frame's poll.
 void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy);
 void FormKeyDown(GameContext& ctx, Key key);
+// The game controller: a button, an axis (sticks and triggers, -32768 to 32767), plugged in or
+// pulled out. In play its controls act through the controls of play (Controls.h); in the menus
+// the d-pad and the left stick move the focus, A and Start press, B and Back go back as Escape.
+void PadButtonEvent(GameContext& ctx, PadButton b, bool down);
+void PadAxisEvent(GameContext& ctx, PadAxis a, int32_t value);
+void PadConnection(GameContext& ctx, bool added);
 void FormKeyUp(GameContext& ctx, Key key);
 // The window lost the focus or was minimised: play pauses, the music falls silent and the
 // pointer is released (and stays so until the window has the focus again).

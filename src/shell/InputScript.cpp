@@ -73,6 +73,21 @@ std::optional<InputEvent> ParseInputEvent(std::string_view line, std::string& wh
     if (!k || (words[3] != "down" && words[3] != "up")) return fail("expected 'key <name> down|up'");
     e.Kind = words[3] == "down" ? InputEvent::Type::KeyDown : InputEvent::Type::KeyUp;
     e.KeyCode = *k;
+  } else if (what == "pad") {
+    if (words.size() == 3 && (words[2] == "added" || words[2] == "removed")) {
+      e.Kind = words[2] == "added" ? InputEvent::Type::PadAdded : InputEvent::Type::PadRemoved;
+    } else if (auto b = words.size() == 4 ? PadButtonFromName(words[2]) : std::nullopt) {
+      if (words[3] != "down" && words[3] != "up") return fail("expected 'pad <button> down|up'");
+      e.Kind = words[3] == "down" ? InputEvent::Type::PadDown : InputEvent::Type::PadUp;
+      e.Pad = *b;
+    } else if (auto a = words.size() == 4 ? PadAxisFromName(words[2]) : std::nullopt) {
+      if (!ParseNumber(words[3], e.X) || e.X < -32768 || e.X > 32767)
+        return fail("a pad axis takes one whole number from -32768 to 32767");
+      e.Kind = InputEvent::Type::PadAxisMove;
+      e.Axis = *a;
+    } else {
+      return fail("expected 'pad <button> down|up', 'pad <axis> <value>' or 'pad added|removed'");
+    }
   } else if (what == "deactivate") {
     if (words.size() != 2) return fail("'deactivate' takes nothing");
     e.Kind = InputEvent::Type::Deactivate;
@@ -156,6 +171,11 @@ std::string FormatInputEvent(const InputEvent& e) {
     case InputEvent::Type::Text: return s + "text " + e.Chars;
     case InputEvent::Type::Deactivate: return s + "deactivate";
     case InputEvent::Type::Activate: return s + "activate";
+    case InputEvent::Type::PadDown: return s + "pad " + std::string(PadButtonName(e.Pad)) + " down";
+    case InputEvent::Type::PadUp: return s + "pad " + std::string(PadButtonName(e.Pad)) + " up";
+    case InputEvent::Type::PadAxisMove: return s + "pad " + std::string(PadAxisName(e.Axis)) + " " + std::to_string(e.X);
+    case InputEvent::Type::PadAdded: return s + "pad added";
+    case InputEvent::Type::PadRemoved: return s + "pad removed";
   }
   return s;
 }

@@ -7,7 +7,11 @@
 //   <ms> down left|right|middle
 //   <ms> up left|right|middle
 //   <ms> rel <dx> <dy>         relative movement of the mouse device (counts)
-//   <ms> key <name> down|up    name: Escape Enter F12 PrintScreen P Pause Ctrl Left Right
+//   <ms> key <name> down|up    name: one of Keys.h (Escape Enter Left Right Space A ... Z ...)
+//   <ms> pad <button> down|up  game controller button: A B X Y Back Guide Start LeftStick
+//                              RightStick LeftShoulder RightShoulder DpadUp DpadDown DpadLeft DpadRight
+//   <ms> pad <axis> <value>    LeftX LeftY RightX RightY LeftTrigger RightTrigger, -32768 to 32767
+//   <ms> pad added|removed     a controller was plugged in or pulled out
 //   <ms> text <characters>     typed text (name entry)
 //   <ms> deactivate            the window lost the focus or was minimised
 // Times are milliseconds of virtual time from the start of the run and must not decrease.
@@ -26,12 +30,16 @@ namespace vlm::shell {
 enum class MouseButton : uint8_t { Left, Right, Middle };
 
 struct InputEvent {
-  enum class Type : uint8_t { Move, Down, Up, Rel, KeyDown, KeyUp, Text, Deactivate, Activate };
+  enum class Type : uint8_t {
+    Move, Down, Up, Rel, KeyDown, KeyUp, Text, Deactivate, Activate, PadDown, PadUp, PadAxisMove, PadAdded, PadRemoved
+  };
   int64_t TimeMs = 0;
   Type Kind = Type::Move;
   int32_t X = 0, Y = 0;
   MouseButton Button = MouseButton::Left;
   Key KeyCode = Key::Escape;
+  PadButton Pad = PadButton::A;
+  PadAxis Axis = PadAxis::LeftX;  // its value in X
   std::string Chars;
 };
 

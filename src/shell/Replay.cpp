@@ -22,6 +22,16 @@ std::string OptionsLine(const data::TOptions& o) {
          (o.FullScreen ? "1" : "0");
 }
 
+// "controls" and the twenty places: keyboard then controller, each action's two places in turn,
+// "-" for an empty one.
+std::string ControlsLine(const TControls& c) {
+  std::string line = "controls";
+  for (bool keyboard : {true, false})
+    for (const auto& places : c.Of(keyboard))
+      for (const TBinding& b : places) line += " " + (b.Empty() ? std::string("-") : BindingName(b));
+  return line;
+}
+
 }  // namespace
 
 const char* TimerName(TimerId id) {
@@ -30,7 +40,7 @@ const char* TimerName(TimerId id) {
 }
 
 TReplayRecorder::TReplayRecorder(const std::string& file, uint64_t seed, int32_t startLevel,
-                                 const data::TOptions& options)
+                                 const data::TOptions& options, const TControls& controls)
     : file_(file) {
   // Opening a FIFO or a device for writing could wait forever or write somewhere odd.
   std::error_code ec;
@@ -38,7 +48,8 @@ TReplayRecorder::TReplayRecorder(const std::string& file, uint64_t seed, int32_t
     throw std::runtime_error("cannot write the replay " + data::PrintableText(file) + ": not a regular file");
   out_.open(file, std::ios::binary | std::ios::trunc);
   if (!out_) throw std::runtime_error("cannot write the replay " + data::PrintableText(file));
-  out_ << kReplayHeader << "\nseed " << seed << "\nlevel " << startLevel << "\n" << OptionsLine(options) << "\n";
+  out_ << kReplayHeader << "\nseed " << seed << "\nlevel " << startLevel << "\n" << OptionsLine(options) << "\n"
+       << ControlsLine(controls) << "\n";
 }
 
 TReplayRecorder::~TReplayRecorder() { out_.flush(); }
@@ -91,7 +102,7 @@ TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
   };
   auto quoted = [](std::string_view w) { return "'" + data::PrintableText(w) + "'"; };
   TReplayPass pass;
-  bool header = false, seed = false, level = false, options = false;
+  bool header = false, seed = false, level = false, options = false, controls = false;
   while (!rest.empty()) {
     const size_t nl = rest.find('\n');
     std::string_view line = rest.substr(0, nl);
@@ -107,7 +118,7 @@ TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
     const std::vector<std::string_view> words = Words(line);
     if (words.empty()) continue;
     const std::string_view tag = words[0];
-    const bool setting = tag == "seed" || tag == "level" || tag == "options";
+    const bool setting = tag == "seed" || tag == "level" || tag == "options" || tag == "controls";
     if (setting && (!r.Passes.empty() || !pass.Events.empty() || !pass.Timers.empty()))
       fail("'" + std::string(tag) + "' after the first frame");
     if (tag == "seed") {
@@ -142,6 +153,36 @@ TReplay ParseReplay(const std::string& text, const std::string& sourceName) {
       // mended, as a mended value would not play back the run that was recorded.
       if (const std::string why = data::WhyOptionsOutOfRange(o); !why.empty()) fail("options: " + why);
       options = true;
+    } else if (tag == "controls") {
+      if (controls) fail("a second 'controls' line");
+      const size_t places = 2 * kActionCount * kSlotsPerAction;
+      if (words.size() != places + 1)
+        fail("'controls' takes " + std::to_string(places) + " keys and controller controls, not " +
+             std::to_string(words.size() - 1));
+      TControls c;
+      size_t w = 1;
+      for (bool keyboard : {true, false}) {
+        for (auto& placesOf : c.Of(keyboard)) {
+          for (TBinding& b : placesOf) {
+            const std::string_view name = words[w++];
+            if (name == "-") continue;
+            TBinding given;
+            if (keyboard) {
+              const auto k = KeyFromName(name);
+              if (!k || KeyIsReserved(*k)) fail("controls: " + quoted(name) + " is not a key of play");
+              given = TBinding::OfKey(*k);
+            } else {
+              const auto pc = PadControlFromName(name);
+              if (!pc || PadControlIsReserved(*pc)) fail("controls: " + quoted(name) + " is not a controller control of play");
+              given = TBinding::OfPad(*pc);
+            }
+            if (FindBinding(c, given)) fail("controls: " + quoted(name) + " is given twice");
+            b = given;
+          }
+        }
+      }
+      r.Controls = c;
+      controls = true;
     } else if (tag == "E") {
       if (!seed || !options) fail("an event before the 'seed' and 'options' lines");
       const size_t at = size_t(tag.data() - line.data()) + 1;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/Options.h"
+#include "context/Controls.h"
 #include "shell/InputScript.h"
 #include "context/Timers.h"
 
@@ -29,6 +30,7 @@ struct TReplay {
   uint64_t Seed = 0;
   int32_t StartLevel = 0;   // 0: the game started normally
   data::TOptions Options;   // the options the run used (they steer the ship)
+  TControls Controls = DefaultControls();  // the controls of play ("controls" line; defaults without)
   std::vector<TReplayPass> Passes;
 };
 
@@ -36,7 +38,8 @@ struct TReplay {
 class TReplayRecorder {
  public:
   // Throws std::runtime_error naming the file when it cannot be created.
-  TReplayRecorder(const std::string& file, uint64_t seed, int32_t startLevel, const data::TOptions& options);
+  TReplayRecorder(const std::string& file, uint64_t seed, int32_t startLevel, const data::TOptions& options,
+                  const TControls& controls = DefaultControls());
   ~TReplayRecorder();
   void Event(const InputEvent& e);  // stamped with the time of the last frame
   void Timer(TimerId id);

@@ -117,8 +117,88 @@ std::optional<Key> KeyFromSdl(SDL_Keycode key) {
     case SDLK_LEFT: return Key::Left;
     case SDLK_RIGHT: return Key::Right;
     case SDLK_BACKSPACE: return Key::Backspace;
+    case SDLK_UP: return Key::Up;
+    case SDLK_DOWN: return Key::Down;
+    case SDLK_SPACE: return Key::Space;
+    case SDLK_TAB: return Key::Tab;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return Key::Shift;
+    case SDLK_LALT:
+    case SDLK_RALT: return Key::Alt;
+    case SDLK_INSERT: return Key::Insert;
+    case SDLK_DELETE: return Key::Delete;
+    case SDLK_HOME: return Key::Home;
+    case SDLK_END: return Key::End;
+    case SDLK_PAGEUP: return Key::PageUp;
+    case SDLK_PAGEDOWN: return Key::PageDown;
+    case SDLK_COMMA: return Key::Comma;
+    case SDLK_PERIOD: return Key::Period;
+    case SDLK_SLASH: return Key::Slash;
+    case SDLK_SEMICOLON: return Key::Semicolon;
+    case SDLK_QUOTE: return Key::Quote;
+    case SDLK_MINUS: return Key::Minus;
+    case SDLK_EQUALS: return Key::Equals;
+    case SDLK_LEFTBRACKET: return Key::LeftBracket;
+    case SDLK_RIGHTBRACKET: return Key::RightBracket;
+    case SDLK_BACKSLASH: return Key::Backslash;
+    case SDLK_BACKQUOTE: return Key::Backquote;
+    default: break;
+  }
+  if (key >= SDLK_a && key <= SDLK_z) {
+    if (key == SDLK_p) return Key::P;
+    // The letters but P follow one another from A.
+    const int i = int(key - SDLK_a);
+    return Key(int(Key::A) + (key < SDLK_p ? i : i - 1));
+  }
+  if (key >= SDLK_0 && key <= SDLK_9) return Key(int(Key::Num0) + int(key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F11) return Key(int(Key::F1) + int(key - SDLK_F1));
+  return std::nullopt;
+}
+
+std::optional<PadButton> PadButtonFromSdl(Uint8 b) {
+  switch (b) {
+    case SDL_CONTROLLER_BUTTON_A: return PadButton::A;
+    case SDL_CONTROLLER_BUTTON_B: return PadButton::B;
+    case SDL_CONTROLLER_BUTTON_X: return PadButton::X;
+    case SDL_CONTROLLER_BUTTON_Y: return PadButton::Y;
+    case SDL_CONTROLLER_BUTTON_BACK: return PadButton::Back;
+    case SDL_CONTROLLER_BUTTON_GUIDE: return PadButton::Guide;
+    case SDL_CONTROLLER_BUTTON_START: return PadButton::Start;
+    case SDL_CONTROLLER_BUTTON_LEFTSTICK: return PadButton::LeftStick;
+    case SDL_CONTROLLER_BUTTON_RIGHTSTICK: return PadButton::RightStick;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return PadButton::LeftShoulder;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return PadButton::RightShoulder;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadButton::DpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadButton::DpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadButton::DpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadButton::DpadRight;
     default: return std::nullopt;
   }
+}
+
+std::optional<PadAxis> PadAxisFromSdl(Uint8 a) {
+  switch (a) {
+    case SDL_CONTROLLER_AXIS_LEFTX: return PadAxis::LeftX;
+    case SDL_CONTROLLER_AXIS_LEFTY: return PadAxis::LeftY;
+    case SDL_CONTROLLER_AXIS_RIGHTX: return PadAxis::RightX;
+    case SDL_CONTROLLER_AXIS_RIGHTY: return PadAxis::RightY;
+    case SDL_CONTROLLER_AXIS_TRIGGERLEFT: return PadAxis::LeftTrigger;
+    case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: return PadAxis::RightTrigger;
+    default: return std::nullopt;
+  }
+}
+
+void StartControllers(const std::filesystem::path& userMappings) {
+  // SDL reads SDL_GAMECONTROLLERCONFIG (and SDL_GAMECONTROLLERCONFIG_FILE) itself; a
+  // "gamecontrollerdb.txt" in the player's folder adds mappings for pads SDL does not know.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "velmora2: no game controllers: %s\n", SDL_GetError());
+    return;
+  }
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(userMappings, ec) &&
+      SDL_GameControllerAddMappingsFromFile(userMappings.string().c_str()) < 0)
+    std::fprintf(stderr, "velmora2: %s: %s\n", userMappings.string().c_str(), SDL_GetError());
 }
 
 namespace {
@@ -205,6 +285,29 @@ void HandleSdlEvent(GameContext& ctx, const SDL_Event& ev) {
     case SDL_TEXTINPUT:
       e.Chars = ev.text.text;
       apply(InputEvent::Type::Text);
+      break;
+    // Controllers: opened as they are plugged in (SDL reports those present at start as added
+    // too), and every one steers the same ship.
+    case SDL_CONTROLLERDEVICEADDED:
+      if (SDL_GameControllerOpen(ev.cdevice.which)) apply(InputEvent::Type::PadAdded);
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(ev.cdevice.which)) SDL_GameControllerClose(pad);
+      apply(InputEvent::Type::PadRemoved);
+      break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      if (auto b = PadButtonFromSdl(ev.cbutton.button)) {
+        e.Pad = *b;
+        apply(ev.type == SDL_CONTROLLERBUTTONDOWN ? InputEvent::Type::PadDown : InputEvent::Type::PadUp);
+      }
+      break;
+    case SDL_CONTROLLERAXISMOTION:
+      if (auto a = PadAxisFromSdl(ev.caxis.axis)) {
+        e.Axis = *a;
+        e.X = ev.caxis.value;
+        apply(InputEvent::Type::PadAxisMove);
+      }
       break;
     case SDL_WINDOWEVENT:
       if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_MINIMIZED)

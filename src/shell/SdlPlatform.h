@@ -53,6 +53,10 @@ std::optional<Key> KeyFromSdl(SDL_Keycode key);
 // Between a window and full screen at the same picture (Alt+Enter, F11); the choice is saved as
 // the options' "ff".
 void ToggleFullScreen(GameContext& ctx);
+std::optional<PadButton> PadButtonFromSdl(Uint8 button);
+std::optional<PadAxis> PadAxisFromSdl(Uint8 axis);
+// Starts SDL's game controllers with its mapping database, plus the player's own mappings file.
+void StartControllers(const std::filesystem::path& userMappings);
 // Translates one SDL event into the game's input, window and focus handling.
 void HandleSdlEvent(GameContext& ctx, const SDL_Event& event);
 

@@ -1,5 +1,7 @@
 #include "shell/Startup.h"
 
+#include "context/Controls.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -149,6 +151,13 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   UseDataStoreForSceneFiles(ctx);
   for (const std::string& message : data::LoadOptions(*ctx.Data, ctx.Options, ctx.OptionsBackup, ctx.Player))
     ctx.Platform().ShowError("Velmora 2", message);
+  // The controls of play, from their own section of the same file.
+  try {
+    for (const std::string& message : ReadControls(*ctx.Data, data::UserOptionsFile(*ctx.Data), ctx.Input.Controls))
+      ctx.Platform().ShowError("Velmora 2", message);
+  } catch (const std::exception& e) {
+    ctx.Platform().ShowError("Velmora 2", std::string(e.what()) + "; the controls of play are the defaults.");
+  }
 
   // Music and effects: failures are shown and the game goes on without them.
   Audio().SetMessageHandler([&ctx](sound::AudioMessageKind kind, std::string_view caption, std::string_view text) {

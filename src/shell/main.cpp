@@ -202,7 +202,8 @@ int main(int argc, char** argv) {
   vlm::IPlatform& platform =
       cl.headless ? static_cast<vlm::IPlatform&>(headlessPlatform) : windowPlatform;
   vlm::GameContextConfig cfg;
-  cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::ExecutableFolder() : std::filesystem::absolute(cl.dataDir);
+  cfg.WorkingFolder = cl.dataDir.empty() ? vlm::data::GameDataFolder(vlm::data::ExecutableFolder())
+                                         : std::filesystem::absolute(cl.dataDir);
   cfg.AppDataFolder = vlm::data::DefaultAppDataFolder();
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
@@ -219,12 +220,16 @@ int main(int argc, char** argv) {
   if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device,
                               progress))
     return 1;
-  if (replay) ctx->Options = replay->Options;  // the run is steered by the options it was recorded with
+  if (replay) {  // the run is steered by the options and controls it was recorded with
+    ctx->Options = replay->Options;
+    ctx->Input.Controls = replay->Controls;
+  }
 
   std::unique_ptr<vlm::shell::TReplayRecorder> recorder;
   if (!cl.record.empty()) {
     try {
-      recorder = std::make_unique<vlm::shell::TReplayRecorder>(cl.record, cfg.Seed, int32_t(cl.level), ctx->Options);
+      recorder = std::make_unique<vlm::shell::TReplayRecorder>(cl.record, cfg.Seed, int32_t(cl.level), ctx->Options,
+                                                                ctx->Input.Controls);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "velmora2: %s\n", e.what());
       return 1;
@@ -250,6 +255,12 @@ int main(int argc, char** argv) {
       return SaveBmp(renderer->ReadPixels(), file.string());
     };
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
+    // In play the pointer is captured: raw device motion, without the desktop's acceleration, so
+    // that the ship moves by the options' ship speed alone.
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_MODE_WARP, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SYSTEM_SCALE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
+    if (!cl.fixedClock && !replay) vlm::shell::StartControllers(cfg.AppDataFolder / "gamecontrollerdb.txt");
     vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
     loading.Close();
     vlm::WriteSupportedResolutions(*ctx);

@@ -72,6 +72,34 @@ TEST_F(ReplayTest, AHeadlessRunReplaysToTheSameSnapshot) {
   EXPECT_NE(a, ReadText(root_ / "c.json"));
 }
 
+// Keyboard and controller play, with a fire key of the player's own: the replay carries the
+// controls, so it plays back the same even after the player's "game.ini" has changed.
+TEST_F(ReplayTest, KeyboardAndControllerPlayReplaysToTheSameSnapshot) {
+  const fs::path user = root_ / "user" / "Quorvel Works" / "Velmora 2";
+  fs::create_directories(user);
+  std::ofstream(user / "game.ini") << "[OPTIONS]\nResolution=3\n[CONTROLS]\nKeyFire1=F\n";
+  std::ofstream(root_ / "pad.txt") << "100 pad added\n200 pad A down\n1500 pad LeftX -30000\n2300 pad LeftX 12000\n"
+                                      "3000 pad LeftX 0\n3100 pad A up\n3200 pad LeftTrigger 30000\n3600 pad LeftTrigger 0\n"
+                                      "4000 key Left down\n4100 key F down\n4700 key Left up\n4800 key D down\n"
+                                      "5300 key D up\n5400 key F up\n5500 key X down\n5600 key X up\n";
+  const std::string r = (root_ / "pad.replay").string();
+  ASSERT_EQ(Game("--headless --level 1 --seed 5 --frames 450 --input '" + (root_ / "pad.txt").string() +
+                 "' --record '" + r + "' --dump-state '" + (root_ / "a.json").string() + "'"),
+            0)
+      << ReadText(root_ / "stderr.txt");
+  const std::string replay = ReadText(r);
+  EXPECT_NE(replay.find("\ncontrols F - X Shift"), std::string::npos) << replay.substr(0, 300);
+  EXPECT_NE(replay.find("pad LeftX -30000"), std::string::npos);
+  fs::remove(user / "game.ini");
+  ASSERT_EQ(Game("--headless --replay '" + r + "' --dump-state '" + (root_ / "b.json").string() + "'"), 0)
+      << ReadText(root_ / "stderr.txt");
+  const std::string a = ReadText(root_ / "a.json");
+  EXPECT_EQ(a, ReadText(root_ / "b.json"));
+  // The input mattered: without it the ship ends elsewhere.
+  ASSERT_EQ(Game("--headless --level 1 --seed 5 --frames 450 --dump-state '" + (root_ / "c.json").string() + "'"), 0);
+  EXPECT_NE(a, ReadText(root_ / "c.json"));
+}
+
 TEST_F(ReplayTest, AWindowedRunReplaysHeadlessToTheSameSnapshot) {
   const std::string r = (root_ / "window.replay").string();
   ASSERT_EQ(Game("--windowed --level 1 --seed 3 --frames 400 --input '" + (root_ / "input.txt").string() +
