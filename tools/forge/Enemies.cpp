@@ -522,7 +522,8 @@ void bastion(Frame& f) {
         line(cr, 0.46, y, 0.66, y, 0.5);
     }
     cairo_rectangle(cr, -0.09, 0.05 - recoil, 0.18, 0.95);
-    metal(cr, hex(0x5e5a50));
+    metal(cr, hex(0x8a826e));
+    line(cr, 0, 0.45 - recoil, 0, 0.85 - recoil, 0.45);
     cairo_rectangle(cr, -0.12, 0.86 - recoil, 0.24, 0.12);
     metal(cr, hex(0x6a645a));
     cairo_arc(cr, 0, 0, 0.42, 0, 2 * M_PI);
