@@ -93,15 +93,36 @@ def main_block(template, values):
     return "\n".join(out)
 
 
+# Keys set by hand in a level file that already exists (the shop after a level, its cut-scene,
+# the skins it unlocks): a new run of the script keeps them.
+KEPT = ("shop", "cutscene", "skins")
+
+
+def kept_keys(number):
+    path = os.path.join(LEVELS, f"{number}.ini")
+    if not os.path.exists(path):
+        return {}
+    text = open(path).read()
+    main = text[text.index("[MAIN]"):text.index("\n[0]")]
+    found = {}
+    for line in main.split("\n"):
+        key, _, value = line.partition("=")
+        if key in KEPT:
+            found[key] = value
+    return found
+
+
 def write_level(number, name, comment, template, difficulty, points, bdrop, build, timeship="", deactivate=False,
                 final=False):
     level = Level()
     build(level)
     level.placements.sort(key=lambda p: p[6])
-    main = main_block(template, {
+    values = {
         "difficulty": num(difficulty), "shop": "0", "finish": "1" if final else "0", "points": str(points),
         "skins": "", "DeActivateBonuses": "1" if deactivate else "0", "TimeShip": timeship, "BDrop": bdrop,
-        "cutscene": "", "name": name, "logo": f"Data\\Textures\\Logos\\Level{number}.jpg"})
+        "cutscene": "", "name": name, "logo": f"Data\\Textures\\Logos\\Level{number}.jpg"}
+    values.update(kept_keys(number))
+    main = main_block(template, values)
     parts = [f"; Level {number}: {name}, {comment}", main, ""]
     for i, (kind, path, x, z, sx, sz, t) in enumerate(level.placements):
         parts += [f"[{i}]", f"index={kind}", f"splineindex={path}", f"x={num(x)}", f"z={num(z)}", f"sx={num(sx)}",
@@ -141,6 +162,7 @@ def iron_moons(L):
     L.stream(HORNET, 4, 41, 4, 0.4)
     L.stream(HORNET, 5, 44, 4, 0.4)
     L.dive(CARRIER, 48, [(0.32, 0.0)])
+    L.dive(SCARAB, 49, [(0.3, 0.3), (0.3, -0.3)], 0.5)
     L.stream(WASP, 12, 50, 4, 0.4)
     L.stream(WASP, 13, 52, 4, 0.4)
 
@@ -149,6 +171,7 @@ def drift_yards(L):
     L.stream(DART, 14, 0.2, 5, 0.3)
     L.stream(DART, 15, 2, 5, 0.3)
     L.patrol(BASTION, 4, [0.0])
+    L.stream(WASP, 21, 5, 4, 0.4)
     L.stream(SPORE, 16, 6, 3, 0.6)
     L.stream(STINGER, 17, 9, 4, 0.4)
     L.stream(STINGER, 18, 11, 4, 0.4)
@@ -157,6 +180,7 @@ def drift_yards(L):
     L.stream(LANCER, 19, 20, 4, 0.4)
     L.stream(LANCER, 20, 22, 4, 0.4)
     L.patrol(TURRET, 25, [0.35, -0.35])
+    L.dive(HORNET, 26, [(0.3, 0.2), (0.3, -0.2)], 0.4)
     L.stream(SPORE, 14, 27, 3, 0.6)
     L.stream(WASP, 16, 30, 5, 0.35)
     L.dive(SCARAB, 33, [(0.3, 0.25), (0.34, 0.0), (0.3, -0.25)], 0.5)
@@ -241,6 +265,7 @@ def veil_of_thorns(L):
     L.stream(SPORE, 2, 0.2, 3, 0.6)
     L.stream(SPORE, 3, 1.5, 3, 0.6)
     L.stream(MITE, 10, 3, 8, 0.25)
+    L.patrol(TURRET, 4, [0.3, -0.3])
     L.roam(SAUCER, 6, 0.3)
     L.roam(SAUCER, 7, -0.3)
     L.stream(LANCER, 14, 10, 5, 0.35)
@@ -248,7 +273,9 @@ def veil_of_thorns(L):
     L.roam(MEDIC, 14, 0.0)
     L.dive(WRAITH, 16, [(0.3, 0.3), (0.32, 0.0), (0.3, -0.3)], 0.4)
     L.stream(MITE, 21, 20, 8, 0.25)
+    L.stream(WASP, 11, 21, 5, 0.4)
     L.stream(STINGER, 24, 23, 5, 0.4)
+    L.stream(HORNET, 27, 25, 4, 0.45)
     L.patrol(BASTION, 26, [0.3, -0.3])
     L.dive(ORB, 29, [(0.3, 0.36), (0.32, 0.12), (0.32, -0.12), (0.3, -0.36)], 0.3)
     L.stream(DART, 4, 32, 5, 0.3)
@@ -382,6 +409,8 @@ def heart_of_the_hive(L):
     L.roam(MEDIC, 44, -0.3)
     L.stream(LANCER, 22, 47, 5, 0.35)
     L.stream(LANCER, 23, 49, 5, 0.35)
+    L.dive(WRAITH, 50, [(0.28, 0.35), (0.3, 0.12), (0.3, -0.12), (0.28, -0.35)], 0.3)
+    L.dive(CRUISER, 51, [(0.32, 0.0)])
     L.stream(WASP, 10, 52, 5, 0.35)
 
 
