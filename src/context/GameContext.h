@@ -13,6 +13,7 @@
 #include <string>
 
 #include "context/AftermathState.h"
+#include "context/CutSceneState.h"
 #include "context/EnemyKinds.h"
 #include "context/EnemyState.h"
 #include "context/HudState.h"
@@ -108,6 +109,7 @@ struct GameContext {
   interface::TPauseState Pause;  // the pause screen's objects and its picture's pulse
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
+  levels::TCutSceneState CutScene;  // the cut-scene screen, its pages and the Next button
 
   // ---- scene ----
   scene::TGLScene Scene;

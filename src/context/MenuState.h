@@ -55,7 +55,12 @@ struct TMenuSlot {
   std::string Title;
   std::string LogoName;
   int32_t Level = 1;
-  levels::TSlotRestore Saved{.Lifes = 3};  // the player as the slot keeps them
+  // The player as the slot keeps them; an empty slot starts a new game with three lives.
+  levels::TSlotRestore Saved = [] {
+    levels::TSlotRestore fresh;
+    fresh.Lifes = 3;
+    return fresh;
+  }();
 };
 
 struct TCredits {

@@ -34,7 +34,8 @@ struct RowSpec {
 
 void BuildRow(GameContext& ctx, scene::TGLBaseSceneObject& parent, const RowSpec& r, TOptionsRow& row) {
   row.Group = AddChild<TGLDummyCube>(parent, r.Group);
-  row.Label = AddMenuText(ctx, *row.Group, r.Label, r.LabelText, 40, r.LabelY, 0.25f, 0.25f,
+  // Inside the panel's inner frame, and narrow enough to end before the row's minus arrow.
+  row.Label = AddMenuText(ctx, *row.Group, r.Label, r.LabelText, 58, r.LabelY, 0.22f, 0.25f,
                           scene::TTextAlignment::Left);
   row.Minus = AddMenuSprite(ctx, *row.Group, r.Minus, "ShopMinus", r.X, -0.01f, r.MinusZ, 0.23f, 0.7f);
   row.Plus = AddMenuSprite(ctx, *row.Group, r.Plus, "ShopPlus", r.X, -0.01f, r.PlusZ, 0.23f, 0.7f);
@@ -228,6 +229,7 @@ void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseScene
     return;
   }
   if (HoverMaterialButton(ctx, d.Apply, picked) && TakePress(ctx)) {
+    SetNameTextsVisible(ctx, true);  // in play they stay hidden with the main menu
     try {
       data::SaveOptions(*ctx.Data, o, ctx.Player);
     } catch (const std::exception& e) {

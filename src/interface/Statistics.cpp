@@ -6,6 +6,7 @@
 
 #include "data/Numbers.h"
 #include "interface/Hud.h"
+#include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "context/GameContext.h"
 #include "sound/SoundUnit.h"
@@ -105,9 +106,9 @@ void StatisticsPress(GameContext& ctx) {
   ctx.LeftClick = false;
   if (double(ctx.Player.Scores) > ctx.Player.ShownScore) return;  // still counting
   if (ctx.Level.CutSceneShowAt == 1) {
-    // TODO(cut-scenes): load the level's cut-scene, show CutSceneDummyCube and CutSceneBlur,
-    // "cutscene", camera pitch 0 at Y -1.58, X -0.0213, show CursorImage. Until cut-scenes
-    // exist the game goes on as if the level had none.
+    // The cut-scene leads on to the shop or the fly-out; one that cannot be shown is passed by.
+    L.StatisticsDummyCube->Visible = false;
+    if (levels::StartCutScene(ctx)) return;
   }
   L.StatisticsDummyCube->Visible = false;
   L.CursorImage->Visible = false;

@@ -2,6 +2,7 @@
 
 #include "combat/Enemies.h"
 #include "combat/Player.h"
+#include "levels/CutScene.h"
 #include "levels/Scenery.h"
 #include "data/Numbers.h"
 #include "context/GameContext.h"
@@ -76,8 +77,13 @@ void TGameLevelHost::WriteSaveSlot(int32_t slot) {
 }
 
 void TGameLevelHost::StartCutScene() {
-  // TODO(cut-scenes): start the level's cut-scene ("cutscene"). Until cut-scenes exist the
-  // level flies in without it.
+  // A level started from the command line begins at once, without the story before it.
+  if (ctx_.CutScene.SkipBeforeLevelOnce) {
+    ctx_.CutScene.SkipBeforeLevelOnce = false;
+    return;
+  }
+  // One that cannot be shown has said why; the level flies in without it.
+  levels::StartCutScene(ctx_);
 }
 
 void TGameLevelHost::ApplyBlur(const TBlurSettings& blur) { ApplyLevelBlur(ctx_, blur); }

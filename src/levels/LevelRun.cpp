@@ -101,6 +101,7 @@ void StartLevelFromMenu(GameContext& ctx) {
 void StartLevelDirect(GameContext& ctx, int32_t level) {
   NewGamePlayer(ctx, 3);
   ctx.Level.CurrentLevel = level;
+  ctx.CutScene.SkipBeforeLevelOnce = true;
   StartLevelFromMenu(ctx);
 }
 
@@ -120,7 +121,9 @@ bool LoadCurrentLevel(GameContext& ctx) {
   TLevelDefinition def;
   try {
     LoadLevel(ctx.Level.CurrentLevel, PlainIniReader(*ctx.Data), ctx.Level, host, def);
+    ctx.CutScene.SkipBeforeLevelOnce = false;  // only ever the first level of the run
   } catch (const std::exception& e) {
+    ctx.CutScene.SkipBeforeLevelOnce = false;
     // The level is half built: leave it for the main menu (its objects free themselves there)
     // and say exactly which value stopped the load.
     const std::string message =
@@ -141,8 +144,11 @@ bool LoadCurrentLevel(GameContext& ctx) {
     return false;
   }
   L.PlayerDummy->Position.y = 0.0f;
-  L.SceneDummyCube->Visible = true;
-  L.InterFaceDummyCube->Visible = true;
+  // A cut-scene before the level keeps the world and the HUD away until it ends (its backdrop
+  // hides the world, but the HUD's frames would stand over the story).
+  const bool story = ctx.GameState == "cutscene";
+  L.SceneDummyCube->Visible = !story;
+  L.InterFaceDummyCube->Visible = !story;
   ctx.LoadingTicks = 0;
   SetMaterialAlpha(*L.LevelIntroBlur, 1.0f);
   L.CanvasSprite->AlphaChannel = 1.0f;

@@ -17,6 +17,7 @@
 #include "interface/TopRanksScreen.h"
 #include "interface/PauseMenu.h"
 #include "interface/Statistics.h"
+#include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "levels/Scenery.h"
 #include "data/Numbers.h"
@@ -133,7 +134,8 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   ChooseSorting(ctx);
   // Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
-  // TODO(cut-scenes, shop): the "cutscene" and "shop" frames are called here in this order as those screens land.
+  if (ctx.GameState == "cutscene") levels::CutSceneFrame(ctx);
+  // TODO(shop): the "shop" frame is called here as that screen lands.
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 

@@ -19,6 +19,7 @@
 #include "interface/PauseMenu.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/Statistics.h"
+#include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "sound/SoundUnit.h"
 
@@ -34,7 +35,8 @@ void DispatchToScreens(GameContext& ctx) {
   if (ctx.GameState == "pausemenu") interface::PauseMenuInput(ctx);
   if (ctx.GameState == "pm_options")
     interface::OptionsInput(ctx, ctx.Menus.PauseOptions, interface::PickUnderMouse(ctx));
-  // TODO(shop, cut-scenes): the shop and cut-scene handler in "shop" and "cutscene".
+  // TODO(shop): the shop's part of the handler in "shop".
+  if (ctx.GameState == "cutscene") levels::CutSceneInput(ctx);
   if (IsMenuState(ctx)) interface::MenuScreensInput(ctx);
 }
 

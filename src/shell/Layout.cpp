@@ -7,6 +7,7 @@
 #include "interface/Hud.h"
 #include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
+#include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "levels/Scenery.h"
 
@@ -126,6 +127,7 @@ void BuildLayout(GameContext& ctx) {
   combat::CreatePlayerLayout(ctx);  // the ship, its playfield groups and the weapons' looks
   combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
   interface::CreateMenuLayout(ctx);  // the main menu, its dialogs, the in-game options, the message box
+  levels::CreateCutSceneLayout(ctx);  // the cut-scene backdrop, its picture and text groups, Next
 }
 
 }  // namespace vlm::shell

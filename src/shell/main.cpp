@@ -55,7 +55,7 @@ struct CommandLine {
 void Usage() {
   std::puts(
       "usage: velmora2 [options]\n"
-      "  --level N        start level N at once with a new game and three lives\n"
+      "  --level N        start level N at once (no cut-scene before it) with a new game and three lives\n"
       "  --windowed       start in a window whatever the options say\n"
       "  --no-vsync       draw as fast as the machine allows\n"
       "  --stats          print frame count, mean and 99th-percentile frame time and peak memory at exit\n"

@@ -101,9 +101,15 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
     for (int i = 0; i < 4; ++i) ClickAt({512, 384}, 100);
     ASSERT_TRUE(RunUntilState("mainmenu", 60000)) << ctx->GameState;
   }
+  // Into play, through the story first when the level opens with one.
+  void RunIntoPlay() {
+    driver->RunUntil([&] { return ctx->GameState == "cutscene" || ctx->GameState == "game"; }, 30000);
+    PageThroughCutScene();
+    ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+  }
   // Plays the level out: whatever is left of it is taken off the board until the statistics.
   void ClearLevel() {
-    ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+    RunIntoPlay();
     ASSERT_TRUE(driver->RunUntil(
         [&] {
           ctx->Level.LevelEnemyCount = 0;
@@ -116,6 +122,13 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
   // From the statistics, clicks until the next state comes.
   void ClickOnFrom(const std::string& state) {
     for (int i = 0; i < 40 && ctx->GameState == state; ++i) ClickAt({512, 384}, 500);
+  }
+  // Through a cut-scene: Next each time it shows, until the cut-scene is over.
+  void PageThroughCutScene() {
+    for (int i = 0; i < 20 && ctx->GameState == "cutscene"; ++i) {
+      ASSERT_TRUE(driver->RunUntil([&] { return ctx->CutScene.NextButtonSprite->Visible; }, 5000));
+      Click(ctx->CutScene.NextButtonSprite);
+    }
   }
 
 };
@@ -183,9 +196,11 @@ TEST_F(MenusIntegration, FromTheLogosThroughEveryDialogIntoALevel) {
   EXPECT_FALSE(ctx->L.MessageDummy->Visible);
   EXPECT_FALSE(Platform().QuitRequested());
 
-  // Start: one open slot, so level 1 starts at once, and runs.
+  // Start: one open slot, so level 1 starts at once, opens with the story, and runs.
   Click(m.MM_StartGame.Sprite);
   EXPECT_EQ(ctx->Level.CurrentLevel, 1);
+  ASSERT_TRUE(RunUntilState("cutscene", 5000)) << ctx->GameState;
+  PageThroughCutScene();
   ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
   driver->RunFor(5000);
   EXPECT_EQ(ctx->GameState, "game");
@@ -198,7 +213,7 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   interface::TMenuState& m = ctx->Menus;
   ToMainMenu();
   Click(m.MM_StartGame.Sprite);
-  ASSERT_TRUE(RunUntilState("game", 30000));
+  RunIntoPlay();
 
   // Pause menu: Escape, then Options and Cancel, then Exit, Cancel, Exit, Ok.
   Key(Key::Escape);
@@ -251,12 +266,15 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   Click(m.TRD_Back.Sprite);
   EXPECT_EQ(ctx->GameState, "mainmenu");
 
-  // The end of the last level: statistics, the fly-out, then the top ranks, not the next level.
+  // The end of the last level: statistics, the closing story, the fly-out, then the top ranks,
+  // not the next level.
   ctx->Level.CurrentLevel = ctx->Level.LevelCount;
   ctx->Menus.Slots[0].Level = ctx->Level.LevelCount;
   Click(m.MM_StartGame.Sprite);
   ClearLevel();
   ClickOnFrom("statistics");
+  EXPECT_EQ(ctx->GameState, "cutscene");
+  PageThroughCutScene();
   ASSERT_TRUE(RunUntilState("topranks", 60000)) << ctx->GameState;
   EXPECT_TRUE(ctx->L.TRD_EnterNameDummy->Visible);
   Click(m.TRD_Apply.Sprite);

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "context/MenuState.h"
 #include "interface/PauseMenu.h"
 #include "levels/LevelRun.h"
 #include "scene/Projection.h"
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
 #include "context/Layout.h"
+#include "context/Platform.h"
 #include "shell/ShellFixture.h"
 #include "sound/SoundUnit.h"
 
@@ -269,6 +273,77 @@ TEST_F(PauseMenuTest, ResumeWhileStillSlidingInSlidesOutFromWhereItWas) {
   driver->Step();
   EXPECT_GT(L().PM_up->Position.x, barsAt);  // straight back out
   EXPECT_TRUE(L().InterFaceDummyCube->Visible);
+}
+
+// The in-game options over the paused level: the volumes are heard at once, the resolution waits
+// for Apply, which resizes the window, scales the camera and the texts for it and saves the
+// options, and the game stays paused in the pause menu throughout. Apply switches the display
+// mode even when the resolution is unchanged.
+TEST_F(PauseMenuTest, InGameOptionsApplyResizesTheWindowWhileTheGameStaysPaused) {
+  OpenFully();
+  interface::TOptionsDialog& d = ctx->Menus.PauseOptions;
+  auto& platform = static_cast<HeadlessPlatform&>(ctx->Platform());
+  auto click = [&](const scene::TGLBaseSceneObject& o) {
+    PointAt(o);
+    shell::GLSceneViewer1MouseDown(*ctx, shell::MouseButton::Left);
+    driver->Step();
+    shell::GLSceneViewer1MouseUp(*ctx, shell::MouseButton::Left);
+    driver->RunFor(100);
+  };
+  const double levelTime = ctx->Level.LevelTime;
+  ASSERT_EQ(ctx->Options.Resolution, 3);
+  click(*L().PM_Options);
+  ASSERT_EQ(ctx->GameState, "pm_options");
+  EXPECT_TRUE(d.Dummy->Visible);
+  EXPECT_FALSE(L().PM_ForButtons->Visible);
+  EXPECT_FALSE(L().GLDummyCube2->Visible);
+
+  click(*d.Music.Bar[9]);
+  EXPECT_DOUBLE_EQ(ctx->Options.MusicVolume, 0.5);
+  EXPECT_EQ(Audio().MusicVolume(), 50) << "heard at once";
+  click(*d.Resolution.Minus);
+  click(*d.Resolution.Minus);
+  click(*d.Resolution.Minus);  // no lower than 640 by 480
+  EXPECT_EQ(ctx->Options.Resolution, 1);
+  EXPECT_EQ(d.ResolutionText->Text, "640x480");
+  EXPECT_EQ(ctx->ViewportWidth, 1024) << "not before Apply";
+  EXPECT_EQ(platform.ModeChanges(), 0);
+  const float labelX = d.Music.Label->Position.x;
+
+  click(*d.Apply.Sprite);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
+  EXPECT_FALSE(d.Dummy->Visible);
+  EXPECT_TRUE(L().PM_ForButtons->Visible);
+  EXPECT_TRUE(L().GLDummyCube2->Visible);
+  EXPECT_EQ(ctx->ViewportWidth, 640);
+  EXPECT_EQ(ctx->ViewportHeight, 480);
+  EXPECT_FLOAT_EQ(ctx->Scene.Camera().SceneScale, 0.4f);
+  EXPECT_FLOAT_EQ(d.Music.Label->Position.x, labelX * 640.0f / 1024.0f);
+  EXPECT_EQ(platform.ModeChanges(), 1);
+  EXPECT_EQ(platform.ModeWidth(), 640);
+  EXPECT_EQ(platform.ModeHeight(), 480);
+  std::ifstream saved(ctx->Data->AppDataFolder() / "game.ini");
+  const std::string text((std::istreambuf_iterator<char>(saved)), {});
+  EXPECT_NE(text.find("Resolution=1"), std::string::npos) << text;
+  EXPECT_NE(text.find("MusicVolume=0,5"), std::string::npos) << text;
+
+  // Still paused: the level clock has not moved, and the menu stays.
+  driver->RunFor(1000);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
+  EXPECT_DOUBLE_EQ(ctx->Level.LevelTime, levelTime);
+
+  // Apply again with nothing changed sets the mode all the same; Cancel undoes a change.
+  click(*L().PM_Options);
+  ASSERT_EQ(ctx->GameState, "pm_options");
+  click(*d.Apply.Sprite);
+  EXPECT_EQ(platform.ModeChanges(), 2);
+  EXPECT_EQ(ctx->ViewportWidth, 640);
+  click(*L().PM_Options);
+  click(*d.Sound.Plus);
+  click(*d.Cancel.Sprite);
+  EXPECT_EQ(ctx->GameState, "pausemenu");
+  EXPECT_DOUBLE_EQ(ctx->Options.SoundVolume, ctx->OptionsBackup.SoundVolume);
+  EXPECT_EQ(platform.ModeChanges(), 2);
 }
 
 TEST_F(PauseMenuTest, TheMessageBoxKeepsTheMenuIdle) {

@@ -14,6 +14,7 @@
 #include "combat/EnemyCatalogue.h"
 #include "data/DataStore.h"
 #include "data/Numbers.h"
+#include "levels/CutSceneFile.h"
 #include "levels/FollowerPath.h"
 #include "context/LevelGlobals.h"
 #include "levels/LevelLoader.h"
@@ -320,6 +321,45 @@ TEST_F(ContentTest, HintsFitTheLoadingScreen) {
         }
         EXPECT_FALSE(all.empty()) << "hint " << i;
     }
+}
+
+
+// The story: an opening before level 1 and at least one cut-scene after a level; every page's
+// picture is one the forge makes, every text is in the font and each of its lines fits the window.
+TEST_F(ContentTest, CutScenesTellTheStoryWithForgedPicturesAndPrintableTexts) {
+    const std::vector<TLevelDefinition> levels = LoadAllLevels();
+    ASSERT_FALSE(levels.empty());
+    EXPECT_EQ(levels.front().CutScene, "opening.ini");
+    EXPECT_EQ(levels.front().CutSceneShowAt, 0);
+    const std::string glyphs = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.,-:!()\"=?@/% \r";
+    int after = 0;
+    for (const TLevelDefinition& def : levels) {
+        if (def.CutScene.empty()) continue;
+        SCOPED_TRACE(def.CutScene);
+        after += def.CutSceneShowAt == 1;
+        TCutSceneScript script;
+        ASSERT_NO_THROW(script = ReadCutScene(*read, def.CutScene));
+        EXPECT_FALSE(script.Pages.empty());
+        for (size_t n = 0; n < script.Pages.size(); ++n) {
+            const TCutScenePage& page = script.Pages[n];
+            SCOPED_TRACE("page " + std::to_string(n));
+            EXPECT_TRUE(!page.SpriteImage.empty() || !page.Text.empty()) << "an empty page";
+            if (!page.SpriteImage.empty()) {
+                EXPECT_TRUE(InManifest(page.SpriteImage)) << page.SpriteImage;
+            }
+            EXPECT_EQ(page.Text.find_first_not_of(glyphs), std::string::npos) << page.Text;
+            // Glyph cells are 64 pixels wide; a line centred on TextX stays inside 1024 pixels.
+            size_t start = 0;
+            while (start <= page.Text.size()) {
+                const size_t end = std::min(page.Text.find('\r', start), page.Text.size());
+                const double width = double(end - start) * 64.0 * page.TextScaleX;
+                EXPECT_LE(page.TextX + width / 2.0, 1000.0) << page.Text.substr(start, end - start);
+                EXPECT_GE(page.TextX - width / 2.0, 24.0) << page.Text.substr(start, end - start);
+                start = end + 1;
+            }
+        }
+    }
+    EXPECT_GE(after, 1) << "no story after a level";
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #include "data/Numbers.h"
 #include "forge/Manifest.h"
 #include "levels/DataFields.h"
+#include "levels/CutScene.h"
 #include "levels/LevelHost.h"
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
@@ -45,7 +46,6 @@ namespace fs = std::filesystem;
 // does, its line goes. Matched as the start of the game path.
 constexpr const char* kReservedForLaterScreens[] = {
     "Data\\Textures\\InterFace\\shop\\",             // TODO(shop): the shop between levels
-    "Data\\Textures\\CutScenes\\",                     // TODO(cut-scenes): the cut-scenes' pictures
     "Data\\Textures\\Sky\\Layer1.jpg",                 // TODO(art): its streaks run across the scroll, not along it
     "Data\\Models\\Levels\\Ridge.3ds",                 // TODO(levels): rock canyon of a later level
     "Data\\Textures\\Levels\\Ridge.jpg",               // TODO(levels): the canyon's rock
@@ -194,6 +194,9 @@ class GameNames : public ::testing::Test {
       } catch (const std::exception& e) {
         log.errors.push_back("level " + std::to_string(level) + ": " + e.what());
       }
+      // The level's story, its pictures as the cut-scene opens them (a direct start skips the
+      // one before the level, and the one after it waits for the statistics).
+      if (!game->Level.CutSceneName.empty()) levels::LoadCutScene(*game, game->Level.CutSceneName);
       Harvest(*game, log, false);
       if (def.Scenery) TourScenery(*def.Scenery, log);
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace vlm::forge {
 namespace {
@@ -424,25 +425,108 @@ void levelLogos(Output& out) {
     }
 }
 
-void silhouette(cairo_t* cr, double x, double y, double s, double angle, Rgb lightCol) {
+// A ship of the cut-scene pictures, drawn from the right half of its outline in its own frame
+// (nose along +x, unit length) at (x, y), `size` pixels from nose to centre, turned by `angle`:
+// metal lit from the upper left of the picture whichever way it points, a rim of light, panel
+// lines, and its glowing parts painted into `light` (added over the picture afterwards).
+using Outline = std::vector<std::pair<double, double>>;
+
+void shipPath(cairo_t* cr, const Outline& half, double x, double y, double size, double angle) {
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_rotate(cr, angle);
-    cairo_scale(cr, s, s);
-    cairo_move_to(cr, 1, 0);
-    cairo_line_to(cr, -0.6, 0.55);
-    cairo_line_to(cr, -0.35, 0);
-    cairo_line_to(cr, -0.6, -0.55);
+    cairo_scale(cr, size, size);
+    cairo_new_path(cr);
+    cairo_move_to(cr, half.front().first, half.front().second);
+    for (size_t i = 1; i < half.size(); ++i) cairo_line_to(cr, half[i].first, half[i].second);
+    for (size_t i = half.size(); i-- > 0;) cairo_line_to(cr, half[i].first, -half[i].second);
     cairo_close_path(cr);
-    cairo_set_source_rgb(cr, 0.03, 0.03, 0.05);
+    cairo_restore(cr);  // the path stays, in picture pixels
+}
+
+void litMetal(cairo_t* cr, double x, double y, double size, Rgb base, double dim) {
+    const Rgb b = mix(base, pal::space, static_cast<float>(dim));
+    setLinear(cr, x - size, y - size, x + size, y + size,
+              {{0, mix(b, hex(0xffffff), 0.45f)}, {0.45, b}, {1, scale(b, 0.3f)}});
     cairo_fill_preserve(cr);
-    cairo_set_line_width(cr, 0.05);
-    setRgb(cr, lightCol, 0.6);
+    cairo_set_line_width(cr, std::max(1.0, size * 0.05));
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    setLinear(cr, x - size, y - size, x + size, y + size,
+              {{0, mix(hex(0xe8eef8), pal::space, static_cast<float>(dim))}, {0.5, scale(b, 1.2f)}, {1, hex(0x05060a)}},
+              0.9);
     cairo_stroke(cr);
-    cairo_arc(cr, -0.45, 0, 0.12, 0, 2 * M_PI);
-    setRgb(cr, lightCol);
+}
+
+// A point of the ship's own frame in picture pixels.
+std::pair<float, float> onShip(double x, double y, double size, double angle, double u, double v) {
+    return {static_cast<float>(x + size * (u * std::cos(angle) - v * std::sin(angle))),
+            static_cast<float>(y + size * (u * std::sin(angle) + v * std::cos(angle)))};
+}
+
+// A swarm ship: swept wings, a red eye forward and two ember engines; `dim` 0 near, 1 lost in the dark.
+void hostileShip(cairo_t* cr, Picture& light, double x, double y, double size, double angle, double dim) {
+    const Outline hull = {{1.0, 0.0}, {0.45, 0.16}, {0.05, 0.3}, {-0.25, 0.78}, {-0.45, 0.8},
+                          {-0.32, 0.32}, {-0.62, 0.24}, {-0.55, 0.0}};
+    shipPath(cr, hull, x, y, size, angle);
+    litMetal(cr, x, y, size, hex(0x4a2a36), dim);
+    const Outline spine = {{0.7, 0.0}, {0.2, 0.1}, {-0.45, 0.08}};
+    shipPath(cr, spine, x, y, size, angle);
+    setRgb(cr, hex(0x1a0e14), 0.7);
     cairo_fill(cr);
+    const float k = static_cast<float>(1.0 - 0.6 * dim);
+    auto [ex, ey] = onShip(x, y, size, angle, 0.42, 0.0);
+    glow(light, ex, ey, static_cast<float>(size * 0.16), static_cast<float>(size * 0.16), pal::hostile, 1.4f * k);
+    for (double side : {-1.0, 1.0}) {
+        auto [gx, gy] = onShip(x, y, size, angle, -0.6, 0.14 * side);
+        glow(light, gx, gy, static_cast<float>(size * 0.2), static_cast<float>(size * 0.2), pal::ember, 1.1f * k);
+        auto [tx, ty] = onShip(x, y, size, angle, -0.42, 0.78 * side);
+        glow(light, tx, ty, static_cast<float>(size * 0.07), static_cast<float>(size * 0.07), pal::hostile, 0.9f * k);
+    }
+}
+
+// The player's fighter: bright painted metal, a glass canopy and a blue-white engine.
+void playerFighter(cairo_t* cr, Picture& light, double x, double y, double size, double angle) {
+    const Outline hull = {{1.0, 0.0}, {0.55, 0.1}, {0.12, 0.17}, {-0.18, 0.62}, {-0.42, 0.64},
+                          {-0.38, 0.24}, {-0.6, 0.2}, {-0.56, 0.0}};
+    shipPath(cr, hull, x, y, size, angle);
+    litMetal(cr, x, y, size, hex(0x9fb4cc), 0.0);
+    const Outline stripe = {{0.05, 0.22}, {-0.2, 0.58}, {-0.28, 0.58}, {-0.05, 0.22}};
+    for (double side : {-1.0, 1.0}) {
+        cairo_save(cr);
+        cairo_translate(cr, x, y);
+        cairo_rotate(cr, angle);
+        cairo_scale(cr, size, size * side);
+        cairo_move_to(cr, stripe[0].first, stripe[0].second);
+        for (size_t i = 1; i < stripe.size(); ++i) cairo_line_to(cr, stripe[i].first, stripe[i].second);
+        cairo_close_path(cr);
+        cairo_restore(cr);
+        setRgb(cr, hex(0x2f7bd6), 0.9);
+        cairo_fill(cr);
+    }
+    // canopy
+    auto [cx, cy] = onShip(x, y, size, angle, 0.42, 0.0);
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_rotate(cr, angle);
+    cairo_scale(cr, size * 0.2, size * 0.08);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
     cairo_restore(cr);
+    setLinear(cr, cx - size * 0.2, cy - size * 0.2, cx + size * 0.2, cy + size * 0.2,
+              {{0, hex(0xd8f6ff)}, {0.4, hex(0x3a8fd0)}, {1, hex(0x061a30)}});
+    cairo_fill(cr);
+    auto [gx, gy] = onShip(x, y, size, angle, -0.62, 0.0);
+    glow(light, gx, gy, static_cast<float>(size * 0.22), static_cast<float>(size * 0.22), hex(0x8fd8ff), 1.6f);
+    glow(light, gx, gy, static_cast<float>(size * 0.08), static_cast<float>(size * 0.08), hex(0xffffff), 1.2f);
+}
+
+// A bolt of fire from (x, y) along (dx, dy): a hot core and its colour around it.
+void bolt(Picture& light, double x, double y, double dx, double dy, Rgb c) {
+    const int steps = std::max(4, static_cast<int>(std::hypot(dx, dy) / 1.5));
+    for (int k = 0; k <= steps; ++k) {
+        const double t = double(k) / steps;
+        glow(light, static_cast<float>(x + dx * t), static_cast<float>(y + dy * t), 3.0f, 3.0f, c, 0.12f);
+        glow(light, static_cast<float>(x + dx * t), static_cast<float>(y + dy * t), 1.0f, 1.0f, hex(0xffffff), 0.1f);
+    }
 }
 
 void cutScenes(Output& out) {
@@ -484,35 +568,36 @@ void cutScenes(Output& out) {
         Surface s = toSurface(pic);
         Context c = newContext(s);
         cairo_t* cr = c.get();
-        if (i == 2) {  // the armada comes out of the dark
-            for (int k = 0; k < 18; ++k)
-                silhouette(cr, rng.range(40, 470), rng.range(40, 340), rng.range(8, 34), M_PI / 2 + rng.range(-0.2, 0.2), pal::hostile);
-        } else if (i == 3) {  // launch: a lone fighter and its trail
-            Picture trail(512, 384, {}, 1);
-            for (int k = 0; k < 60; ++k) glow(trail, 256, 330 - k * 0.5f + 60, 6 + k * 0.2f, 10, hex(0x3f9fff), 0.04f);
-            cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
-            paintSurface(cr, lightSurface(trail), 0, 0);
-            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-            silhouette(cr, 256, 250, 60, -M_PI / 2, pal::ice);
-        } else if (i == 4) {  // battle: beams and blasts
-            Picture fx(512, 384, {}, 1);
-            for (int k = 0; k < 6; ++k) glow(fx, static_cast<float>(rng.range(60, 450)), static_cast<float>(rng.range(60, 320)),
-                                             static_cast<float>(rng.range(14, 40)), static_cast<float>(rng.range(14, 40)), pal::ember, 1.0f);
-            Surface fs = lightSurface(fx);
-            cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
-            paintSurface(cr, fs, 0, 0);
-            for (int k = 0; k < 10; ++k) {
-                cairo_move_to(cr, rng.range(0, 512), 384);
-                cairo_line_to(cr, rng.range(0, 512), rng.range(0, 200));
-                cairo_set_line_width(cr, 2);
-                setRgb(cr, k % 2 ? pal::gold : pal::hostile, 0.7);
-                cairo_stroke(cr);
+        Picture light(512, 384, {}, 1);
+        if (i == 2) {  // the armada comes out of the dark: far ships small and dim, near ones large
+            struct Ship {
+                double x, y, size;
+            };
+            std::vector<Ship> ships;
+            for (int k = 0; k < 16; ++k) ships.push_back({rng.range(40, 470), rng.range(40, 320), rng.range(7, 32)});
+            std::sort(ships.begin(), ships.end(), [](const Ship& a, const Ship& b) { return a.size < b.size; });
+            for (const Ship& sh : ships)
+                hostileShip(cr, light, sh.x, sh.y, sh.size, M_PI / 2 + rng.range(-0.15, 0.15), 0.75 - sh.size / 45.0);
+        } else if (i == 3) {  // launch: a lone fighter climbing on its trail
+            for (int k = 0; k < 55; ++k)
+                glow(light, 256, 276 + k * 2.0f, 5 + k * 0.25f, 8, hex(0x3f9fff), 0.05f * (1.0f - k / 70.0f));
+            playerFighter(cr, light, 256, 235, 64, -M_PI / 2);
+        } else if (i == 4) {  // battle: blasts, the swarm firing down, the fighter firing up
+            for (int k = 0; k < 5; ++k)
+                glow(light, static_cast<float>(rng.range(60, 450)), static_cast<float>(rng.range(60, 300)),
+                     static_cast<float>(rng.range(14, 36)), static_cast<float>(rng.range(14, 36)), pal::ember, 1.0f);
+            for (int k = 0; k < 6; ++k) {
+                const double x = rng.range(60, 450), y = rng.range(40, 190), size = rng.range(14, 24);
+                hostileShip(cr, light, x, y, size, M_PI / 2, 0.1);
+                bolt(light, x, y + size * 1.4, rng.range(-12, 12), rng.range(30, 60), pal::hostile);
             }
-            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-            for (int k = 0; k < 6; ++k)
-                silhouette(cr, rng.range(60, 450), rng.range(40, 200), rng.range(14, 26), M_PI / 2, pal::hostile);
-            silhouette(cr, 256, 320, 30, -M_PI / 2, pal::ice);
+            playerFighter(cr, light, 256, 320, 34, -M_PI / 2);
+            for (double side : {-1.0, 1.0}) bolt(light, 256 + side * 9, 290, 0, -70, pal::gold);
+            bolt(light, 256, 282, 0, -110, pal::gold);
         }
+        cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
+        paintSurface(cr, lightSurface(light), 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         // letterbox frame
         cairo_rectangle(cr, 1, 1, 510, 382);
         cairo_set_line_width(cr, 2);
