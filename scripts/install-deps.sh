@@ -6,7 +6,8 @@ PKGS="build-essential cmake pkg-config ninja-build \
  libsdl2-dev libepoxy-dev libglm-dev libjpeg-dev libopenmpt-dev zlib1g-dev \
  libcairo2-dev libfreetype-dev fonts-dejavu-core \
  libgtest-dev libgmock-dev libbenchmark-dev \
- xvfb xauth libgl1-mesa-dri libegl-mesa0 mesa-utils"
+ xvfb xauth libgl1-mesa-dri libegl-mesa0 mesa-utils \
+ matchbox-window-manager"
 [ "${1:-}" = fuzz ] && PKGS="$PKGS clang libclang-rt-14-dev"
 missing=""
 for p in $PKGS; do

@@ -275,9 +275,8 @@ void ApplyShipConfig(GameContext& ctx, const levels::TShipConfig& c) {
   p.Armor = MaxArmorForLevel(p.ArmorLevel);
 }
 
-void ApplyShipModels(GameContext& ctx) {
+void ApplySkin(GameContext& ctx) {
   const data::TPlayer& p = ctx.Player;
-  TShipState& s = ctx.Ship;
   if (const scene::TGLLibMaterial* skin =
           ctx.ModelsLibrary.LibMaterialByName("PlayerTex" + std::to_string(std::clamp(p.CurrentSkin, 1, 6)))) {
     for (const char* name : {"PlayerTex", "ABVtex"})
@@ -286,27 +285,43 @@ void ApplyShipModels(GameContext& ctx) {
         m->Material.Texture.Disabled = !skin->Material.Texture.HasImage();
       }
   }
+}
+
+namespace {
+
+// Loads a mesh into the ship in play and gives the shop's ship the same one. A failed load
+// leaves both as they were (they always show the same mesh).
+void LoadPart(GameContext& ctx, scene::TGLFreeForm* inGame, scene::TGLFreeForm* inShop, const std::string& file) {
+  try {
+    inGame->LoadFromFile(file);
+  } catch (const std::exception& e) {
+    ShowLoadError(ctx, e);
+  }
+  if (inShop) inShop->SetMesh(inGame->Mesh);
+}
+
+}  // namespace
+
+void LoadWeaponModel(GameContext& ctx) {
+  const data::TPlayer& p = ctx.Player;
   const int guns = p.PrimaryLevel + p.MegaLevel + p.AutoaimLevel;
-  try {
-    s.PlayerPrimaryWeapon->LoadFromFile(std::string(kModels) + "pw" + std::to_string(guns) + ".3ds");
-  } catch (const std::exception& e) {
-    ShowLoadError(ctx, e);
-  }
-  try {
-    s.UpgradeBonusMesh->LoadFromFile(std::string(kModels) + "abv" + std::to_string(p.ArmorLevel) + ".3ds");
-  } catch (const std::exception& e) {
-    ShowLoadError(ctx, e);
-  }
-  // TODO(shop): ShopPlayerPrimaryWeapon and ShopUpgradeBonusMesh load the same meshes.
+  LoadPart(ctx, ctx.Ship.PlayerPrimaryWeapon, ctx.Ship.ShopPlayerPrimaryWeapon,
+           std::string(kModels) + "pw" + std::to_string(guns) + ".3ds");
+}
+
+void LoadArmourModel(GameContext& ctx) {
+  LoadPart(ctx, ctx.Ship.UpgradeBonusMesh, ctx.Ship.ShopUpgradeBonusMesh,
+           std::string(kModels) + "abv" + std::to_string(ctx.Player.ArmorLevel) + ".3ds");
+}
+
+void ApplyShipModels(GameContext& ctx) {
+  ApplySkin(ctx);
+  LoadWeaponModel(ctx);
+  LoadArmourModel(ctx);
 }
 
 void LoadShipMeshes(GameContext& ctx) {
-  try {
-    ctx.Ship.PlayerModel->LoadFromFile(std::string(kModels) + "1Player4.3DS");
-  } catch (const std::exception& e) {
-    ShowLoadError(ctx, e);
-  }
-  // TODO(shop): ShopPlayerModel loads the hull too.
+  LoadPart(ctx, ctx.Ship.PlayerModel, ctx.Ship.ShopPlayerModel, std::string(kModels) + "1Player4.3DS");
   ApplyShipModels(ctx);
 }
 
@@ -400,7 +415,7 @@ void KillPlayer(GameContext& ctx) {
 }
 
 void EndGame(GameContext& ctx) {
-  // TODO(profiles): the back-to-menu saving of the profile comes first once profiles land.
+  // The way back to the menu reloads the profile's slots from its file first.
   ShowTopRanksAfterGame(ctx);
 }
 

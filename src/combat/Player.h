@@ -41,10 +41,15 @@ void ResetPlayerForNewGame(GameContext& ctx);
 levels::TShipConfig CurrentShipConfig(const GameContext& ctx);
 void ApplyShipConfig(GameContext& ctx, const levels::TShipConfig& ship);
 // The skin on "PlayerTex" and "ABVtex", the gun pods "pw<sum of gun levels>.3ds" and the
-// armour "abv<ArmorLevel>.3ds". A file that cannot be loaded is shown with its name; the
-// previous mesh stays.
+// armour "abv<ArmorLevel>.3ds", in play and in the shop alike. A file that cannot be loaded is
+// shown with its name; the previous mesh stays.
 void ApplyShipModels(GameContext& ctx);
-// The hull "Data\Models\Player\1Player4.3DS", then ApplyShipModels.
+// Its three parts: the current skin's image on "PlayerTex" and "ABVtex"; the gun pods for the
+// sum of the gun levels; the armour for the armour level.
+void ApplySkin(GameContext& ctx);
+void LoadWeaponModel(GameContext& ctx);
+void LoadArmourModel(GameContext& ctx);
+// The hull "Data\Models\Player\1Player4.3DS" (in play and in the shop), then ApplyShipModels.
 void LoadShipMeshes(GameContext& ctx);
 
 // Every frame in the world states: game over growth, rising to the row, regeneration, the

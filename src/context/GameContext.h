@@ -25,6 +25,7 @@
 #include "context/Platform.h"
 #include "context/SceneryState.h"
 #include "context/ShipState.h"
+#include "context/ShopState.h"
 #include "context/Timers.h"
 #include "data/DataStore.h"
 #include "data/Options.h"
@@ -78,6 +79,7 @@ struct GameContext {
   bool KeyIsDown(Key k) const { return KeysDown[static_cast<size_t>(k)]; }
   TMouseDevice MouseDevice;
   int32_t HitShakeTicks = 0;
+  bool Deactivated = false;  // the window lost the focus (or was minimised) and has not had it back
 
   // ---- replays ----
   shell::TReplayRecorder* Recorder = nullptr;  // set while the run is being recorded
@@ -110,6 +112,7 @@ struct GameContext {
   levels::TSceneryState Scenery;  // sky boxes, planet, level meshes, layer sprites, the level blur
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
   levels::TCutSceneState CutScene;  // the cut-scene screen, its pages and the Next button
+  interface::TShopState Shop;  // the shop between levels
 
   // ---- scene ----
   scene::TGLScene Scene;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Profiles.h"
 #include "data/TopRanks.h"
 #include "context/SlotRestore.h"
 #include "scene/Objects.h"
@@ -122,6 +123,23 @@ struct TMenuState {
   TGLHUDText* TRD_EnterName = nullptr;
   TGLHUDText* TRD_EnterNameFx = nullptr;
   data::TTopRanksTable TopRanks;
+
+  // ---- players ----
+  data::TProfiles Profiles;  // the profile list, the selected one, the scroll offset
+  data::TSaveSlots Saves;    // the current profile's fifteen level save slots
+  int32_t SavedSelection = 0;  // the selection when the change-player dialog opened (Cancel)
+  TGLDummyCube* ChangePlayerDummy = nullptr;
+  TGLDummyCube* CPD_EnterName = nullptr;  // the name entry box
+  TGLHUDText* CPD_Title = nullptr;
+  TGLHUDText* CPD_newPlayer = nullptr;
+  std::array<TGLHUDText*, data::kProfileRows> ProfileRows{};  // "ChangePlayerHudMass1" to 9
+  TGLSprite* CPD_mark = nullptr;
+  TMaterialButton CPD_ok, CPD_Delete, CPD_Cancel;
+  TGLSprite* CPD_ScrollUp = nullptr;
+  TGLSprite* CPD_ScrollDown = nullptr;
+  TGLHUDText* CPDEN_EnterName = nullptr;
+  TGLHUDText* CPDEN_EnterNameFx = nullptr;
+  TMaterialButton CPDEN_Apply, CPDEN_Cancel;
 
   // ---- message box ----
   TGLSprite* MD_bg = nullptr;

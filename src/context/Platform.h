@@ -3,7 +3,10 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "data/DisplayModes.h"
 
 namespace vlm {
 
@@ -20,11 +23,15 @@ class IPlatform {
   virtual bool QuitRequested() const = 0;
   // Saves the last drawn frame as a 24-bit BMP; false when it cannot (no window, disk full).
   virtual bool SaveScreenshot(const std::filesystem::path& file) = 0;
-  // Switches the window (or, in full screen, the display) to width by height and centres it.
-  virtual void SetDisplayMode(int width, int height) {
-    (void)width;
-    (void)height;
-  }
+  // Shows the game's picture of width by height pixels: in a window of that size, centred on the
+  // desktop, or (full screen) over the whole desktop, scaled to fit with black bars, without
+  // changing the monitor's mode. False when the mode cannot be set: the window stays as it was
+  // and `why` says what went wrong.
+  virtual bool SetDisplayMode(int width, int height, bool fullScreen, std::string& why) = 0;
+  // Whether the game covers the desktop (as opposed to standing in a window).
+  virtual bool FullScreen() const = 0;
+  // The display's modes as the system lists them (for "supportres.txt").
+  virtual std::vector<data::TDisplayMode> DisplayModes() const = 0;
 };
 
 // The platform of tests, tools and replays: no window, everything recorded.
@@ -42,14 +49,16 @@ class HeadlessPlatform final : public IPlatform {
     return false;
   }
 
-  void SetDisplayMode(int width, int height) override {
-    modeWidth_ = width;
-    modeHeight_ = height;
-    ++modeChanges_;
-  }
+  // A mode listed in RefusedModes is refused, as a display that cannot show it would.
+  bool SetDisplayMode(int width, int height, bool fullScreen, std::string& why) override;
+  std::vector<data::TDisplayMode> DisplayModes() const override { return Modes; }
   int ModeWidth() const { return modeWidth_; }
   int ModeHeight() const { return modeHeight_; }
-  int ModeChanges() const { return modeChanges_; }
+  bool FullScreen() const override { return fullScreen_; }
+  int ModeChanges() const { return modeChanges_; }  // modes set, refusals not counted
+  int ModeRefusals() const { return modeRefusals_; }
+  std::vector<std::pair<int, int>> RefusedModes;
+  std::vector<data::TDisplayMode> Modes;  // what DisplayModes() lists
 
   const std::vector<std::string>& Errors() const { return errors_; }
   const std::vector<std::filesystem::path>& Screenshots() const { return screenshots_; }
@@ -62,7 +71,8 @@ class HeadlessPlatform final : public IPlatform {
   bool captured_ = false;
   bool quit_ = false;
   int minimiseCount_ = 0;
-  int modeWidth_ = 0, modeHeight_ = 0, modeChanges_ = 0;
+  int modeWidth_ = 0, modeHeight_ = 0, modeChanges_ = 0, modeRefusals_ = 0;
+  bool fullScreen_ = false;
 };
 
 }  // namespace vlm

@@ -36,6 +36,10 @@ struct TShipState {
   scene::TGLAnimatedSprite* PlayerAnimatedExplosion = nullptr;
   scene::TGLSprite* PlayerShootFxSprite = nullptr;
   scene::TGLAnimatedSprite* Bonus5Sprite = nullptr;  // the satellite; the bonuses show and hide it
+  // The same ship in the shop (made by the shop's layout; null until then): hull, guns, armour.
+  scene::TGLFreeForm* ShopPlayerModel = nullptr;
+  scene::TGLFreeForm* ShopPlayerPrimaryWeapon = nullptr;
+  scene::TGLFreeForm* ShopUpgradeBonusMesh = nullptr;
 
   double BonusOrbitAngle = 0.0;   // radians
   // Set by the level run when a level starts; the ship itself does not hover in play.

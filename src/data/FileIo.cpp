@@ -118,32 +118,23 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& f
     return bytes;
 }
 
-void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName)
+namespace {
+
+// Writes the bytes into a new sibling of `file`, flushed to disk; returns the sibling's path.
+std::filesystem::path WriteSibling(const std::filesystem::path& file, std::string_view bytes,
+                                   const std::string& displayName, mode_t mode)
 {
-    // A sibling in the same folder, so the rename cannot cross file systems.
     std::random_device entropy;
     const std::filesystem::path sibling =
         file.parent_path() / ("." + file.filename().string() + ".new" + std::to_string(entropy() % 1000000));
-
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
-    mode_t mode = 0666;
-    struct stat old {};
-    if (::stat(file.c_str(), &old) == 0) {
-        if (S_ISDIR(old.st_mode))
-            throw EWriteError(displayName, "it is a folder");
-        mode = old.st_mode & 07777;
-    }
-
     FileDescriptor fd(::open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd.Get() < 0)
         throw EWriteError(displayName, SystemReason(errno));
-
     auto fail = [&](int error) {
         fd.Close();
         ::unlink(sibling.c_str());
         throw EWriteError(displayName, SystemReason(error));
     };
-
     const char* data = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -163,16 +154,57 @@ void WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
         ::unlink(sibling.c_str());
         throw EWriteError(displayName, SystemReason(error));
     }
+    return sibling;
+}
+
+void SyncFolderOf(const std::filesystem::path& file)
+{
+    std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
+} // namespace
+
+bool CreateFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName)
+{
+    struct stat old {};
+    if (::lstat(file.c_str(), &old) == 0)
+        return false;
+    const std::filesystem::path sibling = WriteSibling(file, bytes, displayName, 0666);
+    // link() refuses a name that exists, so a file that appeared meanwhile is not replaced.
+    if (::link(sibling.c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(sibling.c_str());
+        if (error == EEXIST)
+            return false;
+        throw EWriteError(displayName, SystemReason(error));
+    }
+    ::unlink(sibling.c_str());
+    SyncFolderOf(file);
+    return true;
+}
+
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName)
+{
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    mode_t mode = 0666;
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode))
+            throw EWriteError(displayName, "it is a folder");
+        mode = old.st_mode & 07777;
+    }
+    // A sibling in the same folder, so the rename cannot cross file systems.
+    const std::filesystem::path sibling = WriteSibling(file, bytes, displayName, mode);
     if (::rename(sibling.c_str(), file.c_str()) != 0) {
         int error = errno;
         ::unlink(sibling.c_str());
         throw EWriteError(displayName, SystemReason(error));
     }
     // Make the rename itself durable.
-    std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0)
-        ::fsync(dir.Get());
+    SyncFolderOf(file);
 }
 
 } // namespace vlm::data

@@ -31,4 +31,9 @@ int RemoveStaleTempFiles(const std::filesystem::path& folder, int minAgeSeconds 
 // left as it was, the sibling is removed and EWriteError names `displayName`.
 void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName);
 
+// As WriteFileAtomically, but never over an existing file: the complete file appears under its
+// name or nothing does. Returns false (and writes nothing) when the name is taken; throws
+// EWriteError naming `displayName` on any other failure.
+bool CreateFileAtomically(const std::filesystem::path& file, std::string_view bytes, const std::string& displayName);
+
 } // namespace vlm::data

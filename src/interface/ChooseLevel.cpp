@@ -15,8 +15,6 @@ namespace vlm::interface {
 
 namespace {
 
-constexpr const char* kDefaultSave = "\\Saves\\tr\\defaultsave.ini";
-
 void HideDialog(GameContext& ctx) {
   ctx.Menus.ChooseLevelDummy->Visible = false;
   ctx.Menus.CL_logo->Visible = false;
@@ -48,41 +46,27 @@ void CreateChooseLevelLayout(GameContext& ctx) {
 
 void LoadMenuSlots(GameContext& ctx) {
   TMenuState& m = ctx.Menus;
-  for (TMenuSlot& s : m.Slots) s = TMenuSlot{};
-  // TODO(profiles): the slots come from the current profile; until profiles exist they come
-  // from the default save every new profile is copied from.
-  const std::filesystem::path file = ctx.Data->ResolvePath(kDefaultSave);
-  bool loaded = false;
-  if (data::IsRegularFile(file)) {
-    try {
-      const int n = std::min(15, ctx.Data->CountNumberedSections(kDefaultSave, "int", true));
-      for (int i = 0; i < n; ++i) {
-        const std::string sec = std::to_string(i);
-        auto read = [&](const char* key) { return ctx.Data->ReadSavedValue(kDefaultSave, sec, key); };
-        TMenuSlot& s = m.Slots[size_t(i)];
-        const int32_t visible = data::StrToInt(read("Visible"));
-        if (visible == 0 || visible == 1) s.Visible = visible == 1;
-        s.Title = read("Title");
-        s.LogoName = read("LogoName");
-        s.Level = data::StrToInt(read("Level"));
-        s.Saved.Scores = data::StrToInt64(read("Scores"));
-        s.Saved.Ship = read("Ship");
-        s.Saved.TimeShip = read("TimeShip");
-        s.Saved.Health = data::StrToFloat(read("Health"));
-        s.Saved.Armor = data::StrToInt(read("Armor"));
-        s.Saved.Lifes = data::StrToInt(read("Lifes"));
-        s.Saved.BonusLifeIndex = data::StrToInt(read("BonusLifeIndex"));
-        s.Saved.Points = data::StrToInt(read("Points"));
-      }
-      loaded = n > 0;
-    } catch (const std::exception& e) {
-      ctx.Platform().ShowError("Velmora 2", std::string("The default save ") + kDefaultSave + " cannot be read: " +
-                                                e.what());
-      for (TMenuSlot& s : m.Slots) s = TMenuSlot{};
-    }
+  for (size_t k = 0; k < m.Slots.size(); ++k) {
+    const data::TSaves& from = m.Saves[k];
+    TMenuSlot& s = m.Slots[k];
+    s.Visible = from.Visible;
+    s.Title = from.Title;
+    s.LogoName = from.LogoName;
+    s.Level = from.Level;
+    s.Saved.Scores = from.Scores;
+    s.Saved.Ship = from.Ship;
+    s.Saved.TimeShip = from.TimeShip;
+    s.Saved.Health = from.Health;
+    s.Saved.Armor = from.Armor;
+    s.Saved.Lifes = from.Lifes;
+    s.Saved.BonusLifeIndex = from.BonusLifeIndex;
+    s.Saved.Points = from.Points;
   }
-  if (!loaded) {
+  // No open slot at all (no profile yet, or one whose slots are all shut): the start button
+  // still begins a new game of level 1 with three lives.
+  if (std::none_of(m.Slots.begin(), m.Slots.end(), [](const TMenuSlot& s) { return s.Visible; })) {
     TMenuSlot& first = m.Slots[0];
+    first = TMenuSlot{};
     first.Visible = true;
     first.Title = "level 1";
     first.Level = 1;

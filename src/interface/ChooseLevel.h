@@ -7,9 +7,9 @@ namespace vlm::scene { class TGLBaseSceneObject; }
 namespace vlm::interface {
 
 void CreateChooseLevelLayout(GameContext& ctx);
-// Fills the fifteen slots from the default save (scrambled "Saves\tr\defaultsave.ini" beside
-// the game) and shows the open ones on the dialog. Without a readable default save the first
-// slot opens level 1 with a new game of three lives.
+// Fills the fifteen slots from the current profile's save slots (ctx.Menus.Saves) and shows the
+// open ones on the dialog. With no open slot the first one opens level 1 with a new game of
+// three lives.
 void LoadMenuSlots(GameContext& ctx);
 // The start button: with fewer than two open slots the first one's level starts at once,
 // otherwise the choose-level dialog opens.

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "data/Numbers.h"
+#include "interface/ChangePlayer.h"
 #include "interface/ChooseLevel.h"
 #include "interface/CreditsDialog.h"
 #include "interface/HelpDialog.h"
@@ -76,8 +77,7 @@ void CreateMainMenuLayout(GameContext& ctx) {
                                  scene::TTextAlignment::Left, {1.0f, 0.949f, 0.875f, 0.0f});
   m.PlayerHint1 = AddMenuText(ctx, menu, "PlayerHint1", "(if this is not you click here)", 10, 168, 0.22f, 0.22f,
                               scene::TTextAlignment::Left, {1.0f, 1.0f, 0.7f, 0.0f});
-  // TODO(change player): the name opens the change-player dialog once profiles exist; until then
-  // the hint that invites the click stays hidden.
+  // The label, the name and the hint open the change-player dialog; they show with a name.
   m.PlayerHint1->Visible = false;
   m.VersionText = AddMenuText(ctx, menu, "VersionText", "version 1.3", 8, 100, 0.2f, 0.2f,
                               scene::TTextAlignment::Left, {1.0f, 1.0f, 1.0f, 0.0f});
@@ -159,8 +159,11 @@ void MenuIntroFrame(GameContext& ctx) {
   if (a >= kNameAlpha) {
     SetNameAlpha(m, kNameAlpha);
     ctx.L.CursorImage->Visible = true;
-    // TODO(profiles): with no profile at all the intro ends in "changeplayer" with the name entry open.
-    ctx.GameState = "mainmenu";
+    // With no profile at all the intro ends in the name entry: a first profile must be made.
+    if (NoProfileYet(ctx))
+      OpenNameEntry(ctx, true);
+    else
+      ctx.GameState = "mainmenu";
     if (!m.PendingMessage.empty()) {
       ShowMessageBoxButtons(ctx, m.PendingMessage, false);
       m.PendingMessage.clear();
@@ -214,7 +217,7 @@ void MainMenuInput(GameContext& ctx, const scene::TGLBaseSceneObject* picked) {
     ShowMessageBoxFaded(ctx, "are you sure\ryou want to exit?", true, 0.85f);
     return;
   }
-  // TODO(change player): the player's name as a button that opens the change-player dialog.
+  PlayerNameInput(ctx, picked);
 }
 
 }  // namespace vlm::interface
@@ -257,7 +260,8 @@ void vlm::ReturnToMainMenu(GameContext& ctx) {
   // A fresh background for the menus.
   interface::PickMenuBackground(ctx);
   L.CursorImage->Visible = true;
-  // TODO(profiles): reload the current profile from "Saves" when it has a file name.
+  // The current profile's slots as its file has them: what the run did not save is gone.
+  interface::ReloadCurrentProfile(ctx);
   // The menu tune from the top, at the player's volume.
   SetMusicOrder(1);
   CurrentMusicOrder = 1;

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "data/Numbers.h"
+#include "interface/ChangePlayer.h"
 #include "interface/ChooseLevel.h"
 #include "interface/CreditsDialog.h"
 #include "interface/HelpDialog.h"
 #include "interface/MainMenu.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
+#include "interface/Shop.h"
 #include "interface/TopRanksScreen.h"
 #include "levels/DataFields.h"
 #include "context/GameContext.h"
@@ -149,6 +151,8 @@ void CreateMenuLayout(GameContext& ctx) {
   CreateTopRanksLayout(ctx);
   CreateHelpLayout(ctx);
   CreateCreditsLayout(ctx);
+  CreateShopLayout(ctx);
+  CreateChangePlayerLayout(ctx);
   CreateMessageBoxLayout(ctx);
 }
 
@@ -202,6 +206,8 @@ void MenuScreensInput(GameContext& ctx) {
     HelpInput(ctx, picked);
   else if (s == "credits")
     CreditsInput(ctx, picked);
+  else if (s == "changeplayer")
+    ChangePlayerInput(ctx, picked);
 }
 
 void MenuBackgroundFrame(GameContext& ctx, double frameTime) {
@@ -218,6 +224,7 @@ void MenuBackgroundFrame(GameContext& ctx, double frameTime) {
   m.MM_buttons->Visible = onMenu;
   m.PlayerNameLabel->Visible = onMenu && !ctx.Player.Name.empty();
   m.PlayerNameText->Visible = m.PlayerNameLabel->Visible;
+  m.PlayerHint1->Visible = m.PlayerNameLabel->Visible;
   // The background goes on fading in where the menu's entrance left it, and the music with it.
   if (scene::TGLLibMaterial* bg = ctx.InterFaceLibrary.LibMaterialByName("MM_bg")) {
     float& a = bg->Material.FrontProperties.Diffuse.a;
@@ -252,6 +259,7 @@ void LoadMenuTextures(GameContext& ctx) {
   const std::string shop = "Data\\Textures\\InterFace\\shop\\";
   for (const char* name : {"ShopMinus", "ShopPlus", "Empty", "Filled"})
     if (!ctx.InterFaceLibrary.LibMaterialByName(name)) LoadPicture(ctx, name, shop + name + ".bmp", B::Transparency);
+  LoadChangePlayerTextures(ctx);
   // The background: faded in by the menu intro through its diffuse alpha.
   scene::TGLLibMaterial* bg = AddPicture(ctx, "MM_bg", B::Transparency);
   bg->Material.FrontProperties.Diffuse.a = 0.0f;

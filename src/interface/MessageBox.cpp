@@ -1,6 +1,8 @@
 #include "interface/MessageBox.h"
 
+#include "interface/ChangePlayer.h"
 #include "interface/MenuFramework.h"
+#include "interface/Shop.h"
 #include "context/GameStates.h"
 #include "context/GameContext.h"
 
@@ -81,9 +83,12 @@ void MessageBoxInput(GameContext& ctx) {
       ctx.Platform().RequestQuit();
     } else if (cancelShown && ctx.GameState == "pausemenu") {
       ReturnToMainMenu(ctx);
+    } else if (cancelShown && ctx.GameState == "shop") {
+      LeaveShop(ctx);
+    } else if (cancelShown && ctx.GameState == "changeplayer") {
+      DeleteSelectedProfile(ctx);
     }
-    // TODO(change player, shop): Ok deletes the chosen profile in "changeplayer" and leaves the
-    // shop in "shop" once those screens exist; elsewhere it only closes the box.
+    // Elsewhere Ok only closes the box.
     ctx.LeftClick = false;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "data/Numbers.h"
 #include "data/Options.h"
+#include "context/Display.h"
 #include "interface/Hud.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
@@ -134,8 +135,7 @@ bool RowInput(GameContext& ctx, TOptionsRow& row, const scene::TGLBaseSceneObjec
 void SetNameTextsVisible(GameContext& ctx, bool visible) {
   ctx.Menus.PlayerNameLabel->Visible = visible;
   ctx.Menus.PlayerNameText->Visible = visible;
-  // TODO(change player): the hint returns with the change-player dialog.
-  (void)ctx.Menus.PlayerHint1;
+  ctx.Menus.PlayerHint1->Visible = visible;
 }
 
 void Close(GameContext& ctx, TOptionsDialog& d) {
@@ -199,16 +199,6 @@ void OpenPauseOptions(GameContext& ctx) {
   OptionsFrame(ctx, ctx.Menus.PauseOptions);
 }
 
-void ApplyResolution(GameContext& ctx, int fromIndex, int toIndex) {
-  if (toIndex < data::kMinResolution || toIndex > data::kMaxResolution) return;
-  const int w = data::ScreenWidths[toIndex], h = data::ScreenHeights[toIndex];
-  RescaleHud(ctx, fromIndex, toIndex);
-  ctx.ViewportWidth = w;
-  ctx.ViewportHeight = h;
-  ctx.Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
-  PlaceHudLayout(ctx, w, h);
-}
-
 void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseSceneObject* picked) {
   data::TOptions& o = ctx.Options;
   if (RowInput(ctx, d.Sensivity, picked, o.MouseSpeed, 0.05)) return;
@@ -230,14 +220,15 @@ void OptionsInput(GameContext& ctx, TOptionsDialog& d, const scene::TGLBaseScene
   }
   if (HoverMaterialButton(ctx, d.Apply, picked) && TakePress(ctx)) {
     SetNameTextsVisible(ctx, true);  // in play they stay hidden with the main menu
+    Close(ctx, d);
+    // The mode is set again even when it did not change; a mode the display refuses leaves the
+    // resolution as it was, and the file is saved after, so it never names a refused mode.
+    ChangeDisplayMode(ctx, o.Resolution);
     try {
       data::SaveOptions(*ctx.Data, o, ctx.Player);
     } catch (const std::exception& e) {
       ctx.Platform().ShowError("Velmora 2", e.what());
     }
-    if (o.Resolution != ctx.OptionsBackup.Resolution) ApplyResolution(ctx, ctx.OptionsBackup.Resolution, o.Resolution);
-    Close(ctx, d);
-    ctx.Platform().SetDisplayMode(data::ScreenWidths[o.Resolution], data::ScreenHeights[o.Resolution]);
     return;
   }
   if (HoverMaterialButton(ctx, d.Cancel, picked) && TakePress(ctx)) {

@@ -22,8 +22,6 @@ void OptionsInput(GameContext& ctx, TOptionsDialog& dialog, const scene::TGLBase
 void OptionsFrame(GameContext& ctx, TOptionsDialog& dialog);
 // "640x480", "800x600" or "1024x768".
 const char* ResolutionName(int index);
-// Switches the game to resolution `index`: the window, the camera's scale, the HUD and the
-// menu texts (from the index the layout has now).
-void ApplyResolution(GameContext& ctx, int fromIndex, int toIndex);
+// Apply in either dialog changes the resolution through ChangeDisplayMode (context/Display.h).
 
 }  // namespace vlm::interface

@@ -6,6 +6,7 @@
 
 #include "data/Numbers.h"
 #include "interface/Hud.h"
+#include "interface/Shop.h"
 #include "levels/CutScene.h"
 #include "levels/LevelRun.h"
 #include "context/GameContext.h"
@@ -113,7 +114,8 @@ void StatisticsPress(GameContext& ctx) {
   L.StatisticsDummyCube->Visible = false;
   L.CursorImage->Visible = false;
   if (ctx.Level.ShopAfterLevel) {
-    // TODO(shop): EnterShop. Until the shop exists the game goes on to the next level.
+    EnterShop(ctx);
+    return;
   }
   levels::EnterFlyOut(ctx);
 }

@@ -63,7 +63,8 @@ void CreateTopRanksLayout(GameContext& ctx) {
 void LoadTopRanksAtStartup(GameContext& ctx) {
   data::TTopRanksLoad load = data::LoadTopRanks(*ctx.Data);
   ctx.Menus.TopRanks = load.table;
-  if (!load.message.empty()) ctx.Menus.PendingMessage = load.message;
+  if (!load.message.empty())
+    ctx.Menus.PendingMessage += (ctx.Menus.PendingMessage.empty() ? "" : "\r\r") + load.message;
   data::SortTopRanks(ctx.Menus.TopRanks);
   ShowTopRanks(ctx);
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "data/Numbers.h"
+#include "interface/Shop.h"
 #include "levels/CutSceneFile.h"
 #include "levels/LevelRun.h"
 #include "context/GameContext.h"
@@ -307,8 +308,10 @@ void EndCutScene(GameContext& ctx) {
     ctx.GameState = "levelintro2";
     return;
   }
+  // A story after the level leads on to the shop where the level has one.
   if (ctx.Level.ShopAfterLevel) {
-    // TODO(shop): EnterShop. Until the shop exists the game goes on to the next level.
+    interface::EnterShop(ctx);
+    return;
   }
   EnterFlyOut(ctx);
 }

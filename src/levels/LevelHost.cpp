@@ -1,10 +1,17 @@
 #include "levels/LevelHost.h"
 
+#include <cstdio>
+#include <exception>
+#include <string>
+
 #include "combat/Enemies.h"
 #include "combat/Player.h"
 #include "levels/CutScene.h"
 #include "levels/Scenery.h"
+#include "data/Errors.h"
 #include "data/Numbers.h"
+#include "data/Profiles.h"
+#include "levels/ShipCode.h"
 #include "context/GameContext.h"
 #include "sound/SoundUnit.h"
 
@@ -72,8 +79,48 @@ void TGameLevelHost::RepairShip() {
 bool TGameLevelHost::HasProfileFile() const { return !ctx_.Player.FileName.empty(); }
 
 void TGameLevelHost::WriteSaveSlot(int32_t slot) {
-  // TODO(profiles): write save slot `slot` of the current profile.
-  (void)slot;
+  if (slot < 0 || slot >= data::kSaveSlotCount)
+    throw data::DataError("[SAVE] index = " + std::to_string(slot) + " is not a save slot (0 to " +
+                          std::to_string(data::kSaveSlotCount - 1) + ")");
+  data::TPlayer& p = ctx_.Player;
+  data::TSaves values;
+  values.Scores = p.Scores;
+  values.Health = p.Health;
+  values.Armor = p.Armor;
+  if (!p.SavedShipCode.empty()) {
+    // A time ship is flown: the slot keeps it and the player's own ship beside it.
+    values.TimeShip = p.SavedShipCode;
+    values.Ship = ctx_.Level.TimeShipCode;
+  } else {
+    // The own ship; "TimeShip" is cleared, so an older time ship of the slot is not restored.
+    values.Ship = EncodeShipCode(Ship());
+  }
+  values.Lifes = p.Lifes;
+  values.BonusLifeIndex = p.BonusLifeIndex;
+  values.Points = p.UpgradePoints;
+
+  // The slot opens in memory at once, so the choose-level screen has it even if the file
+  // cannot be written; what the file says is what the next start sees.
+  data::TSaves& kept = ctx_.Menus.Saves[size_t(slot)];
+  const std::string title = kept.Title, logo = kept.LogoName;
+  const int32_t level = kept.Level;
+  kept = values;
+  kept.Visible = true;
+  kept.Title = title;
+  kept.LogoName = logo;
+  kept.Level = level;
+  try {
+    data::SaveSlot(*ctx_.Data, p.FileName, slot, values);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velmora2: save slot %d of the profile %s cannot be written: %s\n", slot,
+                 p.FileName.c_str(), e.what());
+    if (!ctx_.Menus.Profiles.WriteFailureReported) {
+      ctx_.Menus.Profiles.WriteFailureReported = true;
+      ctx_.Platform().ShowError("Velmora 2", "Your progress cannot be saved in " +
+                                                 data::ProfilesFolder(*ctx_.Data).string() + " (" + e.what() +
+                                                 "). You can play on, but it will not be kept.");
+    }
+  }
 }
 
 void TGameLevelHost::StartCutScene() {

@@ -9,6 +9,7 @@
 #include "shell/Input.h"
 #include "shell/Startup.h"
 #include "combat/Player.h"
+#include "interface/ChangePlayer.h"
 #include "interface/Hud.h"
 #include "interface/HelpDialog.h"
 #include "interface/MainMenu.h"
@@ -16,6 +17,7 @@
 #include "interface/OptionsDialog.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "interface/Statistics.h"
 #include "levels/CutScene.h"
 #include "levels/LevelRun.h"
@@ -135,7 +137,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   // Screen frames, each when its state matches.
   if (ctx.GameState == "statistics") interface::StatisticsFrame(ctx);
   if (ctx.GameState == "cutscene") levels::CutSceneFrame(ctx);
-  // TODO(shop): the "shop" frame is called here as that screen lands.
+  if (ctx.GameState == "shop") interface::ShopFrame(ctx);
   if (ctx.GameState == "levelintro2") levels::FlyInFrame(ctx);
   if (ctx.GameState == "levelintro") levels::FlyOutFrame(ctx);
 
@@ -159,7 +161,7 @@ void GLCadencer1Progress(GameContext& ctx, double deltaTime, double newTime) {
   if (ctx.GameState == "pm_options") interface::OptionsFrame(ctx, ctx.Menus.PauseOptions);
   if (ctx.GameState == "help") interface::HelpFrame(ctx);
   if (ctx.GameState == "topranks") interface::TopRanksFrame(ctx, ctx.FrameTime);
-  // TODO(change player): the "changeplayer" frame with FrameTime.
+  if (ctx.GameState == "changeplayer") interface::ChangePlayerFrame(ctx, ctx.FrameTime);
   if (ctx.GameState == "menuintro") interface::MenuIntroFrame(ctx);
   if (ctx.GameState == "gameintro") GameIntroFrame(ctx);
 
@@ -172,7 +174,7 @@ void HandleFrameKeys(GameContext& ctx) {
   if (ctx.KeyIsDown(Key::PrintScreen) || ctx.KeyIsDown(Key::F12)) SaveScreenshot(ctx);
   if (ctx.KeyIsDown(Key::Enter)) {
     if (ctx.GameState == "topranks" && L.TRD_EnterNameDummy->Visible) interface::CommitTopRank(ctx);
-    // TODO(change player): create the profile in "changeplayer" with CPD_EnterName visible.
+    if (ctx.GameState == "changeplayer" && ctx.Menus.CPD_EnterName->Visible) interface::ApplyNewName(ctx);
   }
   if (ctx.KeyIsDown(Key::Escape) && !L.PM_OptionsDummy->Visible && !L.GomSprite->Visible) {
     if (!interface::ResumeFromPauseMenu(ctx)) interface::OpenPauseMenu(ctx);

@@ -16,6 +16,7 @@ void RunLoopPass(GameContext& ctx, int64_t nowUs) {
 void FinishLoopPass(GameContext& ctx, int64_t nowUs) {
   if (ctx.Recorder) ctx.Recorder->Frame(nowUs);
   ctx.GLCadencer1.Progress(double(nowUs) / 1e6);
+  if (ctx.Deactivated) PauseWhileAway(ctx);
   bool capture = WantsPointerCaptured(ctx);
   if (ctx.Platform().PointerCaptured() != capture) ctx.Platform().SetPointerCaptured(capture);
 }

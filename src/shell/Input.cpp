@@ -12,11 +12,13 @@
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
 #include "combat/Player.h"
+#include "interface/ChangePlayer.h"
 #include "interface/CreditsDialog.h"
 #include "interface/MenuFramework.h"
 #include "interface/MessageBox.h"
 #include "interface/OptionsDialog.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/Statistics.h"
 #include "levels/CutScene.h"
@@ -35,7 +37,7 @@ void DispatchToScreens(GameContext& ctx) {
   if (ctx.GameState == "pausemenu") interface::PauseMenuInput(ctx);
   if (ctx.GameState == "pm_options")
     interface::OptionsInput(ctx, ctx.Menus.PauseOptions, interface::PickUnderMouse(ctx));
-  // TODO(shop): the shop's part of the handler in "shop".
+  if (ctx.GameState == "shop") interface::ShopInput(ctx);
   if (ctx.GameState == "cutscene") levels::CutSceneInput(ctx);
   if (IsMenuState(ctx)) interface::MenuScreensInput(ctx);
 }
@@ -79,6 +81,7 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button) {
 }
 
 void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
+  if (ctx.Deactivated) WindowActivated(ctx);  // as for a key
   auto& held = ctx.MouseDevice.PendingButtons;
   held[ButtonIndex(button)] = true;
   // The flags follow every button held at the press, not only the one pressed: a right press
@@ -87,14 +90,14 @@ void GLSceneViewer1MouseDown(GameContext& ctx, MouseButton button) {
     ctx.LeftClick = true;
     if (ctx.GameState == "statistics") {
       interface::StatisticsPress(ctx);
+      // A press that opened the shop or a cut-scene is spent.
+      if (ctx.GameState == "shop" || ctx.GameState == "cutscene") return;
     }
   }
   DispatchToScreens(ctx);
   if (held[ButtonIndex(MouseButton::Right)]) {
     ctx.RightClick = true;
-    if (ctx.GameState == "shop") {
-      // TODO(shop): the shop handler runs once more with RightClick set.
-    }
+    if (ctx.GameState == "shop") interface::ShopInput(ctx);
   }
 }
 
@@ -125,6 +128,8 @@ bool EscapeInMenus(GameContext& ctx) {
     m.Edit1Visible = false;
     ctx.Timers.SetEnabled(TimerId::Timer2, false);
     ctx.GameState = "mainmenu";
+  } else if (s == "changeplayer") {
+    interface::ChangePlayerEscape(ctx);
   } else if (s == "options" || s == "pm_options") {
     // As Cancel.
     interface::TOptionsDialog& d = s == "options" ? m.Options : m.PauseOptions;
@@ -169,11 +174,15 @@ void UpdateMouseDevice(GameContext& ctx) {
 }
 
 bool WantsPointerCaptured(const GameContext& ctx) {
+  if (ctx.Deactivated) return false;  // the desktop has the pointer while the game is away
   const std::string& s = ctx.GameState;
   return s == "game" || s == "levelintro" || s == "levelintro2";
 }
 
 void FormKeyDown(GameContext& ctx, Key key) {
+  // A key pressed in the game's window means the window is back, whether or not the return itself
+  // was seen (scripts and replays made before it was recorded).
+  if (ctx.Deactivated) WindowActivated(ctx);
   const bool repeat = ctx.KeysDown[static_cast<size_t>(key)];
   ctx.KeysDown[static_cast<size_t>(key)] = true;
   if (key == Key::Backspace && ctx.Menus.Edit1Visible) interface::EraseNameChar(ctx);
@@ -200,7 +209,7 @@ void FormKeyDown(GameContext& ctx, Key key) {
 
 void FormKeyUp(GameContext& ctx, Key key) { ctx.KeysDown[static_cast<size_t>(key)] = false; }
 
-void WindowDeactivated(GameContext& ctx) {
+void PauseWhileAway(GameContext& ctx) {
   // A pause menu still sliding out after a resume would keep the pause screen from opening and
   // let the game run on unattended: the slide-out ends at once.
   if (ctx.GameState == "game" && ctx.L.PauseMenuDummyCube->Visible) interface::FinishPauseMenuClosing(ctx);
@@ -209,8 +218,25 @@ void WindowDeactivated(GameContext& ctx) {
     ctx.L.PauseDummyCube->Visible = true;
     ctx.L.PauseBlur->Visible = true;
   }
+}
+
+void WindowDeactivated(GameContext& ctx) {
+  PauseWhileAway(ctx);
   ctx.KeysDown.fill(false);
   ctx.Platform().SetPointerCaptured(false);
+  // The music falls silent while the player is elsewhere; the frames may go on asking for their
+  // volumes (the menu's fade), which are heard on the return.
+  SetMusicMuted(true);
+  ctx.Deactivated = true;
+}
+
+void WindowActivated(GameContext& ctx) {
+  // Only a return: the first focus of a new window leaves the start-up's music alone.
+  if (!ctx.Deactivated) return;
+  ctx.Deactivated = false;
+  // The music at its volume again (the option's in play); a paused game stays paused until P or
+  // Pause.
+  SetMusicMuted(false);
 }
 
 void Timer1Timer(GameContext& ctx) {
@@ -270,6 +296,7 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
       if (ctx.Menus.Edit1Visible) interface::TypeName(ctx, e.Chars);
       break;
     case InputEvent::Type::Deactivate: WindowDeactivated(ctx); break;
+    case InputEvent::Type::Activate: WindowActivated(ctx); break;
   }
 }
 

@@ -17,8 +17,15 @@ void GLSceneViewer1MouseUp(GameContext& ctx, MouseButton button);
 void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy);
 void FormKeyDown(GameContext& ctx, Key key);
 void FormKeyUp(GameContext& ctx, Key key);
-// The window lost the focus or was minimised: play pauses and the pointer is released.
+// The window lost the focus or was minimised: play pauses, the music falls silent and the
+// pointer is released (and stays so until the window has the focus again).
 void WindowDeactivated(GameContext& ctx);
+// Pauses a game in play while the window is away; called on the loss of focus and after every
+// frame while it lasts, so a fly-in that ends meanwhile does not start play unattended.
+void PauseWhileAway(GameContext& ctx);
+// The window has the focus again after WindowDeactivated: the music's volume comes back; the
+// pause stays.
+void WindowActivated(GameContext& ctx);
 // Escape pressed in the menus: closes the message box, skips the intros, asks about leaving in
 // the main menu, and leaves any dialog for the main menu (or the pause menu).
 // Returns whether it acted.

@@ -76,6 +76,9 @@ std::optional<InputEvent> ParseInputEvent(std::string_view line, std::string& wh
   } else if (what == "deactivate") {
     if (words.size() != 2) return fail("'deactivate' takes nothing");
     e.Kind = InputEvent::Type::Deactivate;
+  } else if (what == "activate") {
+    if (words.size() != 2) return fail("'activate' takes nothing");
+    e.Kind = InputEvent::Type::Activate;
   } else if (what == "text") {
     // The characters follow the one blank after the word "text".
     size_t at = size_t(what.data() - line.data()) + what.size();
@@ -152,6 +155,7 @@ std::string FormatInputEvent(const InputEvent& e) {
     case InputEvent::Type::KeyUp: return s + "key " + std::string(KeyName(e.KeyCode)) + " up";
     case InputEvent::Type::Text: return s + "text " + e.Chars;
     case InputEvent::Type::Deactivate: return s + "deactivate";
+    case InputEvent::Type::Activate: return s + "activate";
   }
   return s;
 }

@@ -26,7 +26,7 @@ namespace vlm::shell {
 enum class MouseButton : uint8_t { Left, Right, Middle };
 
 struct InputEvent {
-  enum class Type : uint8_t { Move, Down, Up, Rel, KeyDown, KeyUp, Text, Deactivate };
+  enum class Type : uint8_t { Move, Down, Up, Rel, KeyDown, KeyUp, Text, Deactivate, Activate };
   int64_t TimeMs = 0;
   Type Kind = Type::Move;
   int32_t X = 0, Y = 0;

@@ -11,11 +11,13 @@
 #include "combat/Player.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
+#include "interface/ChangePlayer.h"
 #include "interface/ChooseLevel.h"
 #include "interface/CreditsDialog.h"
 #include "interface/TopRanksScreen.h"
 #include "interface/MenuFramework.h"
 #include "interface/PauseMenu.h"
+#include "interface/Shop.h"
 #include "levels/DataFields.h"
 #include "levels/LevelLoader.h"
 #include "levels/LevelRun.h"
@@ -218,12 +220,13 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   combat::LoadPlayerTextures(ctx);  // the ship's skins and reflection, the weapons' sprites
   step(80);
   interface::LoadPauseTextures(ctx);  // pause pictures, the menu frame bars, the image buttons
+  interface::LoadShopTextures(ctx);  // the shop's background, icons, arrows, cubes and buttons
   interface::LoadMenuTextures(ctx);  // menu pictures and a menu background
   step(85);
   interface::FillCredits(ctx);
   step(90);
-  // TODO(profiles): scan the profiles and load the current one here, before the slots.
-  interface::LoadMenuSlots(ctx);
+  // The players: the list, the current one and its slots on the choose-level screen.
+  interface::LoadProfilesAtStartup(ctx);
   interface::LoadTopRanksAtStartup(ctx);
   step(95);
   // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles

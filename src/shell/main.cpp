@@ -15,10 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "context/Display.h"
 #include "data/Options.h"
 #include "data/Paths.h"
-#include "interface/Hud.h"
-#include "interface/MenuFramework.h"
 #include "levels/LevelRun.h"
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
@@ -253,8 +252,12 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
     vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
     loading.Close();
+    vlm::WriteSupportedResolutions(*ctx);
     SDL_RaiseWindow(renderer->Window());
   }
+  // The option's mode, laid out from the 1024x768 the layout was made for (headless too, so a
+  // replay sees the picture it was recorded in).
+  vlm::ChangeDisplayMode(*ctx, ctx->Options.Resolution);
 
   if (cl.levelGiven) {
     if (cl.level < 1 || cl.level > ctx->Level.LevelCount) {
@@ -294,22 +297,15 @@ int main(int argc, char** argv) {
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
     if (renderer) {
-      int w = width, h = height;
-      renderer->DrawableSize(w, h);
-      if (w != ctx->ViewportWidth || h != ctx->ViewportHeight) {
-        ctx->ViewportWidth = w;
-        ctx->ViewportHeight = h;
-        ctx->Scene.Camera().SceneScale = float(w) / 1000.0f * 0.625f;
-        vlm::interface::PlaceHudLayout(*ctx, w, h);
-        vlm::interface::PlaceMenuLayout(*ctx, w, h);
-      }
+      // The game's picture at its resolution; the renderer fits it into the window or desktop.
+      const int w = ctx->ViewportWidth, h = ctx->ViewportHeight;
       bool due = false;
       for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
       if (!cl.fixedClock || due) {
         renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
         for (auto& [ms, file] : cl.captures) {
           if (ms >= 0 && nowUs / 1000 >= ms) {
-            if (!SaveCapture(renderer->ReadPixels(), file)) {
+            if (!SaveCapture(renderer->ReadWindowPixels(), file)) {  // as the player sees it
               std::fprintf(stderr, "velmora2: cannot write %s\n", file.c_str());
               rcCapture = 1;
             }

@@ -18,7 +18,14 @@ sound::AudioEngine& Audio() {
     return engine;
 }
 
+namespace {
+// The volume the game last asked for, heard again when the music is no longer muted.
+int gMusicVolume = 0;
+bool gMusicMuted = false;
+}  // namespace
+
 AudioInitResult InitAudio(sound::AudioOutput output) {
+    gMusicMuted = false;  // a new game starts with the window in front
     // The module player must be the library generation we were built against.
     const uint32_t version = openmpt::get_library_version();
     SDL_version sdl{};
@@ -50,7 +57,17 @@ bool LoadMusic(const std::filesystem::path& file) {
     return LoadMusic(*bytes, file.string());
 }
 
-void SetMusicVolume(int volume) { Audio().SetMusicVolume(volume); }
+void SetMusicVolume(int volume) {
+    gMusicVolume = volume;
+    Audio().SetMusicVolume(gMusicMuted ? 0 : volume);
+}
+
+void SetMusicMuted(bool muted) {
+    gMusicMuted = muted;
+    Audio().SetMusicVolume(muted ? 0 : gMusicVolume);
+}
+
+bool MusicMuted() { return gMusicMuted; }
 
 void SetMusicOrder(int32_t order) { Audio().SetMusicOrder(order); }
 

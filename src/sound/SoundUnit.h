@@ -37,6 +37,10 @@ bool LoadMusic(const std::filesystem::path& file);
 bool LoadMusic(std::span<const uint8_t> bytes, std::string_view displayName);
 
 void SetMusicVolume(int volume);  // 0..100; values outside are clamped
+// While muted (the game's window is away) the music is silent; volumes set meanwhile are kept,
+// and unmuting plays the music at the last one again.
+void SetMusicMuted(bool muted);
+bool MusicMuted();
 void SetMusicOrder(int32_t order);  // row 0 of `order`; nothing without music
 
 // Replaces the sound bank from the bytes of a bank archive. A bank that cannot be read leaves

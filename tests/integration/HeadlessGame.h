@@ -1,19 +1,23 @@
 #pragma once
 // The real game without a window, in a folder of its own: "game" holds a link to a content
-// archive (the built one unless a test forges its own), "user" is the player's empty folder.
+// archive (the built one unless a test forges its own) and to the default save beside it, "user"
+// is the player's empty folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "levels/LevelRun.h"
 #include "context/GameContext.h"
+#include "scene/Projection.h"
 #include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
+#include "shell/InputScript.h"
 
 namespace vlm::test {
 
@@ -46,6 +50,12 @@ struct HeadlessGame {
     std::filesystem::create_directories(root / "game");
     std::filesystem::create_directories(root / "user");
     std::filesystem::create_symlink(archive, root / "game" / "original.vlm");
+    // The default save every new profile is copied from lies beside the archive the build made.
+    const std::filesystem::path save = archive.parent_path() / "Saves" / "tr" / "defaultsave.ini";
+    if (std::filesystem::exists(save)) {
+      std::filesystem::create_directories(root / "game" / "Saves" / "tr");
+      std::filesystem::create_symlink(save, root / "game" / "Saves" / "tr" / "defaultsave.ini");
+    }
   }
 
   // Starts the game in the laid-out folder on 16 ms frames; fails the test (ctx stays empty)
@@ -73,6 +83,28 @@ struct HeadlessGame {
 
   bool RunUntilState(const std::string& state, int64_t maxMs) {
     return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
+  }
+
+  // A player's click on a world object where it is drawn: the pointer moves there, the left
+  // button goes down and comes up; then the game runs on for `settleMs`.
+  void ClickOn(const scene::TGLBaseSceneObject& o, int64_t settleMs = 300) {
+    const scene::TViewProjection vp =
+        scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
+    glm::vec3 w;
+    ASSERT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
+    ASSERT_TRUE(o.IsVisibleInTree()) << o.Name;
+    const int64_t t = driver->NowMs();
+    std::vector<shell::InputEvent> e(3);
+    e[0].TimeMs = t + 20;
+    e[0].Kind = shell::InputEvent::Type::Move;
+    e[0].X = int32_t(w.x);
+    e[0].Y = int32_t(w.y);
+    e[1].TimeMs = t + 40;
+    e[1].Kind = shell::InputEvent::Type::Down;
+    e[2].TimeMs = t + 100;
+    e[2].Kind = shell::InputEvent::Type::Up;
+    driver->Feed(e);
+    driver->RunFor(settleMs);
   }
 };
 

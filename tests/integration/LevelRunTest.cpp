@@ -140,12 +140,17 @@ TEST_F(LevelRunIntegration, ALevelFromLoadingToTheNextLevelsFlyIn) {
   EXPECT_EQ(ctx->Hud.SPS_AccuracyVal->Text, "25%");
   EXPECT_EQ(ctx->Hud.SPS_ScoresVal->Text, "10125");
 
-  // The click moves on: the ship flies out, and level 2 loads and flies in.
+  // The click moves on to the shop (level 1 sends the player there); Continue, with the points
+  // kept, asks first. Then the ship flies out, and level 2 loads and flies in.
   driver->Feed(shell::ParseInputScript(std::to_string(driver->NowMs() + 50) + " down left\n" +
                                            std::to_string(driver->NowMs() + 100) + " up left\n",
                                        "click"));
-  ASSERT_TRUE(RunUntilState("levelintro", 500));
+  ASSERT_TRUE(RunUntilState("shop", 500));
   EXPECT_FALSE(ctx->L.StatisticsDummyCube->Visible);
+  ClickOn(*ctx->Shop.ContinueButtonSprite);
+  ASSERT_TRUE(ctx->L.MessageDummy->Visible);
+  ClickOn(*ctx->Menus.MD_Ok.Sprite, 0);
+  ASSERT_TRUE(RunUntilState("levelintro", 500));
   ASSERT_TRUE(RunUntilState("loading", 10000));
   ASSERT_TRUE(RunUntilState("levelintro2", 3000));
   EXPECT_EQ(ctx->Level.CurrentLevel, 2);

@@ -19,6 +19,7 @@
 #include "data/TopRanks.h"
 #include "context/MenuState.h"
 #include "levels/LevelRun.h"
+#include "levels/ShipCode.h"
 #include "scene/Projection.h"
 #include "context/GameContext.h"
 #include "shell/Game.h"
@@ -95,11 +96,19 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
     driver->Feed(e);
     driver->RunFor(200);
   }
-  // From the start: the logos clicked away, the menu's entrance waited for.
+  // From the start: the logos clicked away, the menu's entrance waited for; on a first start
+  // the name entry comes first and takes the player's name.
   void ToMainMenu() {
     ASSERT_EQ(ctx->GameState, "gameintro");
     for (int i = 0; i < 4; ++i) ClickAt({512, 384}, 100);
-    ASSERT_TRUE(RunUntilState("mainmenu", 60000)) << ctx->GameState;
+    ASSERT_TRUE(driver->RunUntil([&] { return ctx->GameState == "mainmenu" || ctx->GameState == "changeplayer"; },
+                                 60000))
+        << ctx->GameState;
+    if (ctx->GameState == "changeplayer") {
+      Type("Tester");
+      Key(vlm::Key::Enter);
+    }
+    ASSERT_EQ(ctx->GameState, "mainmenu");
   }
   // Into play, through the story first when the level opens with one.
   void RunIntoPlay() {
@@ -242,10 +251,15 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_FALSE(ctx->L.SceneDummyCube->Visible);
   EXPECT_FALSE(Platform().QuitRequested());
 
-  // Level end: statistics, a click, the fly-out and the next level.
+  // Level end: statistics, a click, the shop (level 1 has one), Continue and Ok for the points
+  // left, the fly-out and the next level.
   Click(m.MM_StartGame.Sprite);
   ClearLevel();
   ClickOnFrom("statistics");
+  ASSERT_EQ(ctx->GameState, "shop");
+  Click(ctx->Shop.ContinueButtonSprite);
+  ASSERT_TRUE(ctx->L.MessageDummy->Visible);
+  Click(m.MD_Ok.Sprite, 100);
   EXPECT_TRUE(ctx->GameState == "levelintro" || ctx->GameState == "loading") << ctx->GameState;
   ASSERT_TRUE(RunUntilState("game", 60000)) << ctx->GameState;
   EXPECT_EQ(ctx->Level.CurrentLevel, 2);
@@ -257,6 +271,9 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   combat::KillPlayer(*ctx);
   ASSERT_TRUE(RunUntilState("topranks", 30000)) << ctx->GameState;
   EXPECT_TRUE(ctx->L.TRD_EnterNameDummy->Visible);
+  // The entry starts with the player's name; it is rubbed out and another typed.
+  EXPECT_EQ(m.Edit1, "Tester");
+  for (int i = 0; i < 6; ++i) Key(vlm::Key::Backspace);
   Type("Ace");
   Click(m.TRD_Apply.Sprite);
   EXPECT_FALSE(ctx->L.TRD_EnterNameDummy->Visible);
@@ -267,9 +284,12 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   EXPECT_EQ(ctx->GameState, "mainmenu");
 
   // The end of the last level: statistics, the closing story, the fly-out, then the top ranks,
-  // not the next level.
+  // not the next level. (Level 2 opened its save slot when it loaded, so the start button leads to
+  // the choice of level; the first slot is made to hold the last level and the only one open.)
   ctx->Level.CurrentLevel = ctx->Level.LevelCount;
+  EXPECT_TRUE(ctx->Menus.Slots[1].Visible);
   ctx->Menus.Slots[0].Level = ctx->Level.LevelCount;
+  for (size_t k = 1; k < ctx->Menus.Slots.size(); ++k) ctx->Menus.Slots[k].Visible = false;
   Click(m.MM_StartGame.Sprite);
   ClearLevel();
   ClickOnFrom("statistics");
@@ -291,6 +311,81 @@ TEST_F(MenusIntegration, EveryWayOnFromARunningGameLeadsBackToTheMenu) {
   Click(m.MM_Exit.Sprite);
   Click(m.MD_Ok.Sprite);
   EXPECT_TRUE(Platform().QuitRequested());
+}
+
+// A first start asks for a name and makes the profile; level 1 played to its end opens level 2's
+// save slot with the ship as it flew; the game is left. The next start knows the player, and the
+// start button offers level 2, which begins with exactly the saved ship and score.
+TEST_F(MenusIntegration, AFirstStartNamesThePlayerAndTheNextStartOffersTheLevelReached) {
+  Start();
+  interface::TMenuState& m = ctx->Menus;
+  ASSERT_EQ(ctx->GameState, "gameintro");
+  for (int i = 0; i < 4; ++i) ClickAt({512, 384}, 100);
+  ASSERT_TRUE(RunUntilState("changeplayer", 60000)) << ctx->GameState;
+  EXPECT_TRUE(m.ChangePlayerDummy->Visible);
+  EXPECT_TRUE(m.CPD_EnterName->Visible);
+  EXPECT_TRUE(m.Edit1Visible);
+  Type("Ada");
+  Key(vlm::Key::Enter);
+  ASSERT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_EQ(ctx->Player.Name, "Ada");
+  const std::string file = ctx->Player.FileName;
+  ASSERT_FALSE(file.empty());
+  ASSERT_TRUE(fs::exists(root / "user" / "Saves" / file));
+  EXPECT_EQ(m.PlayerNameText->Text, "Ada");
+
+  // Level 1, with the guns and armour of a shopping spree, played to its end.
+  Click(m.MM_StartGame.Sprite);
+  ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+  levels::TShipConfig ship = combat::CurrentShipConfig(*ctx);
+  ship.PrimaryLevel = 3;
+  ship.MegaLevel = 1;
+  ship.ArmorLevel = 2;
+  ship.Rockets = 11;
+  combat::ApplyShipConfig(*ctx, ship);
+  ctx->Player.Scores = 3'000'000'000;  // beyond 32 bits
+  ctx->Player.Lifes = 4;
+  ClearLevel();
+  ClickOnFrom("statistics");
+  // Level 2 loads and writes its save slot (slot 1) with the player as he is at that moment.
+  ASSERT_TRUE(RunUntilState("levelintro2", 60000)) << ctx->GameState;
+  ASSERT_EQ(ctx->Level.CurrentLevel, 2);
+  const data::TPlayer saved = ctx->Player;
+  const levels::TShipConfig savedShip = combat::CurrentShipConfig(*ctx);
+  EXPECT_EQ(savedShip.PrimaryLevel, 3);
+  EXPECT_EQ(savedShip.Rockets, 11);
+  driver->RunFor(2000);
+  // The game is left (the window closed) in the middle of level 2.
+  driver.reset();
+  ctx.reset();
+
+  // The next start: no name entry, the same player, level 2 on offer.
+  Start();
+  interface::TMenuState& n = ctx->Menus;
+  ToMainMenu();
+  EXPECT_EQ(ctx->Player.FileName, file);
+  EXPECT_EQ(ctx->Player.Name, "Ada");
+  EXPECT_EQ(n.Profiles.Selected, 1);
+  Click(n.MM_StartGame.Sprite);
+  ASSERT_EQ(ctx->GameState, "chooselevel");
+  EXPECT_TRUE(n.CL_level[0]->Visible);
+  ASSERT_TRUE(n.CL_level[1]->Visible);
+  EXPECT_EQ(n.CL_level[1]->Text, "2. cinder belt");
+  EXPECT_FALSE(n.CL_level[2]->Visible);
+  EXPECT_EQ(n.Slots[1].Saved.Ship, levels::EncodeShipCode(savedShip));
+  Click(n.CL_level[1]);
+  ASSERT_EQ(ctx->GameState, "loading");
+  EXPECT_EQ(ctx->Level.CurrentLevel, 2);
+  // Exactly the state of the slot: score, lives, bonus-life index, points, health, armour, ship.
+  EXPECT_EQ(ctx->Player.Scores, saved.Scores);
+  EXPECT_EQ(ctx->Player.Lifes, saved.Lifes);
+  EXPECT_EQ(ctx->Player.BonusLifeIndex, saved.BonusLifeIndex);
+  EXPECT_EQ(ctx->Player.UpgradePoints, saved.UpgradePoints);
+  EXPECT_DOUBLE_EQ(ctx->Player.Health, saved.Health);
+  EXPECT_EQ(ctx->Player.Armor, saved.Armor);
+  EXPECT_EQ(ctx->Player.SavedShipCode, saved.SavedShipCode);
+  EXPECT_EQ(combat::CurrentShipConfig(*ctx), savedShip);
+  ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
 }
 
 TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "interface/Shop.h"
+#include "levels/LevelRun.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
 #include "ShellFixture.h"
@@ -46,14 +48,22 @@ class FrameAllocationTest : public ShellTest {};
 TEST_F(FrameAllocationTest, SteadyFramesAllocateNothing) {
   ctx->Options.Fps = true;
   ctx->Level.LevelEnemyCount = 1;  // an enemy still to come keeps the level running
-  for (const char* state : {"game", "pause", "pausemenu", "mainmenu"}) {
-    ctx->GameState = state;
+  for (const char* state : {"game", "pause", "pausemenu", "mainmenu", "changeplayer", "shop"}) {
+    if (std::string(state) == "shop") {
+      levels::PlaceCamera(*ctx);  // where play leaves it
+      interface::EnterShop(*ctx);
+    } else {
+      ctx->GameState = state;
+    }
     driver->RunFor(2500);  // warm up: first timer ticks, first texts
     // In play a held button fires, and new shots are objects the game creates: press only elsewhere.
-    const bool play = std::string(state) == "game";
+    // In the shop the pointer rests on two rows' plus arrows (their descriptions show) and presses
+    // one with no points to spend.
+    const bool play = std::string(state) == "game", shop = std::string(state) == "shop";
     auto events = shell::ParseInputScript(
-        play ? "0 move 100 100\n40 rel 3 4\n160 rel -5 2\n"
-             : "0 move 100 100\n40 rel 3 4\n80 down left\n120 up left\n160 move 300 200\n",
+        play   ? "0 move 100 100\n40 rel 3 4\n160 rel -5 2\n"
+        : shop ? "0 move 875 364\n200 down left\n260 up left\n600 move 885 406\n1200 move 300 200\n"
+               : "0 move 100 100\n40 rel 3 4\n80 down left\n120 up left\n160 move 300 200\n",
         "moves");
     for (auto& e : events) e.TimeMs += driver->NowMs() + 500;  // played while counting
     driver->Feed(events);

@@ -45,7 +45,6 @@ namespace fs = std::filesystem;
 // Forged files nothing in the game names yet. Each line says what will load them; when it
 // does, its line goes. Matched as the start of the game path.
 constexpr const char* kReservedForLaterScreens[] = {
-    "Data\\Textures\\InterFace\\shop\\",             // TODO(shop): the shop between levels
     "Data\\Textures\\Sky\\Layer1.jpg",                 // TODO(art): its streaks run across the scroll, not along it
     "Data\\Models\\Levels\\Ridge.3ds",                 // TODO(levels): rock canyon of a later level
     "Data\\Textures\\Levels\\Ridge.jpg",               // TODO(levels): the canyon's rock

@@ -1013,7 +1013,7 @@ void cube(Output& out, const std::string& name, bool filled) {
         {
             Context sc = newContext(sym);
             chamferRect(sc.get(), 12, 12, 40, 40, 8);
-            setLinear(sc.get(), 0, 12, 0, 52, {{0, hex(0xfff3c8)}, {0.5, pal::gold}, {1, pal::ember}});
+            setLinear(sc.get(), 0, 12, 0, 52, {{0, hex(0xfffbe6)}, {0.55, hex(0xffd45a)}, {1, hex(0xffa63a)}});
             cairo_fill(sc.get());
         }
         addGlow(s, sym, 10, 1.2);
@@ -1034,7 +1034,38 @@ void cube(Output& out, const std::string& name, bool filled) {
     out.bmp(path, s, BmpStyle::Straight);
 }
 
+// The skin chooser's panel: the six skins stand in its upper two thirds, two rows of three; the
+// band below says what the panel is for.
+void skinsPanel(Output& out) {
+    std::string path = kUi + "shop\\SkinsBg.bmp";
+    if (!out.wants(path)) return;
+    Surface s = newSurface(256, 256);
+    Context c = newContext(s);
+    cairo_t* cr = c.get();
+    drawPanel(cr, 3, 3, 250, 250, 16, 0.96, true);
+    cairo_rectangle(cr, 24, 190, 208, 1.5);
+    setRgb(cr, pal::ice, 0.5);
+    cairo_fill(cr);
+    Lettering l;
+    l.size = 15;
+    l.tracking = 3;
+    l.top = hex(0xffffff);
+    l.bottom = pal::ice;
+    l.glowStrength = 0.8;
+    drawLettering(cr, "CHOOSE A SKIN", 128, 214, l, 220);
+    cairo_rectangle(cr, 88, 230, 80, 2);
+    setRgb(cr, pal::ember, 0.9);
+    cairo_fill(cr);
+    c.reset();
+    out.bmp(path, s, BmpStyle::Straight);
+}
+
 void shopBg(Output& out) {
+    // Laid out around where the shop puts its pieces at 1024 by 768: the armour column at the
+    // left (icons at x 61, arrows to 350), the guns column at the right (icons at x 664 to 697,
+    // names to 960), the ship in a bay in the middle on its pad (centre 512, 417), "ship skins"
+    // at (512, 546) above the panel of the points and the descriptions (y 583 to 720), and
+    // "continue" at the top right (594 to 833).
     std::string path = kUi + "shop\\ShopBg.jpg";
     if (!out.wants(path)) return;
     NebulaStyle st = menuStyle(1);
@@ -1042,49 +1073,71 @@ void shopBg(Output& out) {
     Surface s = nebulaSurface(1024, 768, seedOf(path), st, false);
     Context c = newContext(s);
     cairo_t* cr = c.get();
-    // hangar: dark bulkheads with a window onto space in the middle
+    const double bayX = 372, bayY = 150, bayW = 280, bayH = 362, bayR = 46;
+    // hangar: dark bulkheads with a bay onto space in the middle
     cairo_rectangle(cr, 0, 0, 1024, 768);
-    roundRect(cr, 300, 150, 424, 330, 60);
+    roundRect(cr, bayX, bayY, bayW, bayH, bayR);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     setLinear(cr, 0, 0, 0, 768, {{0, hex(0x101a2a)}, {0.5, hex(0x0a111d)}, {1, hex(0x05080f)}}, 0.93);
     cairo_fill(cr);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, 1024, 768);
+    roundRect(cr, bayX, bayY, bayW, bayH, bayR);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_clip(cr);
     brushed(cr, 0, 0, 1024, 768, seedOf(path), 0.6);
     cairo_restore(cr);
-    roundRect(cr, 300, 150, 424, 330, 60);
+    roundRect(cr, bayX, bayY, bayW, bayH, bayR);
     cairo_set_line_width(cr, 6);
     setRgb(cr, hex(0x8fb0d0));
     cairo_stroke(cr);
-    // side columns for the upgrade rows, the info box and the title
-    drawPanel(cr, 30, 250, 300, 260, 18, 0.9);
-    drawPanel(cr, 694, 250, 300, 260, 18, 0.9);
-    drawPanel(cr, 270, 556, 484, 120, 18, 0.9);
-    // landing pad under the ship
+    roundRect(cr, bayX + 7, bayY + 7, bayW - 14, bayH - 14, bayR - 6);
+    cairo_set_line_width(cr, 1.5);
+    setRgb(cr, pal::ice, 0.45);
+    cairo_stroke(cr);
+    // the two columns of upgrades, the panel of the points and descriptions
+    drawPanel(cr, 16, 262, 348, 238, 18, 0.9);
+    drawPanel(cr, 644, 262, 364, 238, 18, 0.9);
+    drawPanel(cr, 262, 568, 590, 170, 18, 0.9);
+    // small captions over the columns
+    Lettering cap;
+    cap.size = 15;
+    cap.tracking = 5;
+    cap.top = hex(0xdff4ff);
+    cap.bottom = pal::ice;
+    cap.glowStrength = 0.6;
+    drawLettering(cr, "DEFENCE", 190, 244, cap);
+    drawLettering(cr, "WEAPONS", 826, 244, cap);
+    for (double x : {120.0, 730.0}) {
+        cairo_rectangle(cr, x, 253, 140, 2);
+        setRgb(cr, pal::ember, 0.8);
+        cairo_fill(cr);
+    }
+    // landing pad under the ship, inside the bay
     cairo_save(cr);
-    cairo_translate(cr, 512, 430);
-    cairo_scale(cr, 1, 0.28);
-    for (int r = 150; r > 40; r -= 36) {
+    roundRect(cr, bayX, bayY, bayW, bayH, bayR);
+    cairo_clip(cr);
+    for (int r = 130; r > 30; r -= 32) {
+        cairo_save(cr);
+        cairo_translate(cr, 512, 440);
+        cairo_scale(cr, 1, 0.3);
         cairo_arc(cr, 0, 0, r, 0, 2 * M_PI);
         cairo_restore(cr);
         cairo_set_line_width(cr, 2);
-        setRgb(cr, pal::ice, 0.25 + (150 - r) / 300.0);
+        setRgb(cr, pal::ice, 0.25 + (130 - r) / 260.0);
         cairo_stroke(cr);
-        cairo_save(cr);
-        cairo_translate(cr, 512, 430);
-        cairo_scale(cr, 1, 0.28);
     }
     cairo_restore(cr);
+    // the title at the top left, clear of "continue"
     Lettering l;
-    l.size = 46;
-    l.tracking = 10;
+    l.size = 42;
+    l.tracking = 9;
     l.top = hex(0xffffff);
     l.bottom = pal::ice;
     l.glowStrength = 1.1;
-    drawLettering(cr, "UPGRADE SHOP", 512, 70, l);
-    cairo_rectangle(cr, 392, 102, 240, 3);
+    drawLettering(cr, "UPGRADE SHOP", 286, 58, l);
+    cairo_rectangle(cr, 170, 88, 232, 3);
     setRgb(cr, pal::ember);
     cairo_fill(cr);
     c.reset();
@@ -1134,6 +1187,48 @@ void pause(Output& out) {
 
 }  // namespace
 
+// The bar of light behind the chosen row of a list: a soft cyan band between two bright lines,
+// fading out to both ends, with a small ember tick at each end. Drawn additively (black vanishes).
+void selectionMark(Output& out) {
+    const std::string path = kUi + "main\\Mark.jpg";
+    if (!out.wants(path)) return;
+    const int W = 512, H = 64;
+    Surface s = blackSurface(W, H);
+    Context c = newContext(s);
+    cairo_t* cr = c.get();
+    // The band: brightest in the middle, fading towards the ends and the edges.
+    for (int pass = 0; pass < 2; ++pass) {
+        const double inset = pass == 0 ? 10 : 20;
+        cairo_rectangle(cr, 0, inset, W, H - 2 * inset);
+        setLinear(cr, 0, 0, W, 0,
+                  {{0, hex(0x000000)}, {0.12, mix(pal::navy, pal::teal, 0.35f)}, {0.5, mix(pal::teal, pal::ice, 0.25f)},
+                   {0.88, mix(pal::navy, pal::teal, 0.35f)}, {1, hex(0x000000)}});
+        cairo_fill(cr);
+    }
+    // The lines and ticks glow.
+    Surface light = newSurface(W, H);
+    {
+        Context lc = newContext(light);
+        cairo_t* l = lc.get();
+        for (double y : {9.0, H - 9.0}) {
+            cairo_move_to(l, 36, y);
+            cairo_line_to(l, W - 36, y);
+        }
+        cairo_set_line_width(l, 2.5);
+        setLinear(l, 0, 0, W, 0, {{0, hex(0x000000)}, {0.2, pal::ice}, {0.8, pal::ice}, {1, hex(0x000000)}});
+        cairo_stroke(l);
+        for (double x : {18.0, W - 24.0}) {
+            cairo_rectangle(l, x, 22, 6, H - 44);
+            setRgb(l, pal::ember);
+            cairo_fill(l);
+        }
+    }
+    paintSurface(cr, light, 0, 0);
+    addGlow(s, light, 8, 1.2);
+    c.reset();
+    out.jpeg(path, s);
+}
+
 void paintInterface(Output& out) {
     for (const ButtonWord& w : ButtonWords()) {
         button(out, w, false);
@@ -1162,10 +1257,13 @@ void paintInterface(Output& out) {
     arrow(out, "ShopPlus", true);
     shopButton(out, "Choose", "ship skins");
     shopButton(out, "Continue", "continue");
+    shopButton(out, "Exit", "exit");
     cube(out, "Empty", false);
     cube(out, "Filled", true);
     shopBg(out);
+    skinsPanel(out);
     pause(out);
+    selectionMark(out);
 }
 
 }  // namespace vlm::forge

@@ -92,6 +92,8 @@ static std::vector<AssetSpec> build() {
     bmp(shop + "ShopPlus.bmp", 128, 64, true);
     bmp(shop + "Choose.bmp", 256, 64, true);
     bmp(shop + "Continue.bmp", 256, 64, true);
+    bmp(shop + "Exit.bmp", 256, 64, true);
+    bmp(shop + "SkinsBg.bmp", 256, 256, true);
     bmp(shop + "Empty.bmp", 64, 64, true);
     bmp(shop + "Filled.bmp", 64, 64, true);
 
@@ -112,6 +114,7 @@ static std::vector<AssetSpec> build() {
     jpg(mm + "OptionsBg.jpg", 1024, 490);
     jpg(mm + "HelpBg.jpg", 1024, 490);
     jpg(mm + "HD_Page1.jpg", 1024, 424);
+    jpg(mm + "Mark.jpg", 512, 64);
     for (int i = 1; i <= 4; ++i) jpg(ui + "bg\\menu" + std::to_string(i) + ".jpg", 1024, 1024);
 
     // Player ship textures.

@@ -48,6 +48,9 @@ bool GlContext::Open(const std::string& title, int width, int height, bool fulls
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     Uint32 flags = SDL_WINDOW_OPENGL;  // a fixed client area; Resize() changes it
+    // On a display with a scale factor the drawable has the display's own pixels: the renderer
+    // draws at those, so the picture stays sharp.
+    if (!hidden) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
     if (hidden) flags |= SDL_WINDOW_HIDDEN;
     if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);

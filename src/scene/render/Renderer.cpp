@@ -1,5 +1,6 @@
 #include "scene/render/Renderer.h"
 
+#include "scene/Letterbox.h"
 #include "scene/Scene.h"
 #include "scene/render/CloudStack.h"
 #include "scene/render/GlContext.h"
@@ -160,6 +161,7 @@ struct Renderer::Impl {
     std::array<std::uint32_t, kProbePoints> noted{}, older{};
     int probeWidth = 0, probeHeight = 0;
     bool hasBlur = false;         // this frame has a blur overlay
+    TLetterbox box;               // where the last frame went in the window (drawable pixels)
     bool inWindow = false;        // the last frame was drawn straight into the window's back buffer
     bool nothingDrawn = false;    // the frame is still only its clear colour
     glm::vec3 clearColor{0.0f};
@@ -192,7 +194,7 @@ struct Renderer::Impl {
     bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
     void DrawWorldItem(const DrawItem& item);
     void DrawHud(const TGLBaseSceneObject& object);
-    void CopyToWindow(int width, int height);
+    void CopyToWindow();
 
     // `minFilter` (when not 0) replaces the texture's own minification filter.
     GLuint TextureOf(const TGLTexture& texture, const SpriteOutline** outline = nullptr, GLenum minFilter = 0);
@@ -478,20 +480,25 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
         for (std::size_t i = 0, n = camera.Count(); i < n; ++i) Collect(*camera.Child(i), cameraMatrix);
     }
 
-    // Straight into the window's back buffer when it matches the frame: no copy of the whole picture
-    // per frame. A blur overlay reads the frame as drawn so far, and a window of another size needs
-    // the frame scaled, so those frames go through the offscreen target.
-    int drawableWidth = 0, drawableHeight = 0;
+    // The picture is drawn at the pixels it covers in the window (its letterbox there, the whole
+    // drawable of a window of its own shape; twice its size on a HiDPI display), through the same
+    // projection as at its own size: sharp at any scale, never stretched.
+    int drawableWidth = width, drawableHeight = height;
     if (!offscreen) SDL_GL_GetDrawableSize(context.Window(), &drawableWidth, &drawableHeight);
     if (!offscreen) ProbeAfterSwap();
-    inWindow = !offscreen && swapKeeps == SwapKeeps::Yes && !hasBlur && drawableWidth == width &&
-               drawableHeight == height;
+    box = offscreen ? TLetterbox{0, 0, width, height} : FitPicture(drawableWidth, drawableHeight, width, height);
+    if (box.Width <= 0 || box.Height <= 0) return;
+    // Straight into the window's back buffer when the picture fills it: no copy of the whole
+    // picture per frame. A blur overlay reads the frame as drawn so far, and a letterboxed picture
+    // needs its bars, so those frames go through the offscreen target.
+    inWindow = !offscreen && swapKeeps == SwapKeeps::Yes && !hasBlur && box.Width == drawableWidth &&
+               box.Height == drawableHeight;
     if (inWindow) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, width, height);
+        glViewport(0, 0, box.Width, box.Height);
     } else {
         std::string error;
-        if (!frame.Ensure(width, height, true, error)) return;
+        if (!frame.Ensure(box.Width, box.Height, true, error)) return;
         frame.Bind();
     }
     const TGLViewerSettings& viewer = scene.Viewer;
@@ -548,20 +555,29 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
         else
             ++it;
     }
-    CopyToWindow(width, height);
+    CopyToWindow();
 }
 
-void Renderer::Impl::CopyToWindow(int width, int height) {
+void Renderer::Impl::CopyToWindow() {
     if (offscreen || inWindow) return;
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(context.Window(), &dw, &dh);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.Framebuffer());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, dw, dh);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
-                      (dw == width && dh == height) ? GL_NEAREST : GL_LINEAR);
+    const bool bars = box.Width != dw || box.Height != dh;
+    if (bars) {
+        // Black bars beside (or above and below) the picture.
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    // The frame was drawn at the letterbox's own size: copied pixel for pixel. The window's y runs
+    // upwards, the letterbox's downwards.
+    const int y0 = dh - box.Y - box.Height;
+    glBlitFramebuffer(0, 0, box.Width, box.Height, box.X, y0, box.X + box.Width, y0 + box.Height, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (windowHasDepth && dw == width && dh == height) NoteForProbe(width, height);
+    if (windowHasDepth && !bars) NoteForProbe(dw, dh);
 }
 
 void Renderer::Impl::DrawPass(Pass pass) {
@@ -1207,6 +1223,38 @@ void Renderer::Present() {
 
 void Renderer::Finish() { glFinish(); }
 
+namespace {
+// GL rows run bottom-up; pictures are stored top row first, opaque.
+void FlipAndOpaque(TRGBAImage& image) {
+    const std::size_t row = static_cast<std::size_t>(image.Width) * 4;
+    std::vector<std::uint8_t> swap(row);
+    for (int y = 0; y < image.Height / 2; ++y) {
+        std::uint8_t* a = &image.Pixels[static_cast<std::size_t>(y) * row];
+        std::uint8_t* b = &image.Pixels[static_cast<std::size_t>(image.Height - 1 - y) * row];
+        std::memcpy(swap.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap.data(), row);
+    }
+    for (std::size_t i = 3; i < image.Pixels.size(); i += 4) image.Pixels[i] = 255;
+}
+}  // namespace
+
+TRGBAImage Renderer::ReadWindowPixels() const {
+    if (impl_->offscreen) return ReadPixels();
+    TRGBAImage image;
+    SDL_GL_GetDrawableSize(impl_->context.Window(), &image.Width, &image.Height);
+    if (image.Width <= 0 || image.Height <= 0) return {};
+    image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
+    FlipAndOpaque(image);
+    return image;
+}
+
+TLetterbox Renderer::PictureBox() const { return impl_->box; }
+
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;
     const RenderTarget& frame = impl_->frame;
@@ -1230,17 +1278,7 @@ TRGBAImage Renderer::ReadPixels() const {
         glReadPixels(0, 0, image.Width, image.Height, GL_RGBA, GL_UNSIGNED_BYTE, image.Pixels.data());
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     }
-    // GL rows run bottom-up; pictures are stored top row first.
-    const std::size_t row = static_cast<std::size_t>(image.Width) * 4;
-    std::vector<std::uint8_t> swap(row);
-    for (int y = 0; y < image.Height / 2; ++y) {
-        std::uint8_t* a = &image.Pixels[static_cast<std::size_t>(y) * row];
-        std::uint8_t* b = &image.Pixels[static_cast<std::size_t>(image.Height - 1 - y) * row];
-        std::memcpy(swap.data(), a, row);
-        std::memcpy(a, b, row);
-        std::memcpy(b, swap.data(), row);
-    }
-    for (std::size_t i = 3; i < image.Pixels.size(); i += 4) image.Pixels[i] = 255;
+    FlipAndOpaque(image);
     return image;
 }
 

@@ -18,13 +18,14 @@
 //   blur itself (its own overlay included, which makes the trail), refreshed every BlurDeltaTime
 //   seconds, and draws it over the whole window stretched by its BlurLeft/Top/Right/Bottom insets,
 //   tinted by its diffuse colour, with its alpha as strength.
-// - The frame is drawn straight into the window's back buffer when the window is the frame's size
+// - The frame is drawn straight into the window's back buffer when the picture fills the window
 //   and its driver keeps the back buffer through a swap (no full-screen copy per frame). Frames with
-//   a blur overlay, frames of another size than the window (scaled on the way), every frame on a
+//   a blur overlay, letterboxed frames (copied between their bars), every frame on a
 //   driver that flips its buffers and every frame of an offscreen renderer are drawn into an
 //   offscreen target and copied. ReadPixels() sees the last frame either way, before and after
 //   Present().
 #include "scene/Image.h"
+#include "scene/Letterbox.h"
 
 #include <SDL.h>
 
@@ -64,8 +65,11 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
-    // Draws one frame of the scene at the given size in pixels into the window's back buffer (scaled
-    // to the drawable size when that differs). `timeSeconds` is the clock the blur
+    // Draws one frame of the scene laid out for width x height pixels (the game's picture: HUD
+    // coordinates and the camera's view are of that size) into the window's back buffer. In a
+    // window or on a desktop of another size or shape the picture is drawn at the largest size of
+    // its shape that fits, centred, sharp (at the drawable's own pixels, so also on HiDPI
+    // displays), with black bars beside it; never stretched. `timeSeconds` is the clock the blur
     // overlays refresh by (the cadencer's time); the overload without it uses the steady system clock.
     void Render(const scene::TGLScene& scene, int width, int height, double timeSeconds);
     void Render(const scene::TGLScene& scene, int width, int height);
@@ -76,8 +80,14 @@ public:
     // Waits until the GPU has finished every frame handed to it (for measuring).
     void Finish();
 
-    // The last frame as 8-bit RGBA, top row first, alpha 255 (for screenshots and tests).
+    // The last frame as 8-bit RGBA, top row first, alpha 255 (for screenshots and tests): the game's
+    // picture at the pixels it was drawn with, without the bars of a letterbox.
     scene::TRGBAImage ReadPixels() const;
+    // The whole window as the player sees it, bars included (read before Present()). An offscreen
+    // renderer gives ReadPixels().
+    scene::TRGBAImage ReadWindowPixels() const;
+    // Where the last frame went in the window's drawable, in pixels (y down).
+    scene::TLetterbox PictureBox() const;
 
     // Resizes the window's client area (not the offscreen target, which follows Render's size).
     void Resize(int width, int height);
