@@ -82,14 +82,15 @@ std::string Layer(int sprites) {
 }
 
 // An enemy kind that launches copies of itself as fast as it reloads, with no count of its own.
-constexpr int kCopier = 14;
+// It is appended to the shipped catalogue, so its section is the one after the last shipped kind.
+constexpr int kCopier = 24;
 const char* kCopierKind = R"(
-[14]
+[24]
 name=Copier
 kind=0
 attackKind=6
 attackcount=0
-CreateEnemyIndex=14
+CreateEnemyIndex=24
 CreateEnemyMaxCount=2147483647
 ImageName=Wasp.bmp
 AnimMode=0
@@ -145,7 +146,11 @@ class HostileFilesTest : public ::testing::TestWithParam<Case> {
     const data::Archive original = data::Archive::Open(built);
 
     std::map<std::string, std::string> hostile;
-    hostile["data/t_data/enemies.ini"] = Entry(original, "Data/t_data/Enemies.ini") + kCopierKind;
+    const std::string kinds = Entry(original, "Data/t_data/Enemies.ini");
+    if (kinds.find("\n[" + std::to_string(kCopier - 1) + "]") == std::string::npos ||
+        kinds.find("\n[" + std::to_string(kCopier) + "]") != std::string::npos)
+      ADD_FAILURE() << "the copier kind must follow the shipped catalogue: set kCopier to its size";
+    hostile["data/t_data/enemies.ini"] = kinds + kCopierKind;
     hostile["data/t_data/levels/4.ini"] = Level(original, {{"difficulty", "1E308"}}, Placement(0, 0));
     hostile["data/t_data/levels/5.ini"] =
         Level(original, {{"layer2file", "Data\\t_data\\layers\\crowd.ini"}}, Placement(0, 0));
@@ -317,7 +322,7 @@ std::vector<Case> Cases() {
       {"LevelFileTooLarge", "hostile", "--level 9 --frames 5", 2,
        {"levels\\9.ini", "more than the 4194304 bytes", "there is no level 9"}},
       {"EnemyCopiesItselfWithoutEnd", "hostile", "--level 6 --frames 1500 --stats", 0,
-       {"[14], \"CreateEnemyMaxCount\"", "the limit on live enemies"}},
+       {"[24], \"CreateEnemyMaxCount\"", "the limit on live enemies"}},
       {"LayerOfOnePictureManyTimes", "hostile", "--level 8 --frames 400 --dump-state s.json", 0, {}, nullptr,
        [](const fs::path& run, const std::string& err) {
          EXPECT_EQ(err.find("cannot be loaded"), std::string::npos) << err;

@@ -144,6 +144,9 @@ TEST_F(ContentTest, CatalogueCoversEveryClassAndAttackWithForgedLooks) {
             EXPECT_TRUE(childPath == -1 || childPath == -2 || childPath == -3) << childPath;
         }
     }
+    // Every kind has a look of its own, so a player can tell them apart.
+    std::set<std::string> looks;
+    for (const combat::TEnemyModelData& k : kinds) EXPECT_TRUE(looks.insert(k.ImageName).second) << k.ImageName << " is shared";
     for (int32_t c = 0; c <= 5; ++c) EXPECT_TRUE(classes.count(c)) << "class " << c;
     for (int32_t a = -2; a <= 9; ++a) EXPECT_TRUE(attacks.count(a)) << "attack kind " << a;
 }
@@ -205,6 +208,13 @@ TEST_F(ContentTest, EveryLevelLoadsAndNamesOnlyWhatExists) {
         }
         const std::string logo = ReadLevelLogo(*read, def.Number);
         EXPECT_TRUE(logoFiles.count(logo)) << "logo " << logo << " is not in logos.ini";
+        // One name everywhere: the level file, its logo (the forge letters the name on it) and
+        // the choose-level slot that shows the same logo.
+        const std::string own = "Data\\Textures\\Logos\\Level" + std::to_string(def.Number) + ".jpg";
+        EXPECT_EQ(logo, own);
+        EXPECT_EQ((*read)("Data\\t_data\\logos.ini", std::to_string(def.Number - 1), "LogoFile"), own);
+        ASSERT_LE(static_cast<size_t>(def.Number), forge::LevelNames().size());
+        EXPECT_EQ(def.SceneryName, forge::LevelNames()[static_cast<size_t>(def.Number - 1)]);
         ASSERT_TRUE(def.Scenery.has_value());
         const TScenery& s = *def.Scenery;
         std::vector<std::string> named(s.CloudTextures.begin(), s.CloudTextures.end());
@@ -219,6 +229,50 @@ TEST_F(ContentTest, EveryLevelLoadsAndNamesOnlyWhatExists) {
     }
     EXPECT_TRUE(globals.FinalLevel) << "the last level ends the game";
     EXPECT_EQ(CountLevels(*read), static_cast<int32_t>(levels.size()));
+}
+
+// Every enemy kind meets the player somewhere in the campaign, placed by a level or launched
+// by a ship that is, and every flight path is flown by some placement.
+TEST_F(ContentTest, EveryKindAndFlightPathIsUsed) {
+    std::set<int32_t> placedKinds, flownPaths;
+    for (const TLevelDefinition& def : LoadAllLevels())
+        for (const TPlacement& p : def.Placements) {
+            placedKinds.insert(p.KindIndex);
+            if (p.PathCode >= 0) flownPaths.insert(p.PathCode);
+        }
+    std::set<int32_t> met = placedKinds;
+    for (int32_t k : placedKinds) {
+        if (k < 0 || static_cast<size_t>(k) >= kinds.size()) continue;
+        const combat::TEnemyModelData& kind = kinds[static_cast<size_t>(k)];
+        if (kind.attackKind == 6 || kind.kind == 3) met.insert(kind.CreateEnemyIndex);
+    }
+    for (size_t k = 0; k < kinds.size(); ++k)
+        EXPECT_TRUE(met.count(static_cast<int32_t>(k))) << "enemy kind " << k << " " << kinds[k].name << " appears nowhere";
+    for (size_t p = 0; p < globals.NavPaths.size(); ++p)
+        EXPECT_TRUE(flownPaths.count(static_cast<int32_t>(p))) << "nav path " << p << " is flown by no level";
+}
+
+// The campaign gets harder level by level, and the last level is the only final one.
+TEST_F(ContentTest, DifficultyRisesToTheFinalLevel) {
+    const std::vector<TLevelDefinition> levels = LoadAllLevels();
+    ASSERT_GE(levels.size(), 2u);
+    for (size_t i = 1; i < levels.size(); ++i) {
+        SCOPED_TRACE(levels[i].FileName);
+        EXPECT_GE(levels[i].Difficulty, levels[i - 1].Difficulty);
+        EXPECT_FALSE(levels[i - 1].Final) << levels[i - 1].FileName << " ends the game before the last level";
+    }
+    EXPECT_TRUE(levels.back().Final);
+    EXPECT_GT(levels.back().Difficulty, levels.front().Difficulty);
+}
+
+// Escorts keep station on the one leader position of the game, so a level that sent two
+// leaders would have every escort jump between them.
+TEST_F(ContentTest, ALevelHasAtMostOneFormationLeader) {
+    for (const TLevelDefinition& def : LoadAllLevels()) {
+        int leaders = 0;
+        for (const TPlacement& p : def.Placements) leaders += ClassOf(p) == 5 ? 1 : 0;
+        EXPECT_LE(leaders, 1) << def.FileName;
+    }
 }
 
 // Escorts keep station on a leader that appeared no later than they do.

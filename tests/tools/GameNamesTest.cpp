@@ -50,9 +50,6 @@ constexpr const char* kReservedForLaterScreens[] = {
     "Data\\Textures\\Levels\\Ridge.jpg",               // TODO(levels): the canyon's rock
     "Data\\Textures\\Planets\\Planet4.jpg",            // TODO(levels): ice world of a later level
     "Data\\Textures\\Planets\\Planet3.jpg",            // TODO(levels): ocean world of a later level
-    "Data\\Textures\\Enemies\\Dreadnought.bmp",        // TODO(levels): boss of a later level
-    "Data\\Textures\\Enemies\\Hive.bmp",               // TODO(levels): boss of a later level
-    "Data\\Textures\\Logos\\Level",                    // TODO(levels): logos 4 to 15 of levels still to write
 };
 
 std::string Fold(const std::string& name) {

@@ -439,6 +439,232 @@ void hive(Frame& f) {
     eye(f, 0, 0.5, 0.12, hex(0xd4ff3a));
 }
 
+
+// Escort: a stubby wedge with a gold collar, so it reads as the leader's wing.
+void escort(Frame& f) {
+    cairo_t* cr = f.cr;
+    sym(cr, {{0, 0.7}, {0.3, 0.3}, {0.72, 0.05}, {0.7, -0.2}, {0.32, -0.3}, {0.2, -0.6}, {0.08, -0.65}});
+    metal(cr, hex(0x3d3656));
+    line(cr, 0, 0.6, 0, -0.55);
+    for (int side = -1; side <= 1; side += 2) line(cr, side * 0.18, 0.25, side * 0.62, 0.0, 0.45);
+    cairo_rectangle(cr, -0.3, 0.02, 0.6, 0.07);
+    setRgb(cr, pal::gold, 0.85);
+    cairo_fill(cr);
+    eye(f, 0, 0.35, 0.08, pal::gold);
+    engine(f, -0.12, -0.62, 0.09, pal::ember);
+    engine(f, 0.12, -0.62, 0.09, pal::ember);
+    lights(f, {{0.7, -0.1}}, pal::gold);
+}
+
+// Mite: the hive's spawn, a small beetle of olive plates with a toxic eye; its legs twitch.
+void mite(Frame& f) {
+    cairo_t* cr = f.cr;
+    double twitch = 0.08 * std::sin(f.t * 4 * M_PI);
+    for (int side = -1; side <= 1; side += 2)
+        for (int k = 0; k < 3; ++k) {
+            double y = 0.3 - k * 0.3, a = (k - 1) * 0.35 + side * twitch;
+            cairo_move_to(cr, side * 0.25, y);
+            cairo_line_to(cr, side * (0.75 + 0.1 * std::cos(a)), y + 0.25 * std::sin(a) + (k - 1) * 0.15);
+            cairo_set_line_width(cr, 0.07);
+            setRgb(cr, hex(0x4a5530));
+            cairo_stroke(cr);
+        }
+    cairo_save(cr);
+    cairo_scale(cr, 0.55, 0.8);
+    cairo_arc(cr, 0, 0, 0.8, 0, 2 * M_PI);
+    cairo_restore(cr);
+    metal(cr, hex(0x3e4a26));
+    line(cr, 0, 0.55, 0, -0.6);
+    eye(f, 0, 0.45, 0.12, pal::toxic);
+    disc(f.lc, 0, -0.45, 0.1 * f.flicker, pal::toxic, 0.7);
+}
+
+// Lancer: a long needle with swept canards and a violet lance glowing at the nose.
+void lancer(Frame& f) {
+    cairo_t* cr = f.cr;
+    sym(cr, {{0.08, 0.3}, {0.45, 0.05}, {0.45, -0.05}, {0.1, 0.05}});
+    metal(cr, hex(0x34304e));
+    sym(cr, {{0.1, -0.3}, {0.62, -0.7}, {0.6, -0.82}, {0.12, -0.6}});
+    metal(cr, hex(0x34304e));
+    sym(cr, {{0, 0.98}, {0.05, 0.8}, {0.12, 0.3}, {0.14, -0.6}, {0.08, -0.85}});
+    metal(cr, hex(0x4a4470));
+    line(cr, 0, 0.75, 0, -0.7);
+    double charge = 0.6 + 0.4 * std::sin(f.t * 2 * M_PI);
+    disc(f.lc, 0, 0.9, 0.12 * charge, hex(0xc05bff));
+    disc(f.cr, 0, 0.9, 0.04, hex(0xf0d8ff));
+    eye(f, 0, 0.2, 0.06, hex(0xc05bff));
+    engine(f, 0, -0.86, 0.11, hex(0x8f7bff));
+    lights(f, {{0.6, -0.76}, {0.44, 0.0}}, hex(0xc05bff));
+}
+
+// Bastion: a heavy square turret with a single long gun; frame 0 idle, frames 1 to 15 one
+// shot (flash, recoil, return), as the game plays a turret's firing animation.
+void bastion(Frame& f) {
+    cairo_t* cr = f.cr;
+    double recoil = 0, flash = 0;
+    if (f.index > 0) {
+        double k = (f.index - 1) / 14.0;
+        recoil = 0.22 * std::exp(-k * 5) * (f.index > 1 ? 1 : 0.5);
+        flash = f.index <= 3 ? 1.0 - (f.index - 1) / 3.0 : 0;
+    }
+    cairo_new_sub_path(cr);  // square base with cut corners
+    for (auto [x, y] : Pts{{-0.5, -0.7}, {0.5, -0.7}, {0.7, -0.5}, {0.7, 0.45}, {0.5, 0.65}, {-0.5, 0.65}, {-0.7, 0.45}, {-0.7, -0.5}})
+        cairo_line_to(cr, x, y);
+    cairo_close_path(cr);
+    metal(cr, hex(0x3a3a36));
+    for (int i = 0; i < 4; ++i) {
+        double x = (i % 2 ? 1 : -1) * 0.52, y = (i / 2 ? 1 : -1) * 0.5;
+        disc(cr, x, y, 0.07, hex(0x15140f));
+        disc(f.lc, x, y, f.blink ? 0.04 : 0.0, pal::ember);
+    }
+    for (double y = -0.35; y < 0.4; y += 0.18) {
+        line(cr, -0.66, y, -0.46, y, 0.5);
+        line(cr, 0.46, y, 0.66, y, 0.5);
+    }
+    cairo_rectangle(cr, -0.09, 0.05 - recoil, 0.18, 0.95);
+    metal(cr, hex(0x8a826e));
+    line(cr, 0, 0.45 - recoil, 0, 0.85 - recoil, 0.45);
+    cairo_rectangle(cr, -0.12, 0.86 - recoil, 0.24, 0.12);
+    metal(cr, hex(0x6a645a));
+    cairo_arc(cr, 0, 0, 0.42, 0, 2 * M_PI);
+    metal(cr, hex(0x5a4a2a));
+    cairo_arc(cr, 0, 0, 0.26, 0, 2 * M_PI);
+    cairo_set_line_width(cr, 0.04);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.55);
+    cairo_stroke(cr);
+    eye(f, 0, -0.1, 0.1, pal::ember);
+    if (flash > 0) {
+        disc(f.lc, 0, 1.0 - recoil, 0.26 * flash, pal::gold);
+        disc(f.lc, 0, 1.0 - recoil, 0.12 * flash, hex(0xffffff));
+    }
+}
+
+// Warden: a broad command ship with a crown of violet fins, leader of the later formations.
+void warden(Frame& f) {
+    cairo_t* cr = f.cr;
+    sym(cr, {{0.1, 0.55}, {0.6, 0.35}, {0.95, -0.15}, {0.85, -0.35}, {0.5, -0.25}, {0.3, -0.55}, {0.12, -0.6}});
+    metal(cr, hex(0x2e2a44));
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_save(cr);
+        cairo_translate(cr, side * 0.58, 0.05);
+        sym(cr, {{0, 0.5}, {0.07, 0.35}, {0.08, -0.3}, {0.04, -0.4}});
+        metal(cr, hex(0x4a3f6e));
+        cairo_restore(cr);
+        engine(f, side * 0.58, -0.35, 0.08, hex(0xb06bff));
+        line(cr, side * 0.2, 0.35, side * 0.85, -0.18, 0.4);
+    }
+    sym(cr, {{0, 0.95}, {0.14, 0.75}, {0.24, 0.3}, {0.24, -0.6}, {0.12, -0.85}});
+    metal(cr, hex(0x443a66));
+    cairo_rectangle(cr, -0.05, -0.55, 0.1, 0.5);
+    setRgb(cr, hex(0xb06bff), 0.9);
+    cairo_fill(cr);
+    cairo_rectangle(f.lc, -0.06, -0.56, 0.12, 0.52);
+    setRgb(f.lc, hex(0xb06bff), 0.6 * f.flicker);
+    cairo_fill(f.lc);
+    eye(f, -0.08, 0.6, 0.06, pal::gold);
+    eye(f, 0.08, 0.6, 0.06, pal::gold);
+    engine(f, -0.1, -0.84, 0.09, pal::ember);
+    engine(f, 0.1, -0.84, 0.09, pal::ember);
+    lights(f, {{0.93, -0.2}, {0.4, -0.45}}, hex(0xb06bff));
+}
+
+// Outrider: the Warden's wing, a split-tail fighter in the same violet with a magenta eye.
+void outrider(Frame& f) {
+    cairo_t* cr = f.cr;
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_save(cr);
+        cairo_translate(cr, side * 0.22, 0);
+        sym(cr, {{0, 0.35}, {0.1, 0.2}, {0.12, -0.75}, {0.04, -0.85}});
+        metal(cr, hex(0x3a3256));
+        cairo_restore(cr);
+        engine(f, side * 0.22, -0.82, 0.08, hex(0xff4fd8));
+    }
+    sym(cr, {{0, 0.85}, {0.12, 0.55}, {0.65, 0.1}, {0.6, -0.05}, {0.14, 0.0}, {0.1, -0.3}});
+    metal(cr, hex(0x463c6a));
+    line(cr, 0, 0.75, 0, -0.25);
+    eye(f, 0, 0.45, 0.07, hex(0xff4fd8));
+    lights(f, {{0.62, 0.03}}, hex(0xff4fd8));
+}
+
+// Spore: a drifting seed pod of toxic sacs inside a ribbed cage; it bursts into a ring of shots.
+void spore(Frame& f) {
+    cairo_t* cr = f.cr;
+    double breathe = 1.0 + 0.05 * std::sin(f.t * 2 * M_PI);
+    cairo_arc(cr, 0, 0, 0.78 * breathe, 0, 2 * M_PI);
+    metal(cr, hex(0x2c3a24));
+    for (int i = 0; i < 6; ++i) {
+        double a = i * M_PI / 3 + f.t * M_PI / 3;
+        cairo_move_to(cr, std::cos(a) * 0.2, std::sin(a) * 0.2);
+        cairo_curve_to(cr, std::cos(a + 0.4) * 0.6, std::sin(a + 0.4) * 0.6, std::cos(a + 0.2) * 0.8,
+                       std::sin(a + 0.2) * 0.8, std::cos(a + 0.3) * 0.78 * breathe, std::sin(a + 0.3) * 0.78 * breathe);
+        cairo_set_line_width(cr, 0.06);
+        setRgb(cr, hex(0x56683a));
+        cairo_stroke(cr);
+    }
+    for (int i = 0; i < 6; ++i) {
+        double a = i * M_PI / 3 + 0.5, pulse = 0.55 + 0.45 * std::sin(f.t * 2 * M_PI + i);
+        double x = std::cos(a) * 0.48, y = std::sin(a) * 0.48;
+        disc(cr, x, y, 0.11, hex(0x1e3a10));
+        disc(f.lc, x, y, 0.09 * (0.7 + 0.5 * pulse), pal::toxic, 0.5 + 0.5 * pulse);
+    }
+    eye(f, 0, 0, 0.16, hex(0xd4ff3a));
+}
+
+// Wraith: a dark crescent bomber with three ember gun ports across its front edge.
+void wraith(Frame& f) {
+    cairo_t* cr = f.cr;
+    cairo_new_sub_path(cr);
+    cairo_move_to(cr, 0, 0.55);
+    cairo_curve_to(cr, 0.5, 0.55, 0.9, 0.25, 0.95, -0.35);
+    cairo_curve_to(cr, 0.7, -0.2, 0.45, -0.15, 0.25, -0.35);
+    cairo_line_to(cr, 0.12, -0.75);
+    cairo_line_to(cr, -0.12, -0.75);
+    cairo_line_to(cr, -0.25, -0.35);
+    cairo_curve_to(cr, -0.45, -0.15, -0.7, -0.2, -0.95, -0.35);
+    cairo_curve_to(cr, -0.9, 0.25, -0.5, 0.55, 0, 0.55);
+    cairo_close_path(cr);
+    metal(cr, hex(0x2f2a2e));
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_move_to(cr, side * 0.1, 0.45);
+        cairo_curve_to(cr, side * 0.45, 0.4, side * 0.75, 0.15, side * 0.85, -0.2);
+        cairo_set_line_width(cr, 0.03);
+        setRgb(cr, hex(0x6a2a20), 0.9);
+        cairo_stroke(cr);
+    }
+    for (int i = -1; i <= 1; ++i) {
+        double x = i * 0.32, y = 0.5 - std::abs(i) * 0.1;
+        disc(cr, x, y, 0.06, hex(0x201010));
+        disc(f.lc, x, y, 0.05 * f.flicker, pal::ember);
+    }
+    eye(f, 0, 0.15, 0.09, pal::hostile);
+    engine(f, 0, -0.75, 0.12, pal::ember);
+    lights(f, {{0.9, -0.3}}, pal::hostile);
+}
+
+// Stinger: a wasp-waisted gunship with twin forward barbs and a glowing red tail sting.
+void stinger(Frame& f) {
+    cairo_t* cr = f.cr;
+    sym(cr, {{0.1, 0.2}, {0.55, 0.45}, {0.75, 0.2}, {0.55, -0.05}, {0.15, -0.05}});
+    metal(cr, hex(0x5a2626));
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_move_to(cr, side * 0.12, 0.55);
+        cairo_line_to(cr, side * 0.2, 0.95);
+        cairo_line_to(cr, side * 0.26, 0.5);
+        cairo_close_path(cr);
+        metal(cr, hex(0x6a5a50));
+    }
+    sym(cr, {{0, 0.7}, {0.16, 0.5}, {0.2, 0.1}, {0.07, -0.1}, {0.12, -0.45}, {0.05, -0.8}});
+    metal(cr, hex(0x4a2a2a));
+    for (double y = -0.2; y > -0.7; y -= 0.15) line(cr, -0.1, y, 0.1, y, 0.55);
+    double sting = 0.65 + 0.35 * std::sin(f.t * 2 * M_PI);
+    disc(f.lc, 0, -0.85, 0.1 * sting, pal::hostile);
+    eye(f, -0.07, 0.45, 0.05, pal::hostile);
+    eye(f, 0.07, 0.45, 0.05, pal::hostile);
+    engine(f, -0.4, 0.0, 0.07, pal::ember);
+    engine(f, 0.4, 0.0, 0.07, pal::ember);
+    lights(f, {{0.74, 0.2}}, pal::hostile);
+}
+
 // ---------------------------------------------------------------------------------------
 
 void sheet(Output& out, const EnemyLook& look, const std::function<void(Frame&)>& draw) {
@@ -477,7 +703,9 @@ void sheet(Output& out, const EnemyLook& look, const std::function<void(Frame&)>
 void paintEnemies(Output& out) {
     const std::vector<std::function<void(Frame&)>> draws = {drone,  wasp,   dart,   orb,     hornet,
                                                             medic,  manta,  scarab, saucer,  turret,
-                                                            leader, carrier, cruiser, dreadnought, hive};
+                                                            leader, carrier, cruiser, dreadnought, hive,
+                                                            escort, mite,   lancer, bastion, warden,
+                                                            outrider, spore, wraith, stinger};
     const auto& looks = EnemyLooks();
     for (size_t i = 0; i < looks.size() && i < draws.size(); ++i) sheet(out, looks[i], draws[i]);
 }

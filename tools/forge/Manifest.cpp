@@ -19,8 +19,26 @@ const std::vector<EnemyLook>& EnemyLooks() {
         {"Cruiser.bmp", 160, 8, "heavy cruiser, mini boss"},
         {"Dreadnought.bmp", 256, 8, "boss: armoured battleship"},
         {"Hive.bmp", 256, 8, "boss: living hive ship"},
+        {"Escort.bmp", 80, 8, "formation escort with a gold collar"},
+        {"Mite.bmp", 48, 8, "hive spawn, small twitching beetle"},
+        {"Lancer.bmp", 64, 8, "needle fighter with a homing lance"},
+        {"Bastion.bmp", 112, 16, "heavy turret: frame 0 idle, frames 1 to 15 one firing cycle"},
+        {"Warden.bmp", 128, 8, "command ship, leader of the later formations"},
+        {"Outrider.bmp", 64, 8, "the warden's split-tail wing fighter"},
+        {"Spore.bmp", 64, 8, "seed pod that bursts into a ring of shots"},
+        {"Wraith.bmp", 96, 8, "crescent bomber with three gun ports"},
+        {"Stinger.bmp", 64, 8, "barbed gunship with a glowing tail"},
     };
     return looks;
+}
+
+const std::vector<std::string>& LevelNames() {
+    static const std::vector<std::string> names = {
+        "Outer Rim",     "Cinder Belt",   "Glass Nebula",  "Iron Moons",        "Drift Yards",
+        "Ember Gate",    "Hollow Star",   "Frost Reach",   "Veil of Thorns",    "Shattered Crown",
+        "Abyssal Tide",  "Quorvel Deep",  "Silent Armada", "Heart of the Hive", "Velmora Prime",
+    };
+    return names;
 }
 
 const std::vector<ButtonWord>& ButtonWords() {

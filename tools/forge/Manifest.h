@@ -49,4 +49,8 @@ struct ButtonWord {
 };
 const std::vector<ButtonWord>& ButtonWords();
 
+// The level names, level 1 first, as the levels' logos letter them; each level file's
+// "name" says the same.
+const std::vector<std::string>& LevelNames();
+
 }  // namespace vlm::forge

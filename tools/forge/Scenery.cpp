@@ -384,12 +384,6 @@ void levelTextures(Output& out) {
 // ---------------------------------------------------------------------------------------
 // Level logos and cut-scene pictures
 
-const char* kSectors[kLevelLogoCount] = {
-    "outer rim",     "cinder belt",    "glass nebula", "iron moons",      "drift yards",
-    "ember gate",    "hollow star",    "frost reach",  "veil of thorns",  "shattered crown",
-    "abyssal tide",  "quorvel deep",   "silent armada", "heart of the hive", "velmora prime",
-};
-
 void levelLogos(Output& out) {
     for (int i = 1; i <= kLevelLogoCount; ++i) {
         std::string path = "Data\\Textures\\Logos\\Level" + std::to_string(i) + ".jpg";
@@ -425,7 +419,7 @@ void levelLogos(Output& out) {
         Lettering name = small;
         name.size = 26;
         name.tracking = 5;
-        drawLettering(cr, upper(kSectors[i - 1]), 256, 212, name, 440);
+        drawLettering(cr, upper(LevelNames().at(i - 1)), 256, 212, name, 440);
         c.reset();
         out.jpeg(path, s);
     }
