@@ -405,7 +405,11 @@ void FormKeyDown(GameContext& ctx, Key key) {
       case Key::Down: interface::MoveMenuFocus(ctx, 0, 1); break;
       case Key::Left: interface::MoveMenuFocus(ctx, -1, 0); break;
       case Key::Right: interface::MoveMenuFocus(ctx, 1, 0); break;
-      case Key::Enter: BeginMenuPress(ctx, ctx.Input.KeyPressing); break;
+      // While a name is being typed Enter belongs to the name box (the frame's keys take it);
+      // as a press it would land on whatever screen the name box gives way to.
+      case Key::Enter:
+        if (!ctx.Menus.Edit1Visible) BeginMenuPress(ctx, ctx.Input.KeyPressing);
+        break;
       default: break;
     }
   }

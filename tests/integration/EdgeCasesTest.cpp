@@ -53,9 +53,9 @@ std::string Placement(int section, int kind, int path, const char* x, const char
 // A hand-written kind added after the shipped ones: a hovering gunner that fires straight down
 // in bursts of three one second apart at difficulty 1 (0,29 / (0,29 x 1) = 1 s), too tough to
 // die in a test.
-constexpr int kGunner = 14;
+constexpr int kGunner = 24;  // after the shipped kinds
 const char* kGunnerKind = R"(
-[14]
+[24]
 name=Test gunner
 kind=0
 attackKind=0
@@ -90,7 +90,15 @@ scores=50
 
 class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
  protected:
+  // A fixture that cannot be made fails every test that uses it, rather than skipping it quietly.
   static void SetUpTestSuite() {
+    try {
+      MakeFixture();
+    } catch (const std::exception& e) {
+      suiteError_ = e.what();
+    }
+  }
+  static void MakeFixture() {
     suiteRoot_ = fs::temp_directory_path() / ("vlm_edgecases_" + std::to_string(::getpid()));
     fs::create_directories(suiteRoot_);
     const fs::path built = BuiltArchive();
@@ -106,6 +114,9 @@ class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
     overrides["data/t_data/levels/2.ini"] = MainSection(original, "1") + Placement(0, kGunner, -2, "0,2", "0", "0");
     // Level 3: the difficulty written with a point.
     overrides["data/t_data/levels/3.ini"] = MainSection(original, "1.5") + Placement(0, 0, -2, "0,3", "0", "0");
+    // Level 4: an enemy there from the start names a flight path the nav table does not have;
+    // it never flies it, so the level loads and the enemy keeps its place.
+    overrides["data/t_data/levels/4.ini"] = MainSection(original, "1") + Placement(0, 0, 99, "0,3", "0,1", "0");
     std::vector<data::ArchiveInput> files;
     for (size_t i = 0; i < original.Entries().size(); ++i) {
       data::ArchiveInput in{original.Entries()[i].name, {}};
@@ -116,10 +127,6 @@ class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
         in.bytes = original.ReadEntry(i);
       files.push_back(std::move(in));
     }
-    // Level 4: an enemy there from the start names a flight path the nav table does not have;
-    // it never flies it, so the level loads and the enemy keeps its place.
-    const std::string level4 = MainSection(original, "1") + Placement(0, 0, 99, "0,3", "0,1", "0");
-    files.push_back(data::ArchiveInput{"Data/t_data/levels/4.ini", {level4.begin(), level4.end()}});
     fs::create_directories(suiteRoot_ / "fixture");
     data::WriteArchive(suiteRoot_ / "fixture" / "original.vlm", files, false);
   }
@@ -130,6 +137,7 @@ class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
 
   // A game over the fixture archive (or the built one, for the shipped levels).
   void Start(bool shippedContent = false) {
+    ASSERT_TRUE(suiteError_.empty()) << suiteError_;
     Lay(suiteRoot_ / ::testing::UnitTest::GetInstance()->current_test_info()->name(),
         shippedContent ? BuiltArchive() : suiteRoot_ / "fixture" / "original.vlm");
     if (!HasFatalFailure()) HeadlessGame::Start(5);
@@ -163,6 +171,7 @@ class EdgeCasesTest : public ::testing::Test, protected HeadlessGame {
 
  private:
   static inline fs::path suiteRoot_;
+  static inline std::string suiteError_;
 };
 
 TEST_F(EdgeCasesTest, PlacementSectionsZeroOneAndThreePlaceTwoEnemies) {

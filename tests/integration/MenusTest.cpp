@@ -18,6 +18,7 @@
 #include "data/Scramble.h"
 #include "data/TopRanks.h"
 #include "context/MenuState.h"
+#include "interface/Shop.h"
 #include "levels/LevelRun.h"
 #include "levels/ShipCode.h"
 #include "scene/Projection.h"
@@ -334,9 +335,10 @@ TEST_F(MenusIntegration, AFirstStartNamesThePlayerAndTheNextStartOffersTheLevelR
   ASSERT_TRUE(fs::exists(root / "user" / "Saves" / file));
   EXPECT_EQ(m.PlayerNameText->Text, "Ada");
 
-  // Level 1, with the guns and armour of a shopping spree, played to its end.
+  // Level 1 (after the opening story), with the guns and armour of a shopping spree, played to
+  // its end.
   Click(m.MM_StartGame.Sprite);
-  ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+  RunIntoPlay();
   levels::TShipConfig ship = combat::CurrentShipConfig(*ctx);
   ship.PrimaryLevel = 3;
   ship.MegaLevel = 1;
@@ -347,6 +349,9 @@ TEST_F(MenusIntegration, AFirstStartNamesThePlayerAndTheNextStartOffersTheLevelR
   ctx->Player.Lifes = 4;
   ClearLevel();
   ClickOnFrom("statistics");
+  // The shop after level 1 is left without buying (its clicks are the shop's own tests).
+  ASSERT_EQ(ctx->GameState, "shop");
+  interface::LeaveShop(*ctx);
   // Level 2 loads and writes its save slot (slot 1) with the player as he is at that moment.
   ASSERT_TRUE(RunUntilState("levelintro2", 60000)) << ctx->GameState;
   ASSERT_EQ(ctx->Level.CurrentLevel, 2);
