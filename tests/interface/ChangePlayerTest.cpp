@@ -17,7 +17,7 @@
 #include "scene/Projection.h"
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
-#include "shell/ShellFixture.h"
+#include "interface/MenuScreenFixture.h"
 
 namespace vlm::test {
 namespace {
@@ -25,16 +25,8 @@ namespace {
 using shell::MouseButton;
 namespace fs = std::filesystem;
 
-class ChangePlayerTest : public ShellTest {
+class ChangePlayerTest : public MenuScreenTest {
  protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    levels::PlaceCamera(*ctx);
-    L().GameIntroDummy->Visible = false;
-    L().MainMenuDummy->Visible = true;
-    ctx->GameState = "mainmenu";
-  }
-  interface::TMenuState& M() { return ctx->Menus; }
   data::TProfiles& P() { return ctx->Menus.Profiles; }
   fs::path Saves() { return ctx->Data->AppDataFolder() / "Saves"; }
 
@@ -54,24 +46,6 @@ class ChangePlayerTest : public ShellTest {
   }
   static std::string File(int i) { return std::string("p") + (i < 10 ? "0" : "") + std::to_string(i) + ".ini"; }
 
-  glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
-    if (o.Kind == scene::TObjectKind::HUDText) {
-      glm::vec2 a, b;
-      EXPECT_TRUE(static_cast<const scene::TGLHUDText&>(o).TextRect(a, b)) << o.Name;
-      return (a + b) * 0.5f;
-    }
-    const scene::TViewProjection vp =
-        scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
-    glm::vec3 w;
-    EXPECT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
-    return {w.x, w.y};
-  }
-  void Press(const scene::TGLBaseSceneObject& o) {
-    const glm::vec2 p = ScreenPoint(o);
-    shell::GLSceneViewer1MouseMove(*ctx, int32_t(p.x), int32_t(p.y));
-    shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Left);
-    shell::GLSceneViewer1MouseUp(*ctx, MouseButton::Left);
-  }
   void Frame() { shell::GLCadencer1Progress(*ctx, 0.016, ctx->FrameTime + 0.016); }
   void Type(const std::string& chars) {
     shell::InputEvent e;

@@ -17,7 +17,7 @@
 #include "scene/Projection.h"
 #include "shell/Input.h"
 #include "shell/InputScript.h"
-#include "shell/ShellFixture.h"
+#include "interface/MenuScreenFixture.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::test {
@@ -25,28 +25,10 @@ namespace {
 
 using shell::MouseButton;
 
-class DisplayModeTest : public ShellTest {
+class DisplayModeTest : public MenuScreenTest {
  protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    levels::PlaceCamera(*ctx);
-    L().GameIntroDummy->Visible = false;
-    L().MainMenuDummy->Visible = true;
-    ctx->GameState = "mainmenu";
-    driver->Step();
-  }
   HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
-  interface::TMenuState& M() { return ctx->Menus; }
 
-  void Press(const scene::TGLBaseSceneObject& o) {
-    const scene::TViewProjection vp =
-        scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
-    glm::vec3 w;
-    ASSERT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
-    shell::GLSceneViewer1MouseMove(*ctx, int32_t(w.x), int32_t(w.y));
-    shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Left);
-    shell::GLSceneViewer1MouseUp(*ctx, MouseButton::Left);
-  }
   // Steps the open dialog's resolution to `index` with its arrows.
   void StepResolutionTo(interface::TOptionsDialog& d, int index) {
     while (ctx->Options.Resolution > index) Press(*d.Resolution.Minus);

@@ -16,7 +16,7 @@
 #include "scene/Projection.h"
 #include "shell/FrameLoop.h"
 #include "shell/Input.h"
-#include "shell/ShellFixture.h"
+#include "interface/MenuScreenFixture.h"
 #include "sound/SoundUnit.h"
 
 namespace vlm::test {
@@ -24,34 +24,8 @@ namespace {
 
 using shell::MouseButton;
 
-class MenusTest : public ShellTest {
+class MenusTest : public MenuScreenTest {
  protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    levels::PlaceCamera(*ctx);
-    L().GameIntroDummy->Visible = false;
-    L().MainMenuDummy->Visible = true;
-    ctx->GameState = "mainmenu";
-    driver->Step();
-  }
-  interface::TMenuState& M() { return ctx->Menus; }
-
-  glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
-    const scene::TViewProjection vp =
-        scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
-    glm::vec3 w;
-    EXPECT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
-    return {w.x, w.y};
-  }
-  void PointAt(const scene::TGLBaseSceneObject& o) {
-    const glm::vec2 p = ScreenPoint(o);
-    shell::GLSceneViewer1MouseMove(*ctx, int32_t(p.x), int32_t(p.y));
-  }
-  void Press(const scene::TGLBaseSceneObject& o) {
-    PointAt(o);
-    shell::GLSceneViewer1MouseDown(*ctx, MouseButton::Left);
-    shell::GLSceneViewer1MouseUp(*ctx, MouseButton::Left);
-  }
   size_t SoundsSince(uint64_t before, const char* name) const {
     size_t n = 0;
     for (uint64_t i = 0; i < Audio().StartCount() - before; ++i) n += Audio().RecentStart(i).Name() == name;
