@@ -35,6 +35,9 @@ public:
     bool MirrorU = false;
     bool MirrorV = false;
     bool NoZWrite = false;
+    // An overlay: drawn over whatever the scene drew before it, whatever its depth (menus that
+    // open over play).
+    bool NoDepthTest = false;
     TGLMaterial Material;
 
     void SetSize(float w, float h) { Width = w; Height = h; }

@@ -41,6 +41,14 @@ TGLHUDSprite* AddHudSprite(scene::TGLBaseSceneObject& parent, const char* name, 
   return s;
 }
 
+void DrawOverEverything(scene::TGLBaseSceneObject& group) {
+  for (size_t i = 0; i < group.Count(); ++i) {
+    scene::TGLBaseSceneObject& child = *group.Child(i);
+    if (auto* sprite = dynamic_cast<scene::TGLSprite*>(&child)) sprite->NoDepthTest = true;
+    DrawOverEverything(child);
+  }
+}
+
 }  // namespace
 
 void BuildLayout(GameContext& ctx) {
@@ -128,6 +136,9 @@ void BuildLayout(GameContext& ctx) {
   combat::CreateAftermathLayout(ctx);  // explosions, the flash light, the trails' particle looks
   interface::CreateMenuLayout(ctx);  // the main menu, its dialogs, the in-game options, the message box
   levels::CreateCutSceneLayout(ctx);  // the cut-scene backdrop, its picture and text groups, Next
+  // The pause menu and its options open over play: the ship and the enemies stand nearer the
+  // camera than the bars and buttons, which must cover them all the same.
+  DrawOverEverything(*L.PauseMenuDummyCube);
 }
 
 }  // namespace vlm::shell

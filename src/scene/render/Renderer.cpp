@@ -718,7 +718,7 @@ void Renderer::Impl::DrawSprite(const TGLSprite& s, const glm::mat4& matrix) {
     glm::vec3 c[4];
     SpriteCorners(vp, matrix, s.Width, s.Height, s.Rotation, c);
     const std::uint32_t rgba = Pack(look.color);
-    look.state.depthTest = true;
+    look.state.depthTest = !s.NoDepthTest;
     // Blended sprites never write depth: their faint and black (additive) texels would cut their
     // rectangle out of the particles and sprites behind them drawn after them.
     look.state.depthWrite = !s.NoZWrite && !look.blended;
