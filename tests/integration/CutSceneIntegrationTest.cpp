@@ -78,20 +78,6 @@ class CutSceneIntegration : public ::testing::Test, protected HeadlessGame {
     if (!HasFatalFailure()) Start(9);
   }
 
-  void ClickAt(glm::vec2 p, int64_t settleMs = 200) {
-    const int64_t t = driver->NowMs();
-    std::vector<InputEvent> e(3);
-    e[0].TimeMs = t + 20;
-    e[0].Kind = InputEvent::Type::Move;
-    e[0].X = int32_t(p.x);
-    e[0].Y = int32_t(p.y);
-    e[1].TimeMs = t + 40;
-    e[1].Kind = InputEvent::Type::Down;
-    e[2].TimeMs = t + 100;
-    e[2].Kind = InputEvent::Type::Up;
-    driver->Feed(e);
-    driver->RunFor(settleMs);
-  }
   // Pages through the cut-scene: waits for Next and clicks it until the cut-scene is over.
   // Returns the number of clicks.
   int PageThrough() {
@@ -105,7 +91,7 @@ class CutSceneIntegration : public ::testing::Test, protected HeadlessGame {
           scene::ComputeViewProjection(ctx->Scene.Camera(), ctx->ViewportWidth, ctx->ViewportHeight);
       glm::vec3 w;
       EXPECT_TRUE(scene::WorldToWindow(vp, ctx->CutScene.NextButtonSprite->AbsolutePosition(), w));
-      ClickAt({w.x, w.y});
+      ClickAt({w.x, w.y}, 200);
       ++clicks;
     }
     return clicks;

@@ -84,7 +84,22 @@ struct HeadlessGame {
   bool RunUntilState(const std::string& state, int64_t maxMs) {
     return driver->RunUntil([&] { return ctx->GameState == state; }, maxMs);
   }
-
+  // A click: the pointer moves there, the left button goes down and comes up; then the game runs
+  // on for a while.
+  void ClickAt(glm::vec2 p, int64_t settleMs = 300) {
+    const int64_t t = driver->NowMs();
+    std::vector<shell::InputEvent> e(3);
+    e[0].TimeMs = t + 20;
+    e[0].Kind = shell::InputEvent::Type::Move;
+    e[0].X = int32_t(p.x);
+    e[0].Y = int32_t(p.y);
+    e[1].TimeMs = t + 40;
+    e[1].Kind = shell::InputEvent::Type::Down;
+    e[2].TimeMs = t + 100;
+    e[2].Kind = shell::InputEvent::Type::Up;
+    driver->Feed(e);
+    driver->RunFor(settleMs);
+  }
   // A player's click on a world object where it is drawn: the pointer moves there, the left
   // button goes down and comes up; then the game runs on for `settleMs`.
   void ClickOn(const scene::TGLBaseSceneObject& o, int64_t settleMs = 300) {
@@ -93,18 +108,7 @@ struct HeadlessGame {
     glm::vec3 w;
     ASSERT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
     ASSERT_TRUE(o.IsVisibleInTree()) << o.Name;
-    const int64_t t = driver->NowMs();
-    std::vector<shell::InputEvent> e(3);
-    e[0].TimeMs = t + 20;
-    e[0].Kind = shell::InputEvent::Type::Move;
-    e[0].X = int32_t(w.x);
-    e[0].Y = int32_t(w.y);
-    e[1].TimeMs = t + 40;
-    e[1].Kind = shell::InputEvent::Type::Down;
-    e[2].TimeMs = t + 100;
-    e[2].Kind = shell::InputEvent::Type::Up;
-    driver->Feed(e);
-    driver->RunFor(settleMs);
+    ClickAt({w.x, w.y}, settleMs);
   }
 };
 

@@ -57,22 +57,6 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
     EXPECT_TRUE(scene::WorldToWindow(vp, o.AbsolutePosition(), w)) << o.Name;
     return {w.x, w.y};
   }
-  // A click: the pointer moves there, the left button goes down and comes up; then the game runs
-  // on for a while.
-  void ClickAt(glm::vec2 p, int64_t settleMs = 300) {
-    const int64_t t = driver->NowMs();
-    std::vector<InputEvent> e(3);
-    e[0].TimeMs = t + 20;
-    e[0].Kind = InputEvent::Type::Move;
-    e[0].X = int32_t(p.x);
-    e[0].Y = int32_t(p.y);
-    e[1].TimeMs = t + 40;
-    e[1].Kind = InputEvent::Type::Down;
-    e[2].TimeMs = t + 100;
-    e[2].Kind = InputEvent::Type::Up;
-    driver->Feed(e);
-    driver->RunFor(settleMs);
-  }
   void Click(const scene::TGLBaseSceneObject* o, int64_t settleMs = 300) {
     ASSERT_NE(o, nullptr);
     ASSERT_TRUE(o->Visible) << o->Name;
