@@ -42,6 +42,10 @@ double PadControlAmount(const TPadState& pad, PadControl c);
 struct TMenuFocus {
   bool Active = false;
   const scene::TGLBaseSceneObject* Object = nullptr;
+  // A direction held down (arrow, d-pad or stick) steps the focus again after a pause and then
+  // at a steady pace, as a held key repeats in a text field.
+  int8_t HeldDx = 0, HeldDy = 0;
+  double HeldSeconds = 0.0;
 };
 
 struct TInputState {

@@ -52,6 +52,24 @@ void AddOptions(TOptionsDialog& d, TFocusTargets& t) {
   t.Add(d.Cancel.Sprite);
 }
 
+void AddChangePlayer(TMenuState& m, TFocusTargets& t) {
+  if (m.CPD_EnterName->Visible) {  // the name box stands over the list
+    t.Add(m.CPDEN_Apply.Sprite);
+    t.Add(m.CPDEN_Cancel.Sprite);
+    return;
+  }
+  // The rows that hold a profile, then what acts on them.
+  const data::TProfiles& p = m.Profiles;
+  for (int k = 1; k <= data::kProfileRows; ++k)
+    if (p.Scroll + k <= int32_t(p.List.size())) t.Add(m.ProfileRows[size_t(k - 1)]);
+  t.Add(m.CPD_ok.Sprite);
+  t.Add(m.CPD_newPlayer);
+  t.Add(m.CPD_Delete.Sprite);
+  t.Add(m.CPD_Cancel.Sprite);
+  if (p.Scroll > 0) t.Add(m.CPD_ScrollUp);
+  if (p.Scroll + data::kProfileRows < int32_t(p.List.size())) t.Add(m.CPD_ScrollDown);
+}
+
 }  // namespace
 
 void TFocusTargets::Add(const scene::TGLBaseSceneObject* o) {
@@ -77,7 +95,7 @@ void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
   if (s == "mainmenu") {
     for (const TMaterialButton* b : {&m.MM_StartGame, &m.MM_Options, &m.MM_Help, &m.MM_TopRanks, &m.MM_Credits, &m.MM_Exit})
       t.Add(b->Sprite);
-    // TODO(change player): the player's name, once it opens the change-player dialog.
+    t.Add(m.PlayerNameText);  // opens the change-player dialog
   } else if (s == "chooselevel") {
     for (TGLHUDText* level : m.CL_level) t.Add(level);
     t.Add(m.CL_Back.Sprite);
@@ -111,8 +129,9 @@ void CollectFocusTargets(GameContext& ctx, TFocusTargets& t) {
     for (scene::TGLSprite* skin : shop.Skins) t.Add(skin);  // while the chooser is open
   } else if (s == "cutscene") {
     t.Add(ctx.CutScene.NextButtonSprite);
+  } else if (s == "changeplayer") {
+    AddChangePlayer(m, t);
   }
-  // TODO(change player): its buttons join here as that screen lands.
 }
 
 const scene::TGLBaseSceneObject* FocusedObject(GameContext& ctx) {

@@ -354,6 +354,58 @@ void MouseDeviceMotion(GameContext& ctx, int32_t dx, int32_t dy) {
   }
 }
 
+namespace {
+
+// The menu direction the keys or the pad hold now, if any (the first found of up, down, left,
+// right).
+void HeldMenuDirection(const GameContext& ctx, int8_t& dx, int8_t& dy) {
+  struct Way {
+    Key key;
+    PadControl dpad, stick;
+    int8_t dx, dy;
+  };
+  static constexpr std::array<Way, 4> kWays = {{
+      {Key::Up, PadControl::DpadUp, PadControl::LeftStickUp, 0, -1},
+      {Key::Down, PadControl::DpadDown, PadControl::LeftStickDown, 0, 1},
+      {Key::Left, PadControl::DpadLeft, PadControl::LeftStickLeft, -1, 0},
+      {Key::Right, PadControl::DpadRight, PadControl::LeftStickRight, 1, 0},
+  }};
+  dx = dy = 0;
+  for (const Way& w : kWays) {
+    if (ctx.KeysDown[size_t(w.key)] || PadControlActive(ctx.Input.Pad, w.dpad) ||
+        PadControlActive(ctx.Input.Pad, w.stick)) {
+      dx = w.dx;
+      dy = w.dy;
+      return;
+    }
+  }
+}
+
+// The press itself moved the focus once; held on, the focus steps on after kFocusRepeatDelay and
+// then every kFocusRepeatInterval, so a long list is walked without pressing for each row.
+constexpr double kFocusRepeatDelay = 0.4;
+constexpr double kFocusRepeatInterval = 0.1;
+
+void RepeatHeldFocus(GameContext& ctx, double dt) {
+  TMenuFocus& f = ctx.Input.Focus;
+  int8_t dx = 0, dy = 0;
+  if (MenuInputState(ctx)) HeldMenuDirection(ctx, dx, dy);
+  if (dx != f.HeldDx || dy != f.HeldDy) {
+    f.HeldDx = dx;
+    f.HeldDy = dy;
+    f.HeldSeconds = 0.0;
+    return;
+  }
+  if (dx == 0 && dy == 0) return;
+  f.HeldSeconds += dt;
+  if (f.HeldSeconds >= kFocusRepeatDelay) {
+    f.HeldSeconds -= kFocusRepeatInterval;
+    interface::MoveMenuFocus(ctx, dx, dy);
+  }
+}
+
+}  // namespace
+
 void UpdateMouseDevice(GameContext& ctx) {
   TMouseDevice& m = ctx.MouseDevice;
   TInputState& in = ctx.Input;
@@ -374,6 +426,7 @@ void UpdateMouseDevice(GameContext& ctx) {
     counts = int32_t(std::trunc(in.SteerCarry));
     in.SteerCarry -= counts;
   }
+  RepeatHeldFocus(ctx, dt);
   m.DeltaX = int32_t(std::clamp<int64_t>(int64_t(m.PendingX) + counts, INT32_MIN, INT32_MAX));
   m.DeltaY = m.PendingY;
   m.PendingX = m.PendingY = 0;
@@ -407,8 +460,13 @@ void FormKeyDown(GameContext& ctx, Key key) {
       case Key::Right: interface::MoveMenuFocus(ctx, 1, 0); break;
       // While a name is being typed Enter belongs to the name box (the frame's keys take it);
       // as a press it would land on whatever screen the name box gives way to.
+      // A press the menus took is not left for the frame's polled keys either: Enter on
+      // "[new player]" opens the name box, which must not take the same Enter as its Apply.
       case Key::Enter:
-        if (!ctx.Menus.Edit1Visible) BeginMenuPress(ctx, ctx.Input.KeyPressing);
+        if (!ctx.Menus.Edit1Visible) {
+          BeginMenuPress(ctx, ctx.Input.KeyPressing);
+          ctx.KeysDown[static_cast<size_t>(key)] = false;
+        }
         break;
       default: break;
     }

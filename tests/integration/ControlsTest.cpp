@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "context/MenuFocus.h"
 #include "context/MenuState.h"
 #include "levels/LevelRun.h"
 #include "context/Controls.h"
@@ -282,6 +283,62 @@ TEST_F(ControlsIntegration, ARemappedFireKeyFiresTheOldOneDoesNotAndTheChoiceSur
   Script("10 key F down\n", 0);
   Play(2500);
   EXPECT_GE(ctx->Hud.LevelStats.Shots, again + 3);
+}
+
+// The players' dialog with the keys alone: the main menu's name opens it, "[new player]" and the
+// name box make a profile, a held arrow walks the rows (once at the press, then repeating after a
+// pause), and Enter takes the row and then Ok.
+TEST_F(ControlsIntegration, TheKeysWalkThePlayersDialogAndAHeldArrowRepeats) {
+  Start(26);
+  interface::TMenuState& m = ctx->Menus;
+  for (int i = 0; i < 4; ++i) Tap(Key::Enter, 100);
+  ASSERT_TRUE(UntilMainMenu()) << ctx->GameState;
+  auto focused = [&] { return interface::FocusedObject(*ctx); };
+  // Taps `key` until the focus is on `target` (at most `taps` times).
+  auto reach = [&](Key key, const scene::TGLBaseSceneObject* target, int taps) {
+    for (int i = 0; i < taps && focused() != target; ++i) Tap(key);
+    return focused() == target;
+  };
+  auto newProfile = [&](const std::string& name) {
+    ASSERT_TRUE(reach(Key::Up, m.PlayerNameText, 6)) << "the player's name takes the focus";
+    Tap(Key::Enter);
+    ASSERT_EQ(ctx->GameState, "changeplayer");
+    ASSERT_TRUE(reach(Key::Down, m.CPD_newPlayer, 12) || reach(Key::Up, m.CPD_newPlayer, 12));
+    Tap(Key::Enter);
+    ASSERT_TRUE(m.CPD_EnterName->Visible);
+    ASSERT_FALSE(ctx->L.MessageDummy->Visible) << "the Enter that opened the name box is not its Apply";
+    Script("10 text " + name + "\n", 100);
+    Tap(Key::Enter);
+    ASSERT_EQ(ctx->GameState, "mainmenu");
+  };
+  for (const char* name : {"Bea", "Cid", "Dot"}) {
+    newProfile(name);
+    if (HasFatalFailure()) return;
+  }
+  ASSERT_EQ(m.Profiles.List.size(), 4u);
+
+  ASSERT_TRUE(reach(Key::Up, m.PlayerNameText, 6));
+  Tap(Key::Enter);
+  ASSERT_EQ(ctx->GameState, "changeplayer");
+  ASSERT_TRUE(reach(Key::Up, m.ProfileRows[0], 12) || reach(Key::Down, m.ProfileRows[0], 12));
+  // Held: one step at the press, none more within the pause, then one every tenth of a second.
+  Script("10 key Down down\n", 300);
+  EXPECT_EQ(focused(), m.ProfileRows[1]);
+  driver->RunFor(250);
+  EXPECT_EQ(focused(), m.ProfileRows[3]) << "two repeats after the pause";
+  Script("10 key Down up\n", 300);
+  const scene::TGLBaseSceneObject* released = focused();
+  driver->RunFor(500);
+  EXPECT_EQ(focused(), released) << "a released arrow repeats no more";
+
+  ASSERT_TRUE(reach(Key::Up, m.ProfileRows[3], 4));
+  const std::string chosen = m.ProfileRows[3]->Text;
+  Tap(Key::Enter);
+  EXPECT_EQ(m.Profiles.Selected, m.Profiles.Scroll + 4);
+  ASSERT_TRUE(reach(Key::Down, m.CPD_ok.Sprite, 12) || reach(Key::Right, m.CPD_ok.Sprite, 12));
+  Tap(Key::Enter);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_EQ(ctx->Player.Name, chosen);
 }
 
 TEST_F(ControlsIntegration, ThePointerIsLetGoWheneverAMenuOrAMessageBoxStandsOverPlay) {
