@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "context/GameContext.h"
 #include "shell/Game.h"
@@ -14,9 +15,11 @@ namespace vlm::test {
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("vlm_shell_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name holds a "/": kept out, or only its last part would be removed.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    root_ = std::filesystem::temp_directory_path() / ("vlm_shell_" + std::to_string(::getpid()) + "_" + name);
     std::filesystem::create_directories(root_ / "game");
     std::filesystem::create_directories(root_ / "user");
     GameContextConfig cfg;
