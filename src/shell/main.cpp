@@ -14,6 +14,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "context/Display.h"
 #include "data/Options.h"
@@ -163,6 +166,13 @@ int main(int argc, char** argv) {
   // Start-up figures for --stats are counted from here: when the loading window showed, when the
   // game window drew its first frame, when the main menu took input.
   const Uint64 launched = SDL_GetPerformanceCounter();
+#if defined(__GLIBC__)
+  // Pictures and the software renderer's textures are large blocks that come and go (decoded,
+  // uploaded, let go, released when idle): kept out of the heap, where a freed block in the middle
+  // stays resident, they go back to the system when freed.  A fixed threshold also stops the
+  // allocator from raising it after the first large block is freed.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
   CommandLine cl;
   if (!Parse(argc, argv, cl)) return 2;
 
