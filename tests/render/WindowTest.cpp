@@ -907,6 +907,60 @@ TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
     ExpectNear(At(img, 3, 3), expect(0.6f, 0.4f, 0.3f));
 }
 
+TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
+    // The level's backdrop: a space plane, the planet, then planes over both. The planet is drawn
+    // first and the planes in one pass where it is not and in one where it is (only those above it).
+    TGLCamera& camera = scene_.Camera();
+    camera.Position = {0, 0, 0};
+    camera.Direction = {0, 1, 0};
+    camera.Up = {1, 0, 0};
+    TGLMaterialLibrary library("Clouds");
+    std::vector<TGLSkyBox*> boxes;
+    auto plane = [&](const char* name, std::array<std::uint8_t, 4> rgba, TBlendingMode mode, float alpha) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(Solid(4, 4, rgba));
+        m->Material.BlendingMode = mode;
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
+        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
+        box->MaterialLibrary = &library;
+        box->MatNameClouds = name;
+        box->CloudsPlaneOffset = 0.15f;
+        box->CloudsPlaneSize = 1.0f;
+        boxes.push_back(box);
+    };
+    plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
+    auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
+    const glm::vec3 pos = InFront(6.0f);
+    planet->Position = pos;
+    planet->Radius = 1.0f;
+    planet->Material.FrontProperties.Diffuse = {0.9f, 0.6f, 0.1f, 1.0f};
+    plane("Red", {255, 0, 0, 255}, TBlendingMode::Transparency, 0.5f);
+    plane("Green", {0, 102, 0, 255}, TBlendingMode::Additive, 0.5f);
+    plane("Veil", {255, 255, 255, 128}, TBlendingMode::Transparency, 1.0f);  // texel alpha ~0.5
+
+    for (TGLSkyBox* box : boxes) box->Visible = false;
+    const Rgb bare = At(Draw(), OnScreen(pos));  // the lit planet alone
+    for (TGLSkyBox* box : boxes) box->Visible = true;
+    const float veil = 128.0f / 255.0f;
+    auto over = [&](float r, float g, float b) {  // half red, half of 0.4 green, the veil
+        r = r * 0.5f + 0.5f;
+        g = g * 0.5f + 0.2f;
+        b = b * 0.5f;
+        return Rgb{int(std::lround(255 * (r * (1 - veil) + veil))), int(std::lround(255 * (g * (1 - veil) + veil))),
+                   int(std::lround(255 * (b * (1 - veil) + veil)))};
+    };
+    for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
+        scene_.ObjectsSorting = sorting;
+        const TRGBAImage img = Draw();
+        ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
+        ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
+        ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
+    }
+    // Moved off screen, the planet leaves the whole window to the planes.
+    planet->Position = InFront(-6.0f);
+    ExpectNear(At(Draw(), OnScreen(pos)), over(0.2f, 0.4f, 0.6f));
+}
+
 TEST_F(WindowTest, PicturesLetGoOfTheirPixelsOnceUploaded) {
     const glm::vec3 pos = InFront(5.0f);
     TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 1, 1, 1});

@@ -190,6 +190,9 @@ struct Renderer::Impl {
     void Frame(const TGLScene& scene, int width, int height, double time);
     void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
     enum class Pass { All, Opaque, Blended };
+    // An opaque sphere: it writes its colour and depth at every pixel it covers, whatever was
+    // there, so the backdrop under it never shows.
+    static bool IsOpaqueBody(const DrawItem& item);
     void DrawPass(Pass pass);
     bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
     void DrawWorldItem(const DrawItem& item);
@@ -594,24 +597,60 @@ void Renderer::Impl::DrawPass(Pass pass) {
         // Cloud planes that follow each other in this pass are drawn as one stack.
         std::array<CloudLayer, CloudStack::kMaxLayers> layers;
         int count = 0, boxes = 0;
-        std::size_t j = i;
-        for (; j < world.size(); ++j) {
-            if (!inPass(world[j])) continue;
-            if (world[j].object->Kind != TObjectKind::SkyBox) break;
-            CloudLayer layer;
-            bool empty = false;
-            if (!CloudLayerOf(static_cast<const TGLSkyBox&>(*world[j].object), world[j].world, layer, empty)) break;
-            if (!empty) {
-                if (count == CloudStack::kMaxLayers) break;
-                layers[static_cast<std::size_t>(count++)] = layer;
+        // Collects the boxes from `from` on into layers[count..]; returns where the run ended.
+        auto collect = [&](std::size_t from, int& layerCount, int& boxCount) {
+            std::size_t j = from;
+            for (; j < world.size(); ++j) {
+                if (!inPass(world[j])) continue;
+                if (world[j].object->Kind != TObjectKind::SkyBox) break;
+                CloudLayer layer;
+                bool empty = false;
+                if (!CloudLayerOf(static_cast<const TGLSkyBox&>(*world[j].object), world[j].world, layer, empty)) break;
+                if (!empty) {
+                    if (layerCount == CloudStack::kMaxLayers) break;
+                    layers[static_cast<std::size_t>(layerCount++)] = layer;
+                }
+                ++boxCount;
             }
-            ++boxes;
-        }
+            return j;
+        };
+        const std::size_t j = collect(i, count, boxes);
         if (boxes == 0) {  // a box the stack cannot take: drawn the plain way
             DrawWorldItem(item);
             continue;
         }
         stats.objectsDrawn += boxes;
+        if (count > 0 && nothingDrawn) {
+            // The backdrop behind opaque bodies (the planet between the space plane and the planes
+            // above it): the bodies are drawn first, then every pixel nothing covers gets all the
+            // planes in one pass and every pixel a body covers gets only the planes above it, told
+            // apart by the depth buffer. Each backdrop pixel is shaded once instead of twice; the
+            // colours are those of drawing the planes, the bodies and the planes in turn.
+            std::size_t k = j;
+            int bodies = 0;
+            for (; k < world.size(); ++k) {
+                if (!inPass(world[k])) continue;
+                if (!IsOpaqueBody(world[k])) break;
+                ++bodies;
+            }
+            int upper = count, upperBoxes = 0;
+            const std::size_t end =
+                bodies > 0 && k < world.size() && world[k].object->Kind == TObjectKind::SkyBox
+                    ? collect(k, upper, upperBoxes)
+                    : k;
+            if (upperBoxes > 0 && upper > count) {
+                batch.Flush();
+                for (std::size_t b = j; b < k; ++b)
+                    if (inPass(world[b])) DrawWorldItem(world[b]);
+                batch.Flush();
+                stats.objectsDrawn += upperBoxes;
+                clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
+                clouds.Draw(layers.data() + count, upper - count, false, clearColor, CloudStack::Pixels::Covered);
+                nothingDrawn = false;
+                i = end - 1;
+                continue;
+            }
+        }
         if (count > 0) {
             batch.Flush();
             clouds.Draw(layers.data(), count, nothingDrawn, clearColor);
@@ -619,6 +658,11 @@ void Renderer::Impl::DrawPass(Pass pass) {
         }
         i = j - 1;
     }
+}
+
+bool Renderer::Impl::IsOpaqueBody(const DrawItem& item) {
+    if (item.blended || item.object->Kind != TObjectKind::Sphere) return false;
+    return static_cast<const TGLSphere&>(*item.object).Material.Effective().BlendingMode == TBlendingMode::Opaque;
 }
 
 bool Renderer::Impl::CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty) {
