@@ -690,6 +690,65 @@ TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
     EXPECT_GT(At(img, OnScreen(corner(0.5f, 0))).r, 200);
 }
 
+TEST_F(WindowTest, FreeFormFacesOverOneAnotherShowTheNearestWhateverTheirOrder) {
+    // An opaque mesh lays down its depth before it is shaded: the picture must stay that of
+    // drawing the groups one by one, see-through ones included, in either order.
+    TGLMaterialLibrary library("MeshLib");
+    struct Look {
+        const char* name;
+        TColor emission;
+        TBlendingMode mode;
+        float alpha;
+    };
+    for (const Look& l : {Look{"Near", {1, 0, 0, 1}, TBlendingMode::Opaque, 1.0f},
+                          Look{"Far", {0, 1, 0, 1}, TBlendingMode::Opaque, 1.0f},
+                          Look{"Glass", {0, 0, 1, 1}, TBlendingMode::Transparency, 0.5f}}) {
+        TGLLibMaterial* m = library.AddTextureMaterial(l.name);
+        m->Material.FrontProperties.Emission = l.emission;
+        m->Material.FrontProperties.Diffuse = {0, 0, 0, l.alpha};
+        m->Material.FrontProperties.Ambient = {0, 0, 0, 1};
+        m->Material.BlendingMode = l.mode;
+    }
+    auto* mesh = scene_.Objects().AddNewChild<TGLFreeForm>();
+    mesh->MaterialLibrary = &library;
+    const TViewProjection vp = View();
+    const glm::vec3 toCamera = -vp.CameraForward;
+    // name, depth, left and right edge: the far square is wide, the near one and the glass narrow.
+    struct Square {
+        const char* name;
+        float depth, x0, x1;
+    };
+    const Square near{"Near", 5.0f, -0.6f, 0.0f}, far{"Far", 6.0f, -1.2f, 1.2f}, glass{"Glass", 4.0f, -0.2f, 0.4f};
+    for (bool nearFirst : {true, false}) {
+        SCOPED_TRACE(nearFirst ? "near group first" : "far group first");
+        TMeshData data;
+        for (const Square& q : nearFirst ? std::array{near, far, glass} : std::array{glass, far, near}) {
+            const auto base = static_cast<std::uint32_t>(data.Vertices.size());
+            for (glm::vec3 p : {InFront(q.depth, q.x0, -0.5f), InFront(q.depth, q.x1, -0.5f), InFront(q.depth, q.x1, 0.5f),
+                                InFront(q.depth, q.x0, 0.5f)}) {
+                data.Vertices.push_back(p);
+                data.Normals.push_back(toCamera);
+                data.TexCoords.push_back({0, 0});
+            }
+            data.Groups.push_back({q.name, {base, base + 1, base + 2, base, base + 2, base + 3}});
+        }
+        mesh->SetMesh(data);
+        const TRGBAImage img = Draw();
+        // Where only the near face is (left of the glass), it shows; the far face shows at its ends.
+        const Rgb nearOnly = At(img, OnScreen(InFront(5.0f, -0.4f, 0.0f)));
+        EXPECT_GT(nearOnly.r, 200) << nearOnly;
+        EXPECT_LT(nearOnly.g, 50) << nearOnly;
+        const Rgb farOnly = At(img, OnScreen(InFront(6.0f, 0.9f, 0.0f)));
+        EXPECT_GT(farOnly.g, 200) << farOnly;
+        // The glass drawn last: half blue over the near face and over the far face. Drawn first
+        // (it leaves no depth), the opaque faces drawn after it cover it, as drawn one by one.
+        const Rgb glassNear = At(img, OnScreen(InFront(4.0f, -0.1f, 0.0f)));
+        ExpectNear(glassNear, nearFirst ? Rgb{128, 0, 128} : Rgb{255, 0, 0});
+        const Rgb glassFar = At(img, OnScreen(InFront(4.0f, 0.3f, 0.0f)));
+        ExpectNear(glassFar, nearFirst ? Rgb{0, 128, 128} : Rgb{0, 255, 0});
+    }
+}
+
 TEST_F(WindowTest, SkyBoxCloudsFillTheBackground) {
     TGLMaterialLibrary library("Clouds");
     auto* clouds = library.AddTextureMaterial("c1");

@@ -190,9 +190,12 @@ struct Renderer::Impl {
     void Frame(const TGLScene& scene, int width, int height, double time);
     void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
     enum class Pass { All, Opaque, Blended };
-    // An opaque sphere: it writes its colour and depth at every pixel it covers, whatever was
-    // there, so the backdrop under it never shows.
+    // An opaque sphere or free form (every face group opaque): it writes its colour and depth at
+    // every pixel it covers, whatever was there, so the backdrop under it never shows.
     static bool IsOpaqueBody(const DrawItem& item);
+    // The material a free form's face group is drawn with (and its library material, when asked).
+    static const TGLMaterialProps& GroupMaterial(const TGLFreeForm& f, std::size_t group,
+                                                 const TGLLibMaterial** lib);
     void DrawPass(Pass pass);
     bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
     void DrawWorldItem(const DrawItem& item);
@@ -543,7 +546,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     for (const TGLBaseSceneObject* object : hud) DrawHud(*object);
     batch.Flush();
 
-    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls() + clouds.DrawCalls();
+    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls() + meshes.DepthDraws() + clouds.DrawCalls();
     stats.batchedPrimitives = batch.Primitives();
     stats.meshDraws = meshes.DrawCalls();
     stats.textureUploads += textures.Uploads();
@@ -661,8 +664,14 @@ void Renderer::Impl::DrawPass(Pass pass) {
 }
 
 bool Renderer::Impl::IsOpaqueBody(const DrawItem& item) {
-    if (item.blended || item.object->Kind != TObjectKind::Sphere) return false;
-    return static_cast<const TGLSphere&>(*item.object).Material.Effective().BlendingMode == TBlendingMode::Opaque;
+    if (item.blended) return false;
+    if (item.object->Kind == TObjectKind::Sphere)
+        return static_cast<const TGLSphere&>(*item.object).Material.Effective().BlendingMode == TBlendingMode::Opaque;
+    if (item.object->Kind != TObjectKind::FreeForm) return false;
+    const auto& f = static_cast<const TGLFreeForm&>(*item.object);
+    for (std::size_t g = 0; g < f.Mesh.Groups.size(); ++g)
+        if (GroupMaterial(f, g, nullptr).BlendingMode != TBlendingMode::Opaque) return false;
+    return true;
 }
 
 bool Renderer::Impl::CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty) {
@@ -857,15 +866,34 @@ void Renderer::Impl::DrawFreeForm(const TGLFreeForm& f, const glm::mat4& matrix)
     const MeshBuffers* buffers = meshes.Buffers(&f, f.MeshVersion(), f.Mesh);
     if (!buffers) return;
     batch.Flush();
-    const TGLMaterialProps& own = f.Material.Effective();
-    for (std::size_t g = 0; g < f.Mesh.Groups.size() && g < buffers->groups.size(); ++g) {
-        const std::string& name = f.Mesh.Groups[g].MaterialName;
+    const std::size_t groups = std::min(f.Mesh.Groups.size(), buffers->groups.size());
+    // The opaque groups' depth first (runs of consecutive groups in one draw), then everything
+    // shaded: where the mesh's faces lie over one another only the nearest is shaded.
+    for (std::size_t g = 0; g < groups;) {
+        if (GroupMaterial(f, g, nullptr).BlendingMode != TBlendingMode::Opaque) {
+            ++g;
+            continue;
+        }
+        std::size_t n = 1;
+        while (g + n < groups && GroupMaterial(f, g + n, nullptr).BlendingMode == TBlendingMode::Opaque) ++n;
+        meshes.DrawDepth(*buffers, g, n, matrix);
+        g += n;
+    }
+    for (std::size_t g = 0; g < groups; ++g) {
         const TGLLibMaterial* lib = nullptr;
-        if (f.MaterialLibrary && !name.empty()) lib = f.MaterialLibrary->LibMaterialByName(name);
-        if (!lib) lib = f.Material.LibMaterial();
-        const TGLMaterialProps& props = lib ? lib->Material : own;
+        const TGLMaterialProps& props = GroupMaterial(f, g, &lib);
         meshes.Draw(*buffers, g, matrix, SurfaceOf(props, lib));
     }
+}
+
+const TGLMaterialProps& Renderer::Impl::GroupMaterial(const TGLFreeForm& f, std::size_t group,
+                                                      const TGLLibMaterial** libOut) {
+    const std::string& name = f.Mesh.Groups[group].MaterialName;
+    const TGLLibMaterial* lib = nullptr;
+    if (f.MaterialLibrary && !name.empty()) lib = f.MaterialLibrary->LibMaterialByName(name);
+    if (!lib) lib = f.Material.LibMaterial();
+    if (libOut) *libOut = lib;
+    return lib ? lib->Material : f.Material.Effective();
 }
 
 void Renderer::Impl::DrawSphere(const TGLSphere& s, const glm::mat4& matrix) {
