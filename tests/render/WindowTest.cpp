@@ -989,7 +989,7 @@ TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
     };
     plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
     auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
-    const glm::vec3 pos = InFront(6.0f);
+    const glm::vec3 pos = InFront(6.0f, 1.2f, 0.8f);  // off centre: the pass over it finds where it is
     planet->Position = pos;
     planet->Radius = 1.0f;
     planet->Material.FrontProperties.Diffuse = {0.9f, 0.6f, 0.1f, 1.0f};
@@ -1008,13 +1008,28 @@ TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
         return Rgb{int(std::lround(255 * (r * (1 - veil) + veil))), int(std::lround(255 * (g * (1 - veil) + veil))),
                    int(std::lround(255 * (b * (1 - veil) + veil)))};
     };
-    for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
-        scene_.ObjectsSorting = sorting;
-        const TRGBAImage img = Draw();
-        ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
-        ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
-        ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
+    // Straight into the window, and through the offscreen target (a blur overlay needs it).
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Transparency;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0};  // takes part, shows nothing
+    for (bool withBlur : {false, true}) {
+        SCOPED_TRACE(withBlur ? "through the offscreen target" : "straight into the window");
+        blur->Visible = withBlur;
+        for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
+            scene_.ObjectsSorting = sorting;
+            const TRGBAImage img = Draw();
+            ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
+            // The planet's rim, above and below, left and right: the planes over it reach its edge.
+            for (const glm::vec3 rim : {InFront(6.0f, 1.2f, 1.7f), InFront(6.0f, 1.2f, -0.1f), InFront(6.0f, 2.1f, 0.8f),
+                                        InFront(6.0f, 0.3f, 0.8f)}) {
+                const Rgb got = At(img, OnScreen(rim));
+                EXPECT_GT(got.r, 140) << "half red and the veil over the planet's edge: " << got;
+            }
+            ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
+            ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
+        }
     }
+    blur->Visible = false;
     // Moved off screen, the planet leaves the whole window to the planes.
     planet->Position = InFront(-6.0f);
     ExpectNear(At(Draw(), OnScreen(pos)), over(0.2f, 0.4f, 0.6f));

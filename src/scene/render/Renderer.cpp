@@ -193,6 +193,10 @@ struct Renderer::Impl {
     // An opaque sphere or free form (every face group opaque): it writes its colour and depth at
     // every pixel it covers, whatever was there, so the backdrop under it never shows.
     static bool IsOpaqueBody(const DrawItem& item);
+    // The window rectangle (x, y, width, height, GL's y upwards) the opaque spheres among
+    // world[from, to) cover; false when it cannot be told (a mesh, a sphere reaching behind the eye).
+    template <typename InPass>
+    bool BodiesOnScreen(std::size_t from, std::size_t to, const InPass& inPass, int rect[4]) const;
     // The material a free form's face group is drawn with (and its library material, when asked).
     static const TGLMaterialProps& GroupMaterial(const TGLFreeForm& f, std::size_t group,
                                                  const TGLLibMaterial** lib);
@@ -648,7 +652,15 @@ void Renderer::Impl::DrawPass(Pass pass) {
                 batch.Flush();
                 stats.objectsDrawn += upperBoxes;
                 clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
+                // The pass over the bodies needs only the rectangle they cover on screen.
+                int rect[4];
+                const bool bounded = BodiesOnScreen(j, k, inPass, rect);
+                if (bounded) {
+                    glEnable(GL_SCISSOR_TEST);
+                    glScissor(rect[0], rect[1], rect[2], rect[3]);
+                }
                 clouds.Draw(layers.data() + count, upper - count, false, clearColor, CloudStack::Pixels::Covered);
+                if (bounded) glDisable(GL_SCISSOR_TEST);
                 nothingDrawn = false;
                 i = end - 1;
                 continue;
@@ -661,6 +673,42 @@ void Renderer::Impl::DrawPass(Pass pass) {
         }
         i = j - 1;
     }
+}
+
+template <typename InPass>
+bool Renderer::Impl::BodiesOnScreen(std::size_t from, std::size_t to, const InPass& inPass, int rect[4]) const {
+    glm::vec2 lo(1.0f), hi(-1.0f);
+    for (std::size_t b = from; b < to; ++b) {
+        if (!inPass(world[b])) continue;
+        if (world[b].object->Kind != TObjectKind::Sphere) return false;  // a mesh: the whole window
+        const auto& sphere = static_cast<const TGLSphere&>(*world[b].object);
+        const glm::mat4& m = world[b].world;
+        const float scale = std::max({glm::length(glm::vec3(m[0])), glm::length(glm::vec3(m[1])),
+                                      glm::length(glm::vec3(m[2]))});
+        const float r = std::abs(sphere.Radius) * scale;
+        const glm::vec3 c(m[3]);
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 p = c + r * glm::vec3(corner & 1 ? 1 : -1, corner & 2 ? 1 : -1, corner & 4 ? 1 : -1);
+            const glm::vec4 clip = vp.ViewProjection * glm::vec4(p, 1.0f);
+            if (!(clip.w > 1e-6f)) return false;  // reaches behind the camera
+            const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+            lo = glm::min(lo, ndc);
+            hi = glm::max(hi, ndc);
+        }
+    }
+    if (!(std::isfinite(lo.x) && std::isfinite(lo.y) && std::isfinite(hi.x) && std::isfinite(hi.y))) return false;
+    lo = glm::clamp(lo, glm::vec2(-1.0f), glm::vec2(1.0f));
+    hi = glm::clamp(hi, glm::vec2(-1.0f), glm::vec2(1.0f));
+    const auto px = [](float ndc, int size) { return (ndc * 0.5f + 0.5f) * static_cast<float>(size); };
+    const int x0 = std::max(0, static_cast<int>(std::floor(px(lo.x, box.Width))) - 1);
+    const int y0 = std::max(0, static_cast<int>(std::floor(px(lo.y, box.Height))) - 1);
+    const int x1 = std::min(box.Width, static_cast<int>(std::ceil(px(hi.x, box.Width))) + 1);
+    const int y1 = std::min(box.Height, static_cast<int>(std::ceil(px(hi.y, box.Height))) + 1);
+    rect[0] = x0;
+    rect[1] = y0;
+    rect[2] = std::max(0, x1 - x0);
+    rect[3] = std::max(0, y1 - y0);
+    return true;
 }
 
 bool Renderer::Impl::IsOpaqueBody(const DrawItem& item) {
