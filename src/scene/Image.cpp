@@ -43,7 +43,9 @@ std::string TooLarge(long long w, long long h) {
 // Decodes with libjpeg; returns false and a reason on failure.  Kept free of C++ objects
 // with destructors between setjmp and longjmp; the two buffers are volatile so the error
 // path sees them as they were when libjpeg gave up, and frees both.
-bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason) {
+// With `sizeOnly` the picture is decoded at an eighth of its size into one reused row and `out`
+// gets the full size without pixels.
+bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason, bool sizeOnly = false) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager jerr;
     std::memset(&cinfo, 0, sizeof cinfo);
@@ -71,6 +73,13 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
         return false;
     }
     cinfo.out_color_space = JCS_RGB;
+    const unsigned fullW = cinfo.image_width, fullH = cinfo.image_height;
+    if (sizeOnly) {
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = 8;
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_fancy_upsampling = FALSE;
+    }
     jpeg_start_decompress(&cinfo);
     const unsigned w = cinfo.output_width, h = cinfo.output_height;
     if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || cinfo.output_components != 3) {
@@ -78,7 +87,7 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
         reason = "unsupported JPEG dimensions or colour layout";
         return false;
     }
-    pixels = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * h * 4));
+    pixels = static_cast<std::uint8_t*>(std::malloc(sizeOnly ? 4 : static_cast<size_t>(w) * h * 4));
     row = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * 3));
     if (!pixels || !row) {
         jpeg_destroy_decompress(&cinfo);
@@ -91,6 +100,7 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
         const unsigned y = cinfo.output_scanline;
         JSAMPROW rp = row;
         if (jpeg_read_scanlines(&cinfo, &rp, 1) != 1) break;
+        if (sizeOnly) continue;
         std::uint8_t* dst = pixels + static_cast<size_t>(y) * w * 4;
         for (unsigned x = 0; x < w; ++x) {
             dst[x * 4 + 0] = row[x * 3 + 0];
@@ -103,6 +113,13 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     jpeg_destroy_decompress(&cinfo);
     std::free(row);
     row = nullptr;
+    if (sizeOnly) {
+        std::free(pixels);
+        out.Width = static_cast<int>(fullW);
+        out.Height = static_cast<int>(fullH);
+        out.Pixels.clear();
+        return true;
+    }
     out.Width = static_cast<int>(w);
     out.Height = static_cast<int>(h);
     out.Pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
@@ -216,6 +233,19 @@ TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string
         reason = bytes.empty() ? "the file is empty" : "not a JPEG or BMP image";
     }
     if (!ok) throw EImageLoadError(fileName, reason);
+    return img;
+}
+
+TRGBAImage CheckImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+        TRGBAImage img;
+        std::string reason;
+        if (!DecodeJpeg(bytes, img, reason, true)) throw EImageLoadError(fileName, reason);
+        return img;
+    }
+    TRGBAImage img = DecodeImage(bytes, fileName);
+    img.Pixels.clear();
+    img.Pixels.shrink_to_fit();
     return img;
 }
 

@@ -38,6 +38,12 @@ constexpr unsigned kMaxImageSide = 4096;
 // a side longer than kMaxImageSide and a BMP holding fewer pixels than it declares.
 TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
 
+// Reads the whole picture the way DecodeImage does, throwing the same errors, but keeps no
+// pixels: a JPEG is decoded at an eighth of its size (every coded block is still read, so a
+// damaged stream is found), a BMP is decoded and dropped.  Returns the picture's full size
+// (Pixels left empty).  Lets a loader check a file at once and decode it when first needed.
+TRGBAImage CheckImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
+
 // Opens fileName through the scene's file opener and decodes it.  Throws EImageLoadError
 // ("file not found" or the decoder's reason) naming the file.
 TRGBAImage LoadImageFile(const std::string& fileName);

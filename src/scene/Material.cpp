@@ -7,8 +7,18 @@ namespace vlm::scene {
 // ---------------------------------------------------------------- TGLTexture
 
 void TGLTexture::LoadFromFile(const std::string& fileName) {
-    TRGBAImage img = LoadImageFile(fileName);  // throws; keeps the old image
-    SetImage(std::move(img), fileName);
+    auto bytes = GetFileOpener()(fileName);
+    if (!bytes) throw EImageLoadError(fileName, "file not found");
+    // Checked whole now (throws; keeps the old image), decoded when first drawn: a picture the
+    // run never shows costs no memory for its pixels (read again from the archive when drawn).
+    TRGBAImage size = CheckImage(*bytes, fileName);
+    auto src = std::make_shared<TSource>();
+    src->Data = std::move(size);
+    src->FileName = fileName;
+    src->Released = true;
+    mSource = std::move(src);
+    mProcessed.reset();
+    Disabled = false;
 }
 
 void TGLTexture::SetImage(TRGBAImage img, std::string fileName) {
@@ -62,6 +72,19 @@ const TGLImage* TGLTexture::Image(bool withPixels) const {
         mProcessed && mProcAlpha == ImageAlpha && mProcBrightness == ImageBrightness && mProcGamma == ImageGamma;
     if (current && (!withPixels || !mProcessed->Data.Pixels.empty()))
         return mProcessed.get();
+    if (!withPixels && mSource->Released) {
+        // Size and identity without decoding: the pixels come when they are asked for.
+        auto bare = std::make_shared<TGLImage>();
+        bare->Id = NewImageId();
+        bare->FileName = mSource->FileName;
+        bare->Data.Width = mSource->Data.Width;
+        bare->Data.Height = mSource->Data.Height;
+        mProcAlpha = ImageAlpha;
+        mProcBrightness = ImageBrightness;
+        mProcGamma = ImageGamma;
+        mProcessed = std::move(bare);
+        return mProcessed.get();
+    }
     if (mSource->Released && !ReloadSource()) return mProcessed.get();
     if (current && mSource->Data.Pixels.empty()) return mProcessed.get();
     auto img = std::make_shared<TGLImage>();

@@ -36,8 +36,10 @@ public:
     // A disabled texture is not applied.  Loading an image enables the texture.
     bool Disabled = true;
 
-    // Loads (through the scene's file opener) and decodes the file; enables the texture.
-    // Throws EImageLoadError naming the file; on failure the previous image is kept.
+    // Loads (through the scene's file opener) and checks the file; enables the texture.
+    // Throws EImageLoadError naming the file; on failure the previous image is kept.  Nothing of
+    // it is kept but its size: the pixels are read again and decoded when first asked for
+    // (Image with pixels, SourceImage).
     void LoadFromFile(const std::string& fileName);
     // Sets the source image directly (made in code); enables the texture.
     void SetImage(TRGBAImage img, std::string fileName = {});

@@ -14,6 +14,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "context/Display.h"
 #include "data/Options.h"
@@ -282,6 +285,7 @@ int main(int argc, char** argv) {
   const Uint64 freq = SDL_GetPerformanceFrequency();
   const Uint64 start = SDL_GetPerformanceCounter();
   Uint64 last = start;
+  [[maybe_unused]] Uint64 lastTrim = start;
   int64_t virtualUs = 0;
   size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
@@ -307,6 +311,16 @@ int main(int argc, char** argv) {
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
+#if defined(__GLIBC__)
+    // Decoded pictures and, with a software renderer, textures are large blocks that come and go
+    // (decoded, uploaded, let go, released when idle); freed in the middle of the heap they stay
+    // resident until handed back. Every two seconds the free pages go back to the system (a walk
+    // of the free lists, no allocation).
+    if (renderer && SDL_GetPerformanceCounter() - lastTrim > 2 * freq) {
+      malloc_trim(0);
+      lastTrim = SDL_GetPerformanceCounter();
+    }
+#endif
     if (renderer) {
       // The game's picture at its resolution; the renderer fits it into the window or desktop.
       const int w = ctx->ViewportWidth, h = ctx->ViewportHeight;

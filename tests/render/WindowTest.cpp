@@ -690,6 +690,65 @@ TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
     EXPECT_GT(At(img, OnScreen(corner(0.5f, 0))).r, 200);
 }
 
+TEST_F(WindowTest, FreeFormFacesOverOneAnotherShowTheNearestWhateverTheirOrder) {
+    // An opaque mesh lays down its depth before it is shaded: the picture must stay that of
+    // drawing the groups one by one, see-through ones included, in either order.
+    TGLMaterialLibrary library("MeshLib");
+    struct Look {
+        const char* name;
+        TColor emission;
+        TBlendingMode mode;
+        float alpha;
+    };
+    for (const Look& l : {Look{"Near", {1, 0, 0, 1}, TBlendingMode::Opaque, 1.0f},
+                          Look{"Far", {0, 1, 0, 1}, TBlendingMode::Opaque, 1.0f},
+                          Look{"Glass", {0, 0, 1, 1}, TBlendingMode::Transparency, 0.5f}}) {
+        TGLLibMaterial* m = library.AddTextureMaterial(l.name);
+        m->Material.FrontProperties.Emission = l.emission;
+        m->Material.FrontProperties.Diffuse = {0, 0, 0, l.alpha};
+        m->Material.FrontProperties.Ambient = {0, 0, 0, 1};
+        m->Material.BlendingMode = l.mode;
+    }
+    auto* mesh = scene_.Objects().AddNewChild<TGLFreeForm>();
+    mesh->MaterialLibrary = &library;
+    const TViewProjection vp = View();
+    const glm::vec3 toCamera = -vp.CameraForward;
+    // name, depth, left and right edge: the far square is wide, the near one and the glass narrow.
+    struct Square {
+        const char* name;
+        float depth, x0, x1;
+    };
+    const Square near{"Near", 5.0f, -0.6f, 0.0f}, far{"Far", 6.0f, -1.2f, 1.2f}, glass{"Glass", 4.0f, -0.2f, 0.4f};
+    for (bool nearFirst : {true, false}) {
+        SCOPED_TRACE(nearFirst ? "near group first" : "far group first");
+        TMeshData data;
+        for (const Square& q : nearFirst ? std::array{near, far, glass} : std::array{glass, far, near}) {
+            const auto base = static_cast<std::uint32_t>(data.Vertices.size());
+            for (glm::vec3 p : {InFront(q.depth, q.x0, -0.5f), InFront(q.depth, q.x1, -0.5f), InFront(q.depth, q.x1, 0.5f),
+                                InFront(q.depth, q.x0, 0.5f)}) {
+                data.Vertices.push_back(p);
+                data.Normals.push_back(toCamera);
+                data.TexCoords.push_back({0, 0});
+            }
+            data.Groups.push_back({q.name, {base, base + 1, base + 2, base, base + 2, base + 3}});
+        }
+        mesh->SetMesh(data);
+        const TRGBAImage img = Draw();
+        // Where only the near face is (left of the glass), it shows; the far face shows at its ends.
+        const Rgb nearOnly = At(img, OnScreen(InFront(5.0f, -0.4f, 0.0f)));
+        EXPECT_GT(nearOnly.r, 200) << nearOnly;
+        EXPECT_LT(nearOnly.g, 50) << nearOnly;
+        const Rgb farOnly = At(img, OnScreen(InFront(6.0f, 0.9f, 0.0f)));
+        EXPECT_GT(farOnly.g, 200) << farOnly;
+        // The glass drawn last: half blue over the near face and over the far face. Drawn first
+        // (it leaves no depth), the opaque faces drawn after it cover it, as drawn one by one.
+        const Rgb glassNear = At(img, OnScreen(InFront(4.0f, -0.1f, 0.0f)));
+        ExpectNear(glassNear, nearFirst ? Rgb{128, 0, 128} : Rgb{255, 0, 0});
+        const Rgb glassFar = At(img, OnScreen(InFront(4.0f, 0.3f, 0.0f)));
+        ExpectNear(glassFar, nearFirst ? Rgb{0, 128, 128} : Rgb{0, 255, 0});
+    }
+}
+
 TEST_F(WindowTest, SkyBoxCloudsFillTheBackground) {
     TGLMaterialLibrary library("Clouds");
     auto* clouds = library.AddTextureMaterial("c1");
@@ -905,6 +964,75 @@ TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
     img = Draw();
     ExpectNear(At(img, OnScreen(pos)), expect(0.0f, 0.2f, 1.0f));
     ExpectNear(At(img, 3, 3), expect(0.6f, 0.4f, 0.3f));
+}
+
+TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
+    // The level's backdrop: a space plane, the planet, then planes over both. The planet is drawn
+    // first and the planes in one pass where it is not and in one where it is (only those above it).
+    TGLCamera& camera = scene_.Camera();
+    camera.Position = {0, 0, 0};
+    camera.Direction = {0, 1, 0};
+    camera.Up = {1, 0, 0};
+    TGLMaterialLibrary library("Clouds");
+    std::vector<TGLSkyBox*> boxes;
+    auto plane = [&](const char* name, std::array<std::uint8_t, 4> rgba, TBlendingMode mode, float alpha) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(Solid(4, 4, rgba));
+        m->Material.BlendingMode = mode;
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
+        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
+        box->MaterialLibrary = &library;
+        box->MatNameClouds = name;
+        box->CloudsPlaneOffset = 0.15f;
+        box->CloudsPlaneSize = 1.0f;
+        boxes.push_back(box);
+    };
+    plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
+    auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
+    const glm::vec3 pos = InFront(6.0f, 1.2f, 0.8f);  // off centre: the pass over it finds where it is
+    planet->Position = pos;
+    planet->Radius = 1.0f;
+    planet->Material.FrontProperties.Diffuse = {0.9f, 0.6f, 0.1f, 1.0f};
+    plane("Red", {255, 0, 0, 255}, TBlendingMode::Transparency, 0.5f);
+    plane("Green", {0, 102, 0, 255}, TBlendingMode::Additive, 0.5f);
+    plane("Veil", {255, 255, 255, 128}, TBlendingMode::Transparency, 1.0f);  // texel alpha ~0.5
+
+    for (TGLSkyBox* box : boxes) box->Visible = false;
+    const Rgb bare = At(Draw(), OnScreen(pos));  // the lit planet alone
+    for (TGLSkyBox* box : boxes) box->Visible = true;
+    const float veil = 128.0f / 255.0f;
+    auto over = [&](float r, float g, float b) {  // half red, half of 0.4 green, the veil
+        r = r * 0.5f + 0.5f;
+        g = g * 0.5f + 0.2f;
+        b = b * 0.5f;
+        return Rgb{int(std::lround(255 * (r * (1 - veil) + veil))), int(std::lround(255 * (g * (1 - veil) + veil))),
+                   int(std::lround(255 * (b * (1 - veil) + veil)))};
+    };
+    // Straight into the window, and through the offscreen target (a blur overlay needs it).
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Transparency;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0};  // takes part, shows nothing
+    for (bool withBlur : {false, true}) {
+        SCOPED_TRACE(withBlur ? "through the offscreen target" : "straight into the window");
+        blur->Visible = withBlur;
+        for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
+            scene_.ObjectsSorting = sorting;
+            const TRGBAImage img = Draw();
+            ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
+            // The planet's rim, above and below, left and right: the planes over it reach its edge.
+            for (const glm::vec3 rim : {InFront(6.0f, 1.2f, 1.7f), InFront(6.0f, 1.2f, -0.1f), InFront(6.0f, 2.1f, 0.8f),
+                                        InFront(6.0f, 0.3f, 0.8f)}) {
+                const Rgb got = At(img, OnScreen(rim));
+                EXPECT_GT(got.r, 140) << "half red and the veil over the planet's edge: " << got;
+            }
+            ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
+            ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
+        }
+    }
+    blur->Visible = false;
+    // Moved off screen, the planet leaves the whole window to the planes.
+    planet->Position = InFront(-6.0f);
+    ExpectNear(At(Draw(), OnScreen(pos)), over(0.2f, 0.4f, 0.6f));
 }
 
 TEST_F(WindowTest, PicturesLetGoOfTheirPixelsOnceUploaded) {

@@ -177,6 +177,65 @@ TEST_F(MemoryFiles, APictureFromAFileIsReadAgainWhenItsPixelsAreNeededAfterRelea
     EXPECT_TRUE(gone->Data.Pixels.empty());
 }
 
+TEST_F(MemoryFiles, APictureLoadedFromAFileIsDecodedOnlyWhenItsPixelsAreAskedFor) {
+    files["Data\\Textures\\a.bmp"] = MakeBmp(3, 2, 10, 20, 30);
+    files["Data\\Textures\\b.jpg"] = MakeJpeg(40, 24, 200, 100, 50);
+    for (const char* name : {"Data\\Textures\\a.bmp", "Data\\Textures\\b.jpg"}) {
+        SCOPED_TRACE(name);
+        const TRGBAImage direct = DecodeImage(files[name], name);
+        TGLTexture tex;
+        tex.LoadFromFile(name);
+        EXPECT_EQ(tex.ImageWidth(), direct.Width) << "the size is known at once";
+        EXPECT_EQ(tex.ImageHeight(), direct.Height);
+        TGLTexture copy = tex;  // shares the source, as layer sprites of one picture do
+        const TGLImage* bare = tex.Image(false);
+        ASSERT_NE(bare, nullptr);
+        EXPECT_TRUE(bare->Data.Pixels.empty()) << "nothing decoded for asking the size";
+        EXPECT_EQ(bare->Data.Width, direct.Width);
+        const std::uint64_t id = bare->Id;
+        const TGLImage* full = tex.Image(true);
+        EXPECT_EQ(full->Id, id) << "the renderer uploads under the id it was first shown";
+        EXPECT_EQ(full->Data.Pixels, direct.Pixels) << "decoded late, the same pixels";
+        EXPECT_EQ(copy.SourceImage()->Pixels, direct.Pixels);
+        // Decoding late does not mean checking late: a damaged file is refused when loaded.
+        files[name] = {'B', 'M', 1};
+        TGLTexture late;
+        late.SetImage(BlackAndGrey(), "old");
+        EXPECT_THROW(late.LoadFromFile(name), EImageLoadError) << "checked whole when loaded";
+        EXPECT_EQ(late.FileName(), "old");
+    }
+}
+
+// Checking a file finds what decoding it finds, without keeping pixels.
+TEST(ImageCheck, FindsWhatDecodingFinds) {
+    std::vector<std::uint8_t> jpeg = MakeJpeg(64, 48, 10, 200, 30);
+    std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2));
+    std::vector<std::uint8_t> noHeader(jpeg.begin(), jpeg.begin() + 40);
+    const std::vector<std::vector<std::uint8_t>> cases = {jpeg, cut, noHeader, MakeBmp(5, 3, 1, 2, 3),
+                                                          {'B', 'M', 1, 2, 3}, {0xFF, 0xD8, 0xFF}, {}};
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        bool decodes = true, checks = true;
+        TRGBAImage decoded, checked;
+        try {
+            decoded = DecodeImage(cases[i], "x.jpg");
+        } catch (const EImageLoadError&) {
+            decodes = false;
+        }
+        try {
+            checked = CheckImage(cases[i], "x.jpg");
+        } catch (const EImageLoadError& e) {
+            checks = false;
+            EXPECT_EQ(e.FileName(), "x.jpg");
+        }
+        EXPECT_EQ(checks, decodes);
+        if (!decodes) continue;
+        EXPECT_EQ(checked.Width, decoded.Width);
+        EXPECT_EQ(checked.Height, decoded.Height);
+        EXPECT_TRUE(checked.Pixels.empty());
+    }
+}
+
 TEST_F(MemoryFiles, DecodesBmpAndJpeg) {
     files["Data\\Textures\\a.bmp"] = MakeBmp(3, 2, 10, 20, 30);
     files["Data\\Textures\\b.jpg"] = MakeJpeg(16, 8, 200, 100, 50);

@@ -26,7 +26,8 @@ void main() {
 #if LAYERS > 2
     v_uv23 = vec4(uv[2], uv[3]);
 #endif
-    gl_Position = vec4(a_pos, 0.0, 1.0);
+    // On the far plane: the depth of a cleared pixel, so the depth test can tell drawn from empty.
+    gl_Position = vec4(a_pos, 1.0, 1.0);
 }
 )";
 
@@ -121,7 +122,8 @@ bool CloudStack::Build(std::size_t index, std::string& error) {
     return true;
 }
 
-void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor) {
+void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor,
+                      Pixels pixels) {
     if (count <= 0) return;
     if (count > kMaxLayers) count = kMaxLayers;
     const std::size_t index = static_cast<std::size_t>((count - 1) * 2 + (overClear ? 1 : 0));
@@ -153,11 +155,15 @@ void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const
     glUniform1fv(v.uKeep, count, keep);
     if (overClear) glUniform3f(v.uClear, clearColor.r, clearColor.g, clearColor.b);
     gl_->SetBlend(overClear ? BlendMode::Opaque : BlendMode::Composite);
-    gl_->SetDepthTest(false);
+    gl_->SetDepthTest(pixels != Pixels::All);
     gl_->SetDepthWrite(false);
+    // The quad lies at the cleared depth: LEQUAL (the usual test) passes where nothing was drawn,
+    // GREATER where something was.
+    if (pixels == Pixels::Covered) glDepthFunc(GL_GREATER);
     glBindVertexArray(vao_);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
+    if (pixels == Pixels::Covered) glDepthFunc(GL_LEQUAL);
     glActiveTexture(GL_TEXTURE0);
     ++drawCalls_;
 }

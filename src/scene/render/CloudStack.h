@@ -39,9 +39,16 @@ public:
 
     bool Init(int glslVersion, GlState* gl, std::string& error);
 
+    // Which pixels a pass covers, told by the depth buffer: all of them, only those nothing has
+    // been drawn at yet (depth still cleared), or only those something has (opaque objects drawn
+    // before the stack that the layers below them must not reach).
+    enum class Pixels { All, Empty, Covered };
+
     // Draws layers[0..count) over the whole viewport, layer 0 lowest. `overClear`: nothing has been
-    // drawn yet this frame, so the stack is written over `clearColor` without blending.
-    void Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor);
+    // drawn yet this frame at these pixels, so the stack is written over `clearColor` without
+    // blending.
+    void Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor,
+              Pixels pixels = Pixels::All);
 
     int DrawCalls() const { return drawCalls_; }
     void ResetCounters() { drawCalls_ = 0; }

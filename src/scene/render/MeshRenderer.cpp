@@ -260,6 +260,42 @@ void MeshRenderer::Draw(const MeshBuffers& buffers, std::size_t group, const glm
     ++drawCalls_;
 }
 
+void MeshRenderer::DrawDepth(const MeshBuffers& buffers, std::size_t first, std::size_t count, const glm::mat4& model) {
+    if (first >= buffers.groups.size() || count == 0) return;
+    if (!depthBuilt_) {
+        if (depthFailed_) return;
+        std::string error;
+        if (!depthProgram_.Build("mesh depth", glsl_, shaders::kMeshDepthVertex, shaders::kMeshDepthFragment,
+                                 {{0, "a_pos"}}, error)) {
+            std::fprintf(stderr, "velmora2: %s\n", error.c_str());
+            depthFailed_ = true;
+            return;
+        }
+        depthModelView_ = depthProgram_.Uniform("u_modelView");
+        depthProjection_ = depthProgram_.Uniform("u_projection");
+        depthBuilt_ = true;
+    }
+    // Groups are stored one after the other: the run is one range of indices.
+    const std::size_t last = std::min(buffers.groups.size(), first + count) - 1;
+    const std::uint32_t begin = buffers.groups[first].first;
+    const std::uint32_t end = buffers.groups[last].first + buffers.groups[last].count;
+    if (end <= begin) return;
+    depthProgram_.Use();
+    const glm::mat4 modelView = view_ * model;
+    glUniformMatrix4fv(depthModelView_, 1, GL_FALSE, glm::value_ptr(modelView));
+    glUniformMatrix4fv(depthProjection_, 1, GL_FALSE, glm::value_ptr(projection_));
+    gl_->SetBlend(BlendMode::Opaque);
+    gl_->SetDepthTest(true);
+    gl_->SetDepthWrite(true);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glBindVertexArray(buffers.vao);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(end - begin), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<std::size_t>(begin) * sizeof(std::uint32_t)));
+    glBindVertexArray(0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    ++depthDraws_;
+}
+
 void MeshRenderer::EndFrame(double nowSeconds) {
     now_ = nowSeconds;
     if (now_ < lastSweep_) {

@@ -83,11 +83,16 @@ public:
 
     // Draws one range of a mesh with the model matrix and surface.
     void Draw(const MeshBuffers& buffers, std::size_t group, const glm::mat4& model, const MeshSurface& surface);
+    // Writes only the depth of groups [first, first + count) (no colour, nothing shaded): drawn
+    // before an opaque mesh is shaded, it leaves one surface per pixel for the shading to pass the
+    // depth test, so a pixel covered by several faces of the mesh is shaded once.
+    void DrawDepth(const MeshBuffers& buffers, std::size_t first, std::size_t count, const glm::mat4& model);
 
     void EndFrame(double nowSeconds);
-    int DrawCalls() const { return drawCalls_; }
+    int DrawCalls() const { return drawCalls_; }  // shaded draws
+    int DepthDraws() const { return depthDraws_; }
     int Uploads() const { return uploads_; }
-    void ResetCounters() { drawCalls_ = uploads_ = 0; }
+    void ResetCounters() { drawCalls_ = depthDraws_ = uploads_ = 0; }
 
 private:
     struct Key {
@@ -124,6 +129,9 @@ private:
     Variant* VariantOf(unsigned index);
 
     std::array<Variant, kVariants> variants_;
+    GlProgram depthProgram_;
+    GLint depthModelView_ = -1, depthProjection_ = -1;
+    bool depthBuilt_ = false, depthFailed_ = false;
     int glsl_ = 0;
     std::uint64_t frame_ = 1;
     bool fog_ = false;
@@ -136,7 +144,7 @@ private:
     std::unordered_map<int, MeshBuffers> spheres_;
     glm::mat4 view_{1.0f}, projection_{1.0f};
     double now_ = 0.0, lastSweep_ = 0.0;
-    int drawCalls_ = 0, uploads_ = 0;
+    int drawCalls_ = 0, depthDraws_ = 0, uploads_ = 0;
 
 };
 

@@ -190,6 +190,16 @@ struct Renderer::Impl {
     void Frame(const TGLScene& scene, int width, int height, double time);
     void Collect(const TGLBaseSceneObject& object, const glm::mat4& parent);
     enum class Pass { All, Opaque, Blended };
+    // An opaque sphere or free form (every face group opaque): it writes its colour and depth at
+    // every pixel it covers, whatever was there, so the backdrop under it never shows.
+    static bool IsOpaqueBody(const DrawItem& item);
+    // The window rectangle (x, y, width, height, GL's y upwards) the opaque spheres among
+    // world[from, to) cover; false when it cannot be told (a mesh, a sphere reaching behind the eye).
+    template <typename InPass>
+    bool BodiesOnScreen(std::size_t from, std::size_t to, const InPass& inPass, int rect[4]) const;
+    // The material a free form's face group is drawn with (and its library material, when asked).
+    static const TGLMaterialProps& GroupMaterial(const TGLFreeForm& f, std::size_t group,
+                                                 const TGLLibMaterial** lib);
     void DrawPass(Pass pass);
     bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
     void DrawWorldItem(const DrawItem& item);
@@ -540,7 +550,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     for (const TGLBaseSceneObject* object : hud) DrawHud(*object);
     batch.Flush();
 
-    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls() + clouds.DrawCalls();
+    stats.drawCalls += batch.DrawCalls() + meshes.DrawCalls() + meshes.DepthDraws() + clouds.DrawCalls();
     stats.batchedPrimitives = batch.Primitives();
     stats.meshDraws = meshes.DrawCalls();
     stats.textureUploads += textures.Uploads();
@@ -594,24 +604,68 @@ void Renderer::Impl::DrawPass(Pass pass) {
         // Cloud planes that follow each other in this pass are drawn as one stack.
         std::array<CloudLayer, CloudStack::kMaxLayers> layers;
         int count = 0, boxes = 0;
-        std::size_t j = i;
-        for (; j < world.size(); ++j) {
-            if (!inPass(world[j])) continue;
-            if (world[j].object->Kind != TObjectKind::SkyBox) break;
-            CloudLayer layer;
-            bool empty = false;
-            if (!CloudLayerOf(static_cast<const TGLSkyBox&>(*world[j].object), world[j].world, layer, empty)) break;
-            if (!empty) {
-                if (count == CloudStack::kMaxLayers) break;
-                layers[static_cast<std::size_t>(count++)] = layer;
+        // Collects the boxes from `from` on into layers[count..]; returns where the run ended.
+        auto collect = [&](std::size_t from, int& layerCount, int& boxCount) {
+            std::size_t j = from;
+            for (; j < world.size(); ++j) {
+                if (!inPass(world[j])) continue;
+                if (world[j].object->Kind != TObjectKind::SkyBox) break;
+                CloudLayer layer;
+                bool empty = false;
+                if (!CloudLayerOf(static_cast<const TGLSkyBox&>(*world[j].object), world[j].world, layer, empty)) break;
+                if (!empty) {
+                    if (layerCount == CloudStack::kMaxLayers) break;
+                    layers[static_cast<std::size_t>(layerCount++)] = layer;
+                }
+                ++boxCount;
             }
-            ++boxes;
-        }
+            return j;
+        };
+        const std::size_t j = collect(i, count, boxes);
         if (boxes == 0) {  // a box the stack cannot take: drawn the plain way
             DrawWorldItem(item);
             continue;
         }
         stats.objectsDrawn += boxes;
+        if (count > 0 && nothingDrawn) {
+            // The backdrop behind opaque bodies (the planet between the space plane and the planes
+            // above it): the bodies are drawn first, then every pixel nothing covers gets all the
+            // planes in one pass and every pixel a body covers gets only the planes above it, told
+            // apart by the depth buffer. Each backdrop pixel is shaded once instead of twice; the
+            // colours are those of drawing the planes, the bodies and the planes in turn.
+            std::size_t k = j;
+            int bodies = 0;
+            for (; k < world.size(); ++k) {
+                if (!inPass(world[k])) continue;
+                if (!IsOpaqueBody(world[k])) break;
+                ++bodies;
+            }
+            int upper = count, upperBoxes = 0;
+            const std::size_t end =
+                bodies > 0 && k < world.size() && world[k].object->Kind == TObjectKind::SkyBox
+                    ? collect(k, upper, upperBoxes)
+                    : k;
+            if (upperBoxes > 0 && upper > count) {
+                batch.Flush();
+                for (std::size_t b = j; b < k; ++b)
+                    if (inPass(world[b])) DrawWorldItem(world[b]);
+                batch.Flush();
+                stats.objectsDrawn += upperBoxes;
+                clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
+                // The pass over the bodies needs only the rectangle they cover on screen.
+                int rect[4];
+                const bool bounded = BodiesOnScreen(j, k, inPass, rect);
+                if (bounded) {
+                    glEnable(GL_SCISSOR_TEST);
+                    glScissor(rect[0], rect[1], rect[2], rect[3]);
+                }
+                clouds.Draw(layers.data() + count, upper - count, false, clearColor, CloudStack::Pixels::Covered);
+                if (bounded) glDisable(GL_SCISSOR_TEST);
+                nothingDrawn = false;
+                i = end - 1;
+                continue;
+            }
+        }
         if (count > 0) {
             batch.Flush();
             clouds.Draw(layers.data(), count, nothingDrawn, clearColor);
@@ -619,6 +673,53 @@ void Renderer::Impl::DrawPass(Pass pass) {
         }
         i = j - 1;
     }
+}
+
+template <typename InPass>
+bool Renderer::Impl::BodiesOnScreen(std::size_t from, std::size_t to, const InPass& inPass, int rect[4]) const {
+    glm::vec2 lo(1.0f), hi(-1.0f);
+    for (std::size_t b = from; b < to; ++b) {
+        if (!inPass(world[b])) continue;
+        if (world[b].object->Kind != TObjectKind::Sphere) return false;  // a mesh: the whole window
+        const auto& sphere = static_cast<const TGLSphere&>(*world[b].object);
+        const glm::mat4& m = world[b].world;
+        const float scale = std::max({glm::length(glm::vec3(m[0])), glm::length(glm::vec3(m[1])),
+                                      glm::length(glm::vec3(m[2]))});
+        const float r = std::abs(sphere.Radius) * scale;
+        const glm::vec3 c(m[3]);
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 p = c + r * glm::vec3(corner & 1 ? 1 : -1, corner & 2 ? 1 : -1, corner & 4 ? 1 : -1);
+            const glm::vec4 clip = vp.ViewProjection * glm::vec4(p, 1.0f);
+            if (!(clip.w > 1e-6f)) return false;  // reaches behind the camera
+            const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+            lo = glm::min(lo, ndc);
+            hi = glm::max(hi, ndc);
+        }
+    }
+    if (!(std::isfinite(lo.x) && std::isfinite(lo.y) && std::isfinite(hi.x) && std::isfinite(hi.y))) return false;
+    lo = glm::clamp(lo, glm::vec2(-1.0f), glm::vec2(1.0f));
+    hi = glm::clamp(hi, glm::vec2(-1.0f), glm::vec2(1.0f));
+    const auto px = [](float ndc, int size) { return (ndc * 0.5f + 0.5f) * static_cast<float>(size); };
+    const int x0 = std::max(0, static_cast<int>(std::floor(px(lo.x, box.Width))) - 1);
+    const int y0 = std::max(0, static_cast<int>(std::floor(px(lo.y, box.Height))) - 1);
+    const int x1 = std::min(box.Width, static_cast<int>(std::ceil(px(hi.x, box.Width))) + 1);
+    const int y1 = std::min(box.Height, static_cast<int>(std::ceil(px(hi.y, box.Height))) + 1);
+    rect[0] = x0;
+    rect[1] = y0;
+    rect[2] = std::max(0, x1 - x0);
+    rect[3] = std::max(0, y1 - y0);
+    return true;
+}
+
+bool Renderer::Impl::IsOpaqueBody(const DrawItem& item) {
+    if (item.blended) return false;
+    if (item.object->Kind == TObjectKind::Sphere)
+        return static_cast<const TGLSphere&>(*item.object).Material.Effective().BlendingMode == TBlendingMode::Opaque;
+    if (item.object->Kind != TObjectKind::FreeForm) return false;
+    const auto& f = static_cast<const TGLFreeForm&>(*item.object);
+    for (std::size_t g = 0; g < f.Mesh.Groups.size(); ++g)
+        if (GroupMaterial(f, g, nullptr).BlendingMode != TBlendingMode::Opaque) return false;
+    return true;
 }
 
 bool Renderer::Impl::CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty) {
@@ -813,15 +914,34 @@ void Renderer::Impl::DrawFreeForm(const TGLFreeForm& f, const glm::mat4& matrix)
     const MeshBuffers* buffers = meshes.Buffers(&f, f.MeshVersion(), f.Mesh);
     if (!buffers) return;
     batch.Flush();
-    const TGLMaterialProps& own = f.Material.Effective();
-    for (std::size_t g = 0; g < f.Mesh.Groups.size() && g < buffers->groups.size(); ++g) {
-        const std::string& name = f.Mesh.Groups[g].MaterialName;
+    const std::size_t groups = std::min(f.Mesh.Groups.size(), buffers->groups.size());
+    // The opaque groups' depth first (runs of consecutive groups in one draw), then everything
+    // shaded: where the mesh's faces lie over one another only the nearest is shaded.
+    for (std::size_t g = 0; g < groups;) {
+        if (GroupMaterial(f, g, nullptr).BlendingMode != TBlendingMode::Opaque) {
+            ++g;
+            continue;
+        }
+        std::size_t n = 1;
+        while (g + n < groups && GroupMaterial(f, g + n, nullptr).BlendingMode == TBlendingMode::Opaque) ++n;
+        meshes.DrawDepth(*buffers, g, n, matrix);
+        g += n;
+    }
+    for (std::size_t g = 0; g < groups; ++g) {
         const TGLLibMaterial* lib = nullptr;
-        if (f.MaterialLibrary && !name.empty()) lib = f.MaterialLibrary->LibMaterialByName(name);
-        if (!lib) lib = f.Material.LibMaterial();
-        const TGLMaterialProps& props = lib ? lib->Material : own;
+        const TGLMaterialProps& props = GroupMaterial(f, g, &lib);
         meshes.Draw(*buffers, g, matrix, SurfaceOf(props, lib));
     }
+}
+
+const TGLMaterialProps& Renderer::Impl::GroupMaterial(const TGLFreeForm& f, std::size_t group,
+                                                      const TGLLibMaterial** libOut) {
+    const std::string& name = f.Mesh.Groups[group].MaterialName;
+    const TGLLibMaterial* lib = nullptr;
+    if (f.MaterialLibrary && !name.empty()) lib = f.MaterialLibrary->LibMaterialByName(name);
+    if (!lib) lib = f.Material.LibMaterial();
+    if (libOut) *libOut = lib;
+    return lib ? lib->Material : f.Material.Effective();
 }
 
 void Renderer::Impl::DrawSphere(const TGLSphere& s, const glm::mat4& matrix) {

@@ -87,6 +87,7 @@ uniform vec2 u_uvScale;
 out vec3 v_eyePos;
 out vec3 v_eyeNormal;
 out vec2 v_uv;
+invariant gl_Position;  // the same depths as the depth-only pass (kMeshDepthVertex)
 void main() {
     vec4 eye = u_modelView * vec4(a_pos, 1.0);
     v_eyePos = eye.xyz;
@@ -94,6 +95,22 @@ void main() {
     v_uv = a_uv * u_uvScale + u_uvOffset;
     gl_Position = u_projection * eye;
 }
+)";
+
+// Depth only, for the pass that lays down an opaque mesh's nearest surface before it is shaded:
+// the position computed exactly as kMeshVertex computes it, so the shading pass meets equal depths.
+inline constexpr const char* kMeshDepthVertex = R"(
+in vec3 a_pos;
+uniform mat4 u_modelView;
+uniform mat4 u_projection;
+invariant gl_Position;
+void main() {
+    vec4 eye = u_modelView * vec4(a_pos, 1.0);
+    gl_Position = u_projection * eye;
+}
+)";
+inline constexpr const char* kMeshDepthFragment = R"(
+void main() {}
 )";
 
 inline constexpr const char* kMeshFragment = R"(

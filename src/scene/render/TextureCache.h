@@ -15,7 +15,10 @@ namespace vlm::render {
 class TextureCache {
 public:
     // Textures not used for this long are released (an image that is drawn again is uploaded again).
-    static constexpr double kIdleSeconds = 30.0;
+    // Short, because with a software renderer a texture and its mipmaps live in main memory: the
+    // menus', the shop's and the cut-scenes' pictures cached at start-up would otherwise stay
+    // resident through play. Re-uploading a picture costs a few milliseconds once.
+    static constexpr double kIdleSeconds = 5.0;
 
     TextureCache() = default;
     ~TextureCache();

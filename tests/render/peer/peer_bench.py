@@ -209,8 +209,10 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
 
 def pixels_per_frame(directory):
     """Median of the ps-invocations samples Mesa wrote (per second) divided by frames per second."""
-    path = os.path.join(directory, "ps-invocations")
-    if not os.path.exists(path):
+    # Mesa names the file after the query, with a dash or (newer releases) an underscore.
+    path = next((os.path.join(directory, n) for n in ("ps-invocations", "ps_invocations")
+                 if os.path.exists(os.path.join(directory, n))), None)
+    if path is None:
         return None
     values = []
     with open(path) as f:
