@@ -145,10 +145,11 @@ void AddKits(std::vector<XmInstrument>& list) {
         list.push_back(OneShot("tight-snare", b, 0.85));
     }
     for (auto [name, len, decay] : {std::tuple{"tight-hat", 0.05, 0.012}, std::tuple{"tight-ohat", 0.3, 0.09}}) {
-        Svf hp;
+        Svf hp, hp2;  // two high-passes in a row leave only the sizzle of the metal
         hp.Set(7500, 0.2);
+        hp2.Set(7000, 0.3);
         Buffer b = Render(len, kRate, [&](double t) {
-            return hp.High(float(Metal(t, {205.3, 304.4, 369.6, 522.7, 540.0, 800.0}))) * ExpDecay(t, decay);
+            return hp2.High(hp.High(float(Metal(t, {205.3, 304.4, 369.6, 522.7, 540.0, 800.0})))) * ExpDecay(t, decay);
         });
         list.push_back(OneShot(name, b, 0.6));
     }
