@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -219,6 +220,28 @@ int main(int argc, char** argv) {
         if (!listenDir.empty()) {
             std::printf("tone colour of the tunes (bands: <80, 80-250, 250-1k, 1k-4k, 4k-10k, >10k Hz):\n");
             for (const std::string& line : colours) std::printf("%s\n", line.c_str());
+            // The drums alone (the kick, snare, hat and perc channels), 30 s of each tune: the kits
+            // should tell the tunes apart even where the notes do not.
+            std::printf("tone colour of the drums alone, 30 s of each tune:\n");
+            openmpt::module_ext drums(xm.data(), xm.size(), quiet);
+            auto* interactive = static_cast<openmpt::ext::interactive*>(drums.get_interface(openmpt::ext::interactive_id));
+            if (interactive) {
+                for (int c = 0; c < drums.get_num_channels(); ++c) interactive->set_channel_mute_status(c, c < 8 || c > 11);
+                drums.set_repeat_count(-1);
+                for (const TuneInfo& t : music.tunes) {
+                    drums.set_position_order_row(t.firstOrder, 0);
+                    std::vector<float> b(size_t(30 * kRate) * 2);
+                    size_t got = 0;
+                    while (got < b.size() / 2) {
+                        const size_t n = drums.read_interleaved_stereo(44100, std::min<size_t>(4096, b.size() / 2 - got), b.data() + got * 2);
+                        if (!n) break;
+                        got += n;
+                    }
+                    const Levels l = Measure(b.data(), got, 2);
+                    std::printf("  %-10s rms %6.1f dB  %s\n", t.name.c_str(), l.rms > 0 ? 20 * std::log10(l.rms) : -120.0,
+                                DescribeColour(ColourOf(b.data(), got, 2)).c_str());
+                }
+            }
             std::printf("tone colour of the instruments:\n");
             for (const XmInstrument& ins : music.module.instruments) {
                 std::vector<float> f(ins.sample.size());
