@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <string>
 
 #include "forge/audio/Instruments.h"
@@ -59,6 +62,8 @@ TEST(Score, MistakesNameTheFileAndLine) {
         {"tune t\norder 4\nsection A 1\n  chords Am\narrange A\n", "t.txt: the tune says it starts at order 4 but lands at order 0"},
         {"tune t\nsection A 1\n  lead c4:16\narrange A\n", "t.txt:2: section \"A\" has no chords"},
         {"section A 1\n  chords Am\n", "t.txt:1: no \"tune\" line"},
+        {"tune t\nkit tin\nsection A 1\n  chords Am\narrange A\n", "t.txt:2: unknown kit \"tin\""},
+        {"tune t\nsection A 1\n  kit heavy\n  chords Am\narrange A\n", "t.txt:3: \"kit\" belongs before the first section"},
     };
     for (const Case& c : cases) {
         try {
@@ -67,6 +72,53 @@ TEST(Score, MistakesNameTheFileAndLine) {
         } catch (const ScoreError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
+    }
+}
+
+// A tune's kit gives every drum its own sound: the kick, snare and hat lines, the open hat,
+// the crash and the toms of the perc line.
+TEST(Score, TheKitPicksEveryDrumSound) {
+    for (const std::string& kit : DrumKits()) {
+        CompiledMusic m = Compile("tune t\nkit " + kit + R"(
+section A 1
+  chords Am
+  kick x...............
+  snare ....x...........
+  hat ........x.o.....
+  perc ........C..l....
+arrange A
+)");
+        const XmPattern& p = m.module.patterns.at(m.module.orders.at(0));
+        const auto& ins = m.module.instruments;
+        const int kick = 8, snare = 9, hat = 10, perc = 11;
+        const std::pair<int, int> cells[] = {{0, kick}, {4, snare}, {8, hat}, {10, hat}, {8, perc}, {11, perc}};
+        const char* pieces[] = {"kick", "snare", "hat", "ohat", "crash", "tom"};
+        for (size_t i = 0; i < std::size(cells); ++i) {
+            const int number = p.At(cells[i].first, cells[i].second).instrument;
+            ASSERT_GT(number, 0) << kit << " " << pieces[i];
+            EXPECT_EQ(ins.at(size_t(number - 1)).name, KitPiece(kit, pieces[i])) << kit;
+        }
+    }
+}
+
+// Every instrument is its own sound (no kit borrows another's sample), every kit is complete,
+// and a looped instrument's loop closes without a step a listener hears as a buzz.
+TEST(Instruments, EveryKitIsCompleteAndEveryLoopCloses) {
+    const std::vector<XmInstrument> instruments = MakeInstruments();
+    for (const std::string& kit : DrumKits())
+        for (const char* piece : {"kick", "snare", "hat", "ohat", "crash", "tom"})
+            EXPECT_GT(InstrumentNumber(instruments, KitPiece(kit, piece)), 0) << kit << " lacks " << piece;
+    std::set<std::vector<int16_t>> seen;
+    for (const XmInstrument& i : instruments) {
+        EXPECT_TRUE(seen.insert(i.sample).second) << i.name << " is a copy of another instrument";
+        ASSERT_FALSE(i.sample.empty()) << i.name;
+        if (!i.loop) continue;
+        ASSERT_LE(i.loopStart + i.loopLength, i.sample.size()) << i.name;
+        int maxStep = 0;
+        for (size_t n = i.loopStart + 1; n < i.loopStart + i.loopLength; ++n)
+            maxStep = std::max(maxStep, std::abs(i.sample[n] - i.sample[n - 1]));
+        const int seam = std::abs(i.sample[i.loopStart] - i.sample[i.loopStart + i.loopLength - 1]);
+        EXPECT_LE(seam, maxStep) << i.name << ": the loop jumps by " << seam << " at its seam";
     }
 }
 

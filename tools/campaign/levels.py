@@ -2,8 +2,9 @@
 """Writes the level files 4 and up into content/Data/t_data/levels/.
 
 Each level is a list of waves on the level clock (the "AAT" seconds, which run at half the
-speed of real time). The scenery and music of a level come from one of the first three
-levels' files (its MAIN block is copied and the level's own keys are set), so a level here
+speed of real time). The scenery of a level comes from one of the first three levels' files
+(its MAIN block is copied and the level's own keys are set), its music from the tune of its
+group of levels (MUSIC_OF_GROUP), so a level here
 only says what it adds: difficulty, upgrade points, bonus drops, a time ship, bonuses
 switched off, and its waves. Levels 1 to 3 are written by hand and are not touched.
 
@@ -112,6 +113,24 @@ def kept_keys(number):
     return found
 
 
+# The music of each group of levels: the first order of its tune in "sound\\main.mo3" (the table
+# of tunes is in docs/music.md). Levels 1 to 3 are written by hand and play "outpost", "nebula"
+# and "pursuit".
+MUSIC_OF_GROUP = [
+    (range(4, 7), 19),    # "core": iron moons, shipyards, the gate - heavy and industrial
+    (range(7, 10), 23),   # "frost": hollow star, the cold reach, the thorns - eerie
+    (range(10, 13), 28),  # "abyss": the crown, the tide, the deep - dark and driving
+    (range(13, 16), 33),  # "armada": the armada, the hive, Velmora Prime - the last battle
+]
+
+
+def music_order(number):
+    for levels, order in MUSIC_OF_GROUP:
+        if number in levels:
+            return order
+    raise ValueError(f"level {number} has no tune in MUSIC_OF_GROUP")
+
+
 def write_level(number, name, comment, template, difficulty, points, bdrop, build, timeship="", deactivate=False,
                 final=False):
     level = Level()
@@ -120,7 +139,8 @@ def write_level(number, name, comment, template, difficulty, points, bdrop, buil
     values = {
         "difficulty": num(difficulty), "shop": "0", "finish": "1" if final else "0", "points": str(points),
         "skins": "", "DeActivateBonuses": "1" if deactivate else "0", "TimeShip": timeship, "BDrop": bdrop,
-        "cutscene": "", "name": name, "logo": f"Data\\Textures\\Logos\\Level{number}.jpg"}
+        "cutscene": "", "name": name, "logo": f"Data\\Textures\\Logos\\Level{number}.jpg",
+        "music": str(music_order(number))}
     values.update(kept_keys(number))
     main = main_block(template, values)
     parts = [f"; Level {number}: {name}, {comment}", main, ""]

@@ -51,6 +51,7 @@ struct Tune {
     int declaredOrder = -1;
     int bpm = 125;
     int speed = 6;
+    std::string kit = "bright";  // the drum kit: its kick, snare, hats, cymbal and toms
     std::map<std::string, Voice> voices;
     std::vector<Section> sections;
     std::vector<int> arrangement;  // section indices
@@ -168,6 +169,16 @@ Tune ParseTune(const ScoreText& score, const std::vector<XmInstrument>& instrume
         } else if (key == "speed") {
             need(2);
             tune.speed = ToInt(score.file, lineNo, w[1], 1, 31);
+        } else if (key == "kit") {
+            // kit <name>: the kick, snare, hat and perc voices take that kit's sounds; it comes
+            // before the sections (every section of a tune plays the same kit).
+            need(2);
+            if (section) Fail(score.file, lineNo, "\"kit\" belongs before the first section");
+            const auto& kits = DrumKits();
+            if (std::find(kits.begin(), kits.end(), w[1]) == kits.end()) Fail(score.file, lineNo, "unknown kit \"" + w[1] + "\"");
+            tune.kit = w[1];
+            for (auto [role, piece] : {std::pair{"kick", "kick"}, {"snare", "snare"}, {"hat", "hat"}, {"perc", "crash"}})
+                tune.voices[role].instrument = KitPiece(tune.kit, piece);
         } else if (key == "voice") {
             // voice <role> <instrument> [volume] [pan] [octave]
             need(3);
@@ -532,9 +543,9 @@ XmPattern BuildPattern(const Tune& tune, const Section& s, const std::vector<XmI
             int volume = v.volume;
             if (c == 'X' || c == 'C') volume = std::min(64, v.volume * 5 / 4);
             if (c == 'o' && channel != kHat) volume = v.volume / 2;
-            if (c == 'o' && channel == kHat) instrument = "ohat";
+            if (c == 'o' && channel == kHat) instrument = KitPiece(tune.kit, "ohat");
             if (c == 't' || c == 'm' || c == 'l') {
-                instrument = "tom";
+                instrument = KitPiece(tune.kit, "tom");
                 note = middleC + (c == 't' ? -3 : c == 'm' ? -8 : -15);
                 volume = 50;
             }

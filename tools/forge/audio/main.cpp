@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,6 +45,74 @@ void WriteWav(const fs::path& file, const vlm::sound::Wave& w) {
     std::vector<uint8_t> bytes = vlm::sound::EncodeWave16(w);
     vlm::data::WriteFileAtomically(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                                    file.string());
+}
+
+// The tone colour of a sound: its spectral centroid and the share of its energy in six bands,
+// from Hann-windowed 4096-point spectra of the mono mix. The forge prints it with --listen, so
+// the tunes and the drum kits can be compared by ear and by figure.
+struct Colour {
+    double centroid = 0;
+    double bands[6] = {};  // below 80 Hz, 80-250, 250-1k, 1k-4k, 4k-10k, above 10 kHz; fractions
+};
+constexpr double kBandTops[6] = {80, 250, 1000, 4000, 10000, 1e9};
+
+void Fft(std::vector<std::complex<double>>& a) {
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const std::complex<double> w = std::polar(1.0, -2 * kPi / double(len));
+        for (size_t i = 0; i < n; i += len) {
+            std::complex<double> wk = 1;
+            for (size_t k = 0; k < len / 2; ++k, wk *= w) {
+                const auto u = a[i + k], v = a[i + k + len / 2] * wk;
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// `channels` interleaved channels are mixed to mono.
+Colour ColourOf(const float* samples, size_t frames, int channels, double rate = kRate) {
+    constexpr size_t kN = 4096;
+    Colour c;
+    double total = 0, weighted = 0;
+    std::vector<std::complex<double>> a(kN);
+    for (size_t start = 0; start + kN <= std::max(frames, kN); start += kN) {
+        for (size_t i = 0; i < kN; ++i) {
+            double v = 0;
+            if (start + i < frames)
+                for (int ch = 0; ch < channels; ++ch) v += samples[(start + i) * size_t(channels) + size_t(ch)];
+            a[i] = v * (0.5 - 0.5 * std::cos(2 * kPi * double(i) / kN));
+        }
+        Fft(a);
+        for (size_t k = 1; k < kN / 2; ++k) {
+            const double f = double(k) * rate / kN, e = std::norm(a[k]);
+            total += e;
+            weighted += e * f;
+            size_t b = 0;
+            while (f >= kBandTops[b]) ++b;
+            c.bands[b] += e;
+        }
+    }
+    if (total > 0) {
+        c.centroid = weighted / total;
+        for (double& b : c.bands) b /= total;
+    }
+    return c;
+}
+
+std::string DescribeColour(const Colour& c) {
+    char text[160];
+    std::snprintf(text, sizeof text, "centroid %5.0f Hz  bands %%: %4.1f %4.1f %4.1f %4.1f %4.1f %4.1f", c.centroid,
+                  100 * c.bands[0], 100 * c.bands[1], 100 * c.bands[2], 100 * c.bands[3], 100 * c.bands[4],
+                  100 * c.bands[5]);
+    return text;
 }
 
 }  // namespace
@@ -111,6 +181,7 @@ int main(int argc, char** argv) {
         mod.set_repeat_count(-1);
         double total = 0;
         std::vector<float> buffer;
+        std::vector<std::string> colours;
         for (const TuneInfo& t : music.tunes) {
             mod.set_position_order_row(t.firstOrder, 0);
             const size_t frames = size_t(t.seconds * kRate);
@@ -141,9 +212,46 @@ int main(int argc, char** argv) {
                 w.channels = 2;
                 w.samples = buffer;
                 WriteWav(listenDir / ("music-" + std::to_string(t.firstOrder) + "-" + t.name + ".wav"), w);
+                colours.push_back("  " + t.name + std::string(std::max<size_t>(1, 11 - t.name.size()), ' ') +
+                                  DescribeColour(ColourOf(buffer.data(), done, 2)));
             }
         }
         std::printf("music: %.1f s in %zu tunes\n", total, music.tunes.size());
+        if (!listenDir.empty()) {
+            std::printf("tone colour of the tunes (bands: <80, 80-250, 250-1k, 1k-4k, 4k-10k, >10k Hz):\n");
+            for (const std::string& line : colours) std::printf("%s\n", line.c_str());
+            // The drums alone (the kick, snare, hat and perc channels), 30 s of each tune: the kits
+            // should tell the tunes apart even where the notes do not.
+            std::printf("tone colour of the drums alone, 30 s of each tune:\n");
+            openmpt::module_ext drums(xm.data(), xm.size(), quiet);
+            auto* interactive = static_cast<openmpt::ext::interactive*>(drums.get_interface(openmpt::ext::interactive_id));
+            if (interactive) {
+                for (int c = 0; c < drums.get_num_channels(); ++c) interactive->set_channel_mute_status(c, c < 8 || c > 11);
+                drums.set_repeat_count(-1);
+                for (const TuneInfo& t : music.tunes) {
+                    drums.set_position_order_row(t.firstOrder, 0);
+                    std::vector<float> b(size_t(30 * kRate) * 2);
+                    size_t got = 0;
+                    while (got < b.size() / 2) {
+                        const size_t n = drums.read_interleaved_stereo(44100, std::min<size_t>(4096, b.size() / 2 - got), b.data() + got * 2);
+                        if (!n) break;
+                        got += n;
+                    }
+                    const Levels l = Measure(b.data(), got, 2);
+                    std::printf("  %-10s rms %6.1f dB  %s\n", t.name.c_str(), l.rms > 0 ? 20 * std::log10(l.rms) : -120.0,
+                                DescribeColour(ColourOf(b.data(), got, 2)).c_str());
+                }
+            }
+            std::printf("tone colour of the instruments:\n");
+            for (const XmInstrument& ins : music.module.instruments) {
+                std::vector<float> f(ins.sample.size());
+                for (size_t i = 0; i < f.size(); ++i) f[i] = ins.sample[i] / 32768.0f;
+                // Each at the rate that plays it at C-4 (XM: 8363 Hz, moved by the relative note and finetune).
+                const double rate = 8363.0 * std::pow(2.0, (ins.relativeNote + ins.finetune / 128.0) / 12.0);
+                std::printf("  %-16s %6zu frames at %5.0f Hz  %s\n", ins.name.c_str(), f.size(), rate,
+                            DescribeColour(ColourOf(f.data(), f.size(), 1, rate)).c_str());
+            }
+        }
         if (total < 180.0) {
             std::fprintf(stderr, "the tunes last %.1f s together; at least 180 s are wanted\n", total);
             ok = false;
