@@ -1,5 +1,7 @@
 #include "shell/HeadlessDriver.h"
 
+#include "shell/Autopilot.h"
+
 #include <algorithm>
 
 #include "context/GameContext.h"
@@ -33,6 +35,7 @@ void HeadlessDriver::Feed(const std::vector<InputEvent>& events) {
 void HeadlessDriver::Step() {
   nowMs_ += frameMs_;
   while (next_ < events_.size() && events_[next_].TimeMs <= nowMs_) ApplyInputEvent(ctx_, events_[next_++]);
+  if (pilot_) pilot_->Fly(ctx_, nowMs_);
   RunLoopPass(ctx_, nowMs_ * 1000);
   ++frames_;
 }

@@ -11,11 +11,15 @@ namespace vlm { struct GameContext; }
 
 namespace vlm::shell {
 
+class TAutopilot;
+
 class HeadlessDriver {
  public:
   explicit HeadlessDriver(GameContext& ctx, int32_t frameMs = 16) : ctx_(ctx), frameMs_(frameMs) {}
 
   void SetFrameMs(int32_t ms) { frameMs_ = ms; }
+  // A pilot that gives its input every frame, after the recorded input (none: only the recording).
+  void SetPilot(TAutopilot* pilot) { pilot_ = pilot; }
   int64_t NowMs() const { return nowMs_; }
   uint64_t Frames() const { return frames_; }
   // Adds events to play; their times are absolute virtual milliseconds.
@@ -43,6 +47,7 @@ class HeadlessDriver {
   uint64_t frames_ = 0;
   std::vector<InputEvent> events_;
   size_t next_ = 0;
+  TAutopilot* pilot_ = nullptr;
 };
 
 // One pass of the main loop, shared by the windowed game and the headless driver: fires the

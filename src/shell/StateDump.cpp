@@ -1,5 +1,7 @@
 #include "shell/StateDump.h"
 
+#include "context/HudState.h"
+
 #include <cxxabi.h>
 
 #include <cmath>
@@ -145,6 +147,18 @@ std::string StateSnapshotJson(const GameContext& ctx) {
   VLM_FIELD(Difficulty); VLM_FIELD(LevelEnemyCount); VLM_FIELD(LiveSpawnCount); VLM_FIELD(FollowerCount);
   VLM_FIELD(FinalLevel); VLM_FIELD(ShopAfterLevel);
 #undef VLM_FIELD
+  w.Close('}');
+
+  // The level's counters as the statistics screen counts them (zeroed when a level loads).
+  const interface::TLevelStats& st = ctx.Hud.LevelStats;
+  w.Key("Statistics");
+  w.Open('{');
+  w.Field("EnemiesAppeared", st.EnemiesTotal);
+  w.Field("EnemiesDestroyed", st.EnemiesDestroyed);
+  w.Field("ShotsFired", st.Shots);
+  w.Field("ShotsHit", st.Hits);
+  w.Field("BonusesDropped", st.BonusesTotal);
+  w.Field("BonusesTaken", st.BonusesTaken);
   w.Close('}');
 
   w.Key("Objects");

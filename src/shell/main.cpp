@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 #if defined(__GLIBC__)
@@ -25,6 +26,7 @@
 #include "scene/render/FrameStats.h"
 #include "scene/render/Renderer.h"
 #include "context/GameContext.h"
+#include "shell/Autopilot.h"
 #include "shell/Game.h"
 #include "shell/HeadlessDriver.h"
 #include "shell/LoadingWindow.h"
@@ -51,12 +53,29 @@ struct CommandLine {
   bool seedGiven = false;
   long level = 0;  // start this level at once
   bool levelGiven = false;
+  bool autopilot = false;  // the pilot plays
+  std::string until;       // quit when the game reaches this state
   std::string record, replay, dataDir, dumpState, input;
 };
+
+// Whether `state` is one of the comma-separated names of `list`.
+bool UntilReached(std::string_view list, std::string_view state) {
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    if (list.substr(0, comma) == state) return true;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return false;
+}
 
 void Usage() {
   std::puts(
       "usage: velmora2 [options]\n"
+      "  --autopilot      the pilot plays: it steers, fires and clicks through the screens with the\n"
+      "                   player's own input (headless or in a window; deterministic from --seed)\n"
+      "  --until STATES   quit when the game enters one of the comma-separated STATES (e.g.\n"
+      "                   statistics,topranks: the level cleared, or the game over)\n"
       "  --level N        start level N at once (no cut-scene before it) with a new game and three lives\n"
       "  --windowed       start in a window whatever the options say\n"
       "  --no-vsync       draw as fast as the machine allows\n"
@@ -96,6 +115,8 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--windowed") cl.windowed = true;
     else if (a == "--headless") cl.headless = true;
     else if (a == "--fixed-clock") cl.fixedClock = true;
+    else if (a == "--autopilot") cl.autopilot = true;
+    else if (a == "--until" && text(cl.until)) {}
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
     else if (a == "--seed" && number(n)) { cl.seed = uint64_t(n); cl.seedGiven = true; }
@@ -211,6 +232,9 @@ int main(int argc, char** argv) {
   cfg.Seed = cl.seedGiven ? cl.seed : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   cfg.Platform = &platform;
   auto ctx = vlm::shell::MakeGame(cfg);
+  // A replay is steered by what it recorded; the pilot flies everything else it is asked to.
+  std::optional<vlm::shell::TAutopilot> pilot;
+  if (cl.autopilot && !replay) pilot.emplace(cfg.Seed);
   Uint64 loadingShown = 0, firstFrame = 0, menuReady = 0;
   // The loading window, from the moment the content is open until every texture is on the card.
   vlm::shell::LoadingWindow loading;
@@ -309,6 +333,7 @@ int main(int argc, char** argv) {
                           : int64_t((SDL_GetPerformanceCounter() - start) * 1000000 / freq);
       while (nextScripted < script.size() && script[nextScripted].TimeMs <= nowUs / 1000)  // no product to overflow
         vlm::shell::ApplyInputEvent(*ctx, script[nextScripted++]);
+      if (pilot) pilot->Fly(*ctx, nowUs / 1000);
       vlm::shell::RunLoopPass(*ctx, nowUs);
     }
 #if defined(__GLIBC__)
@@ -351,6 +376,7 @@ int main(int argc, char** argv) {
     stats.AddFrame(double(after - last) / double(freq));
     last = after;
     if (cl.frames >= 0 && ++frames >= cl.frames) break;
+    if (!cl.until.empty() && UntilReached(cl.until, ctx->GameState)) break;
   }
 
   ctx->Recorder = nullptr;

@@ -1,0 +1,260 @@
+#include "shell/Autopilot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "combat/Bonuses.h"
+#include "combat/EnemyShots.h"
+#include "combat/Explosions.h"
+#include "context/GameContext.h"
+#include "context/GameStates.h"
+#include "interface/Shop.h"
+#include "scene/Projection.h"
+#include "shell/Input.h"
+
+namespace vlm::shell {
+
+namespace {
+
+constexpr double kRowEdge = 0.46;       // a little inside the row's ends
+constexpr int32_t kMaxCounts = 28;      // a brisk hand on the mouse, per frame
+constexpr double kDodgeAhead = 0.42;    // how far up the field a shot is watched
+constexpr double kDodgeWidth = 0.085;   // a shot this close along the row would hit
+constexpr double kDodgeStep = 0.2;      // how far aside the pilot slips from it
+constexpr int64_t kScreenPauseMs = 650;  // between presses on the screens between levels
+
+bool Between(double v, double lo, double hi) { return v > lo && v < hi; }
+
+}  // namespace
+
+TAutopilot::TAutopilot(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull) {}
+
+uint32_t TAutopilot::Next() {
+  // xorshift64*: the pilot's own stream, so it never draws from the game's generator.
+  state_ ^= state_ >> 12;
+  state_ ^= state_ << 25;
+  state_ ^= state_ >> 27;
+  return uint32_t((state_ * 0x2545F4914F6CDD1Dull) >> 32);
+}
+
+void TAutopilot::Apply(GameContext& ctx, const InputEvent& e) { ApplyInputEvent(ctx, e); }
+
+void TAutopilot::Button(GameContext& ctx, MouseButton b, bool down) {
+  InputEvent e;
+  e.Kind = down ? InputEvent::Type::Down : InputEvent::Type::Up;
+  e.Button = b;
+  Apply(ctx, e);
+}
+
+void TAutopilot::TapKey(GameContext& ctx, Key k, int64_t nowMs) {
+  InputEvent e;
+  e.Kind = InputEvent::Type::KeyDown;
+  e.KeyCode = k;
+  Apply(ctx, e);
+  keyHeld_ = k;
+  keyDown_ = true;
+  nextScreenAction_ = nowMs + kScreenPauseMs;
+}
+
+void TAutopilot::Fly(GameContext& ctx, int64_t nowMs) {
+  // A key or a click pressed last frame is let go now, as a hand would.
+  if (keyDown_) {
+    InputEvent e;
+    e.Kind = InputEvent::Type::KeyUp;
+    e.KeyCode = keyHeld_;
+    Apply(ctx, e);
+    keyDown_ = false;
+  }
+  if (leftHeld_ && !guns_) {
+    Button(ctx, MouseButton::Left, false);
+    leftHeld_ = false;
+  }
+  if (ctx.GameState == "game") {
+    Play(ctx, nowMs);
+    return;
+  }
+  // Off the playfield the triggers are let go.
+  if (guns_) {
+    Button(ctx, MouseButton::Left, false);
+    guns_ = leftHeld_ = false;
+  }
+  if (rockets_) {
+    Button(ctx, MouseButton::Right, false);
+    rockets_ = false;
+  }
+  Screens(ctx, nowMs);
+}
+
+void TAutopilot::Play(GameContext& ctx, int64_t nowMs) {
+  if (!guns_) {
+    Button(ctx, MouseButton::Left, true);
+    guns_ = leftHeld_ = true;
+  }
+  const scene::TGLBaseSceneObject& ship = *ctx.L.PlayerDummy;
+  const double sx = ship.Position.x, sz = ship.Position.z;
+
+  // The nearest shot coming at the ship, and the nearest bonus falling to the row.
+  bool threat = false, bonus = false;
+  double threatX = 1e9, threatZ = 0.0, bonusX = 1e9, bonusZ = 0.0;
+  scene::TGLBaseSceneObject& field = combat::MainDummy(ctx);
+  for (size_t i = 0, n = field.Count(); i < n; ++i) {
+    const scene::TGLBaseSceneObject* o = field.Child(i);
+    if (!o->Visible || o->IsFreed()) continue;
+    const double dx = o->Position.x - sx, oz = o->Position.z;
+    if (const auto* shot = dynamic_cast<const combat::TEnemyClipSprite*>(o)) {
+      if (shot->Heal) continue;
+      if (Between(dx, -0.06, kDodgeAhead) && std::fabs(oz - sz) < kDodgeWidth && dx < threatX) {
+        threat = true;
+        threatX = dx;
+        threatZ = oz;
+      }
+    } else if (dynamic_cast<const combat::TBonusSprite*>(o)) {
+      if (Between(dx, -0.02, 0.55) && dx < bonusX) {
+        bonus = true;
+        bonusX = dx;
+        bonusZ = oz;
+      }
+    }
+  }
+
+  // The enemy to fly under: near in height and along the row; and how many stand close together.
+  bool enemy = false;
+  double bestScore = 1e9, enemyZ = 0.0;
+  int crowd = 0;
+  for (const combat::TEnemyHitBox& box : ctx.Enemies.EnemyHitBoxes) {
+    if (box.Released || (box.XMax == 0.0 && box.XMin == 0.0 && box.ZMax == 0.0 && box.ZMin == 0.0)) continue;
+    const double cx = 0.5 * (box.XMin + box.XMax), cz = 0.5 * (box.ZMin + box.ZMax);
+    if (cx < sx + 0.05 || std::fabs(cz) > 0.6) continue;  // behind the ship or off the field's sides
+    const double score = (cx - sx) + 0.7 * std::fabs(cz - sz);
+    if (score < bestScore) {
+      bestScore = score;
+      enemyZ = cz;
+      enemy = true;
+    }
+    if (cx - sx < 0.9 && std::fabs(cz - sz) < 0.2) ++crowd;
+  }
+
+  // Slow drift when nothing calls for the pilot: a few hundredths either way.
+  if ((Next() & 63) == 0) wander_ = (double(Next() % 1000) / 1000.0 - 0.5) * 0.12;
+
+  double target = sz;
+  if (threat) {
+    // Aside from the shot, towards the side with more room.
+    const double left = threatZ + kDodgeStep, right = threatZ - kDodgeStep;
+    const bool goLeft = sz >= threatZ ? left <= kRowEdge : right < -kRowEdge;
+    target = goLeft ? left : right;
+  } else if (bonus && bonusX < 0.35) {
+    target = bonusZ;
+  } else if (enemy) {
+    target = enemyZ + wander_ * 0.3;
+  } else if (bonus) {
+    target = bonusZ;
+  } else {
+    target = wander_ * 3.0;
+  }
+  targetZ_ = std::clamp(target, -kRowEdge, kRowEdge);
+
+  // The ship moves -counts x speed / 1000 along the row per count of the mouse.
+  const double speed = std::max(ctx.Options.MouseSpeed, 0.05);
+  const double want = (sz - targetZ_) * 1000.0 / speed;
+  int32_t counts = int32_t(std::lround(std::clamp(want, -double(kMaxCounts), double(kMaxCounts))));
+  if (std::abs(counts) < 1) counts = 0;
+  if (counts != 0) {
+    InputEvent e;
+    e.Kind = InputEvent::Type::Rel;
+    e.X = counts;
+    Apply(ctx, e);
+  }
+
+  // Rockets into a crowd, a short press now and then.
+  if (rockets_ && nowMs >= rocketsUntil_ - 2200) {
+    Button(ctx, MouseButton::Right, false);
+    rockets_ = false;
+  } else if (!rockets_ && crowd >= 3 && nowMs >= rocketsUntil_ && ctx.Player.Rockets > 0) {
+    Button(ctx, MouseButton::Right, true);
+    rockets_ = true;
+    rocketsUntil_ = nowMs + 2500;
+  }
+}
+
+void TAutopilot::Screens(GameContext& ctx, int64_t nowMs) {
+  if (nowMs < nextScreenAction_) return;
+  const std::string& s = ctx.GameState;
+  if (s == "loading" || s == "levelintro" || s == "levelintro2" || s == "menuintro" || s == "pause" ||
+      s == "pausemenu" || s == "pm_options")
+    return;
+  if (ctx.Menus.Edit1Visible) {
+    // A name asked for: the pilot's, then Enter.
+    if (ctx.Menus.Edit1.empty()) {
+      InputEvent e;
+      e.Kind = InputEvent::Type::Text;
+      e.Chars = "Pilot";
+      Apply(ctx, e);
+      nextScreenAction_ = nowMs + kScreenPauseMs;
+      return;
+    }
+    TapKey(ctx, Key::Enter, nowMs);
+    return;
+  }
+  if (s == "shop" && !ctx.L.MessageDummy->Visible && Shop(ctx, nowMs)) return;
+  if (s != "shop") refused_ = 0;
+  // Screens with buttons take Enter on their first button: "start game" in the main menu,
+  // "next" in a story, "continue" in the shop, Ok of a message. The others (the logos, the
+  // statistics) take a click.
+  const bool buttons = IsMenuState(ctx) || s == "cutscene" || s == "shop" || ctx.L.MessageDummy->Visible;
+  if (buttons) {
+    TapKey(ctx, Key::Enter, nowMs);
+  } else {
+    Button(ctx, MouseButton::Left, true);
+    leftHeld_ = true;
+    nextScreenAction_ = nowMs + kScreenPauseMs;
+  }
+  ++screenPresses_;
+}
+
+bool TAutopilot::Shop(GameContext& ctx, int64_t nowMs) {
+  using interface::TUpgrade;
+  // Guns first, then what keeps the ship alive, then the rest.
+  static constexpr TUpgrade kWishes[] = {TUpgrade::Primary,  TUpgrade::Armor,        TUpgrade::Mega,
+                                         TUpgrade::Regeneration, TUpgrade::Autoaim, TUpgrade::Secondary,
+                                         TUpgrade::BonusStrength, TUpgrade::TimeFreeze};
+  if (buying_ >= 0 && pointed_) {
+    // The click on the plus: down now, up next frame.
+    levelBefore_ = interface::UpgradeLevel(ctx, TUpgrade(buying_));
+    Button(ctx, MouseButton::Left, true);
+    leftHeld_ = true;
+    pointed_ = false;
+    nextScreenAction_ = nowMs + kScreenPauseMs / 2;
+    return true;
+  }
+  if (buying_ >= 0) {
+    // The click is done: a row whose level did not move takes no more points this visit.
+    if (interface::UpgradeLevel(ctx, TUpgrade(buying_)) == levelBefore_) refused_ |= 1u << buying_;
+    buying_ = -1;
+  }
+  if (ctx.Player.UpgradePoints <= 0) return false;
+  for (TUpgrade u : kWishes) {
+    const int32_t row = int32_t(u);
+    if ((refused_ >> row) & 1u) continue;
+    if (interface::UpgradeLevel(ctx, u) >= interface::UpgradeMaximum(u)) continue;
+    const scene::TGLSprite* plus = ctx.Shop.Rows[size_t(row)].Plus;
+    if (!plus) continue;
+    const scene::TViewProjection vp =
+        scene::ComputeViewProjection(ctx.Scene.Camera(), ctx.ViewportWidth, ctx.ViewportHeight);
+    glm::vec3 w;
+    if (!scene::WorldToWindow(vp, plus->AbsolutePosition(), w)) continue;
+    InputEvent e;
+    e.Kind = InputEvent::Type::Move;
+    e.X = int32_t(std::lround(w.x));
+    e.Y = int32_t(std::lround(w.y));
+    Apply(ctx, e);
+    buying_ = row;
+    pointed_ = true;
+    nextScreenAction_ = nowMs + kScreenPauseMs / 2;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vlm::shell
+

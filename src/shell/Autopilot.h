@@ -1,0 +1,52 @@
+#pragma once
+// The pilot: plays the game as a player would, through the same input a player gives. Every
+// frame it looks at what the screen shows (the ship, the enemies, their shots, the bonuses
+// falling) and answers with relative mouse motion, the buttons and, on the screens between the
+// levels, a click or Enter. It never moves the ship or touches an enemy itself, so whatever it
+// does could have been done with a mouse, and a recording of it replays as any recording does.
+// Deterministic: its only randomness is its own generator, seeded from the game's seed.
+#include <cstdint>
+
+#include "shell/InputScript.h"
+
+namespace vlm { struct GameContext; }
+
+namespace vlm::shell {
+
+class TAutopilot {
+ public:
+  explicit TAutopilot(uint64_t seed);
+  // The input of this frame, applied through the game's input path (and recorded with it).
+  void Fly(GameContext& ctx, int64_t nowMs);
+
+  // What it last aimed at along the row (for the campaign figures and tests).
+  double TargetZ() const { return targetZ_; }
+
+ private:
+  void Play(GameContext& ctx, int64_t nowMs);
+  void Screens(GameContext& ctx, int64_t nowMs);
+  // In the shop: the pointer to the next upgrade worth a point, then a click. False when done.
+  bool Shop(GameContext& ctx, int64_t nowMs);
+  void Apply(GameContext& ctx, const InputEvent& e);
+  void Button(GameContext& ctx, MouseButton b, bool down);
+  void TapKey(GameContext& ctx, Key k, int64_t nowMs);
+  uint32_t Next();
+
+  uint64_t state_;
+  bool guns_ = false, rockets_ = false, leftHeld_ = false;
+  Key keyHeld_ = Key::Escape;
+  bool keyDown_ = false;
+  int64_t nextScreenAction_ = 0;
+  int64_t rocketsUntil_ = 0;
+  double targetZ_ = 0.0;
+  double wander_ = 0.0;  // a slow offset so the pilot does not sit under one spot
+  int32_t screenPresses_ = 0;
+  // The shop: the row being bought (-1 none), whether the pointer is on its plus, the level
+  // before the click, and the rows that would not take a point this visit.
+  int32_t buying_ = -1;
+  bool pointed_ = false;
+  int32_t levelBefore_ = 0;
+  uint32_t refused_ = 0;
+};
+
+}  // namespace vlm::shell
