@@ -122,7 +122,9 @@ void TAutopilot::Play(GameContext& ctx, int64_t nowMs) {
   double bestScore = 1e9, enemyZ = 0.0;
   int crowd = 0;
   for (const combat::TEnemyHitBox& box : ctx.Enemies.EnemyHitBoxes) {
-    if (box.Released || (box.XMax == 0.0 && box.XMin == 0.0 && box.ZMax == 0.0 && box.ZMin == 0.0)) continue;
+    // A box of four zeros is no enemy (gone, or between hits); an unhurt enemy's box is marked
+    // released for the healers, so that mark says nothing here.
+    if (box.XMax == 0.0 && box.XMin == 0.0 && box.ZMax == 0.0 && box.ZMin == 0.0) continue;
     const double cx = 0.5 * (box.XMin + box.XMax), cz = 0.5 * (box.ZMin + box.ZMax);
     if (cx < sx + 0.05 || std::fabs(cz) > 0.6) continue;  // behind the ship or off the field's sides
     const double score = (cx - sx) + 0.7 * std::fabs(cz - sz);
