@@ -409,7 +409,7 @@ Picture frostRock(uint64_t seed) {
 Picture hiveFlesh(uint64_t seed) {
     Picture p(512, 512);
     Noise n(seed), m(seed + 1), c(seed + 2);
-    const int P = 8;
+    const int P = 4;
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) {
             float u = x * P / 512.0f, v = y * P / 512.0f;
@@ -417,9 +417,9 @@ Picture hiveFlesh(uint64_t seed) {
             float rib = std::sin((v + warp) * 2 * static_cast<float>(M_PI) * 3) * 0.5f + 0.5f;
             float vein = m.ridged(u * 2 + warp, v * 2 - warp, 5, P * 2);
             float pore = c.fbm(u * 4, v * 4, 3, P * 4) * 0.5f + 0.5f;
-            Rgb col = mix(hex(0x240a24), hex(0x7a3468), rib * 0.6f + (n.fbm(u * 2, v * 2, 4, P * 2) * 0.5f + 0.5f) * 0.4f);
+            Rgb col = mix(hex(0x1a0618), hex(0x5a2450), rib * 0.5f + (n.fbm(u * 2, v * 2, 4, P * 2) * 0.5f + 0.5f) * 0.4f);
             col = mix(col, hex(0x0c020a), smoothstep(0.68f, 0.8f, pore) * 0.9f);
-            col = mix(col, hex(0xb8ff4a), std::pow(vein, 6.0f) * 0.9f);
+            col = mix(col, hex(0x9fe83a), std::pow(vein, 8.0f) * 0.8f);
             float* q = p.at(x, y);
             q[0] = col.r;
             q[1] = col.g;
