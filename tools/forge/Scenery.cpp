@@ -701,8 +701,8 @@ void cutScenes(Output& out) {
             planetDisc(pic, map, 380, 120, 90, hex(0x9fff7a));
             break;
         }
-        case 6: {  // dawn over the freed world
-            Picture map = planetMap(4, seed);
+        case 6: {  // dawn over Velmora, the ocean world of the opening
+            Picture map = planetMap(3, seed);
             planetDisc(pic, map, 256, 560, 300, hex(0xffd08a));
             glow(pic, 120, 262, 60, 60, pal::gold, 1.0f);
             break;
