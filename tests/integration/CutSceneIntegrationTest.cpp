@@ -134,6 +134,34 @@ TEST_F(CutSceneIntegration, AGameStartedAsFromTheMenuOpensWithTheStory) {
   EXPECT_TRUE(ctx->L.InterFaceDummyCube->Visible);
 }
 
+// Every story told before a level plays when that level is started as from the menu: its file
+// is the one the level names, every page is shown, and the level follows.
+TEST_F(CutSceneIntegration, EveryStoryBeforeALevelPlaysAndLeadsIntoIt) {
+  const data::Archive archive = data::Archive::Open(BuiltArchive());
+  const struct {
+    int level;
+    const char* story;
+    int pages;
+  } cases[] = {{1, "opening.ini", 3}, {7, "hollowstar.ini", 2}, {13, "armada.ini", 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.story);
+    const std::string file = ReadEntry(archive, "Data/t_data/levels/" + std::to_string(c.level) + ".ini");
+    EXPECT_NE(file.find(std::string("\ncutscene=") + c.story), std::string::npos);
+    StartWith(BuiltArchive());
+    if (HasFatalFailure()) return;
+    levels::NewGamePlayer(*ctx, 3);
+    ctx->Level.CurrentLevel = c.level;
+    levels::StartLevelFromMenu(*ctx);
+    ASSERT_TRUE(RunUntilState("cutscene", 5000)) << ctx->GameState;
+    EXPECT_EQ(ctx->Level.CutSceneName, c.story);
+    EXPECT_EQ(ctx->CutScene.CutScenePagesLeft, c.pages);
+    EXPECT_EQ(PageThrough(), c.pages);
+    ASSERT_TRUE(RunUntilState("game", 8000)) << ctx->GameState;
+    EXPECT_EQ(ctx->Level.CurrentLevel, c.level);
+    Close();
+  }
+}
+
 // After level 2 the story restarts the music at order 0, keeping the order on record; level 3
 // moves the music to its own tune, or, when its tune is level 2's, leaves the story's playing.
 TEST_F(CutSceneIntegration, AStoryAfterALevelLeadsOnToTheNextLevel) {

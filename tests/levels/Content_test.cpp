@@ -231,6 +231,24 @@ TEST_F(ContentTest, EveryLevelLoadsAndNamesOnlyWhatExists) {
     EXPECT_EQ(CountLevels(*read), static_cast<int32_t>(levels.size()));
 }
 
+// The campaign has at least four looks, and a level mesh finds its picture in the level's
+// texture folder (the forge names a mesh's picture after the mesh: Ridge.3ds wears Ridge.jpg).
+TEST_F(ContentTest, LevelGroupsHaveTheirOwnSceneryAndMeshesFindTheirPictures) {
+    std::set<std::string> looks;
+    for (const TLevelDefinition& def : LoadAllLevels()) {
+        SCOPED_TRACE(def.FileName);
+        ASSERT_TRUE(def.Scenery.has_value());
+        const TScenery& s = *def.Scenery;
+        looks.insert(s.CloudTextures[0] + "|" + s.PlanetTexture + "|" + s.Mesh1 + "|" + s.TexPath);
+        for (const std::string& mesh : {s.Mesh1, s.Mesh2}) {
+            if (mesh.empty()) continue;
+            const std::string stem = mesh.substr(mesh.find_last_of('\\') + 1, mesh.find_last_of('.') - mesh.find_last_of('\\') - 1);
+            EXPECT_TRUE(InManifest(s.TexPath + "\\" + stem + ".jpg")) << s.TexPath << " has no picture for " << mesh;
+        }
+    }
+    EXPECT_GE(looks.size(), 4u);
+}
+
 // Every enemy kind meets the player somewhere in the campaign, placed by a level or launched
 // by a ship that is, and every flight path is flown by some placement.
 TEST_F(ContentTest, EveryKindAndFlightPathIsUsed) {
@@ -332,11 +350,12 @@ TEST_F(ContentTest, CutScenesTellTheStoryWithForgedPicturesAndPrintableTexts) {
     EXPECT_EQ(levels.front().CutScene, "opening.ini");
     EXPECT_EQ(levels.front().CutSceneShowAt, 0);
     const std::string glyphs = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.,-:!()\"=?@/% \r";
-    int after = 0;
+    int after = 0, told = 0;
     for (const TLevelDefinition& def : levels) {
         if (def.CutScene.empty()) continue;
         SCOPED_TRACE(def.CutScene);
         after += def.CutSceneShowAt == 1;
+        ++told;
         TCutSceneScript script;
         ASSERT_NO_THROW(script = ReadCutScene(*read, def.CutScene));
         EXPECT_FALSE(script.Pages.empty());
@@ -360,6 +379,7 @@ TEST_F(ContentTest, CutScenesTellTheStoryWithForgedPicturesAndPrintableTexts) {
         }
     }
     EXPECT_GE(after, 1) << "no story after a level";
+    EXPECT_GE(told, 5) << "the story needs at least five cut-scenes";
 }
 
 } // namespace

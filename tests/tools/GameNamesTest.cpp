@@ -46,9 +46,6 @@ namespace fs = std::filesystem;
 // does, its line goes. Matched as the start of the game path.
 constexpr const char* kReservedForLaterScreens[] = {
     "Data\\Textures\\Sky\\Layer1.jpg",                 // TODO(art): its streaks run across the scroll, not along it
-    "Data\\Models\\Levels\\Ridge.3ds",                 // TODO(levels): rock canyon of a later level
-    "Data\\Textures\\Levels\\Ridge.jpg",               // TODO(levels): the canyon's rock
-    "Data\\Textures\\Planets\\Planet4.jpg",            // TODO(levels): ice world of a later level
     "Data\\Textures\\Planets\\Planet3.jpg",            // TODO(levels): ocean world of a later level
 };
 

@@ -2,9 +2,9 @@
 """Writes the level files 4 and up into content/Data/t_data/levels/.
 
 Each level is a list of waves on the level clock (the "AAT" seconds, which run at half the
-speed of real time). The scenery of a level comes from one of the first three levels' files
-(its MAIN block is copied and the level's own keys are set), its music from the tune of its
-group of levels (MUSIC_OF_GROUP), so a level here
+speed of real time). The MAIN block of a level is copied from one of the first three levels'
+files and the level's own keys are set: its scenery from its group's look (scenery_values), its
+music from the tune of its group of levels (MUSIC_OF_GROUP), so a level here
 only says what it adds: difficulty, upgrade points, bonus drops, a time ship, bonuses
 switched off, and its waves. Levels 1 to 3 are written by hand and are not touched.
 
@@ -94,6 +94,56 @@ def main_block(template, values):
     return "\n".join(out)
 
 
+# ------------------------------------------------------------------------------- sceneries
+# Each level group has its look. Sceneries 1 to 3 are those of the hand-written levels 1 to 3
+# (open space over the colony, the ember rubble of the Cinder Belt, the hull of a wreck);
+# 4 is the frost canyon and 5 the hive. A scenery sets every scenery key of the MAIN block,
+# so it replaces what the template level (which still gives the music) had.
+SCENERY_KEYS = ("layer2file", "c1speed", "l1speed", "c1tex", "c2tex", "c3tex", "c4tex", "c5tex", "layerTex",
+                "pl", "Planet1_tex", "pl_tex", "pl_radius", "pl_x", "pl_z", "pl_a", "pl_a_r", "pl_a_g", "pl_a_b",
+                "Mesh1", "TexPath", "Mesh2", "c1", "c2", "c3", "l1", "Fog", "FS", "FE")
+
+SCENERIES = {
+    4: {"layer2file": "Data\\t_data\\layers\\4.ini", "c1speed": "0,025", "l1speed": "0,015",
+        "c1tex": "Data\\Textures\\Sky\\Space4.jpg", "c2tex": "Data\\Textures\\Sky\\Clouds1.jpg",
+        "c3tex": "Data\\Textures\\Sky\\Clouds3.jpg", "c4tex": "Data\\Textures\\Sky\\Clouds1.jpg",
+        "c5tex": "Data\\Textures\\Sky\\Clouds3.jpg", "layerTex": "Data\\Textures\\Sky\\Layer2.jpg",
+        "pl": "1", "Planet1_tex": "Data\\Textures\\Planets\\Planet4.jpg", "pl_tex": "Planet1", "pl_radius": "11",
+        "pl_x": "-16", "pl_z": "22", "pl_a": "Data\\Textures\\Planets\\Aura1.jpg", "pl_a_r": "0,7",
+        "pl_a_g": "0,9", "pl_a_b": "1", "Mesh1": "Data\\Models\\Levels\\Ridge.3ds",
+        "TexPath": "Data\\Textures\\Levels", "Mesh2": "Data\\Models\\Levels\\Ridge.3ds",
+        "c1": "Clouds1", "c2": "Clouds2", "c3": "Clouds3", "l1": "layerTex", "Fog": "1", "FS": "100", "FE": "450"},
+    5: {"layer2file": "Data\\t_data\\layers\\5.ini", "c1speed": "0,02", "l1speed": "0,012",
+        "c1tex": "Data\\Textures\\Sky\\Space5.jpg", "c2tex": "Data\\Textures\\Sky\\Clouds3.jpg",
+        "c3tex": "Data\\Textures\\Sky\\Clouds2.jpg", "c4tex": "Data\\Textures\\Sky\\Clouds3.jpg",
+        "c5tex": "Data\\Textures\\Sky\\Clouds2.jpg", "layerTex": "Data\\Textures\\Sky\\Layer2.jpg",
+        "pl": "1", "Planet1_tex": "Data\\Textures\\Planets\\Planet5.jpg", "pl_tex": "Planet1", "pl_radius": "16",
+        "pl_x": "-10", "pl_z": "24", "pl_a": "Data\\Textures\\Planets\\Aura2.jpg", "pl_a_r": "0,6",
+        "pl_a_g": "1", "pl_a_b": "0,3", "Mesh1": "Data\\Models\\Levels\\Ridge.3ds",
+        "TexPath": "Data\\Textures\\Levels\\Hive", "Mesh2": "Data\\Models\\Levels\\Ridge.3ds",
+        "c1": "Clouds1", "c2": "Clouds2", "c3": "Clouds3", "l1": "layerTex", "Fog": "1", "FS": "100", "FE": "450"},
+}
+
+# Scenery of each generated level, chosen by its name: the rubble of the mining moons and the
+# gate, the wrecked yards, the Quorvel works and the armada over a hull, the cold and the deep
+# dark in the frost canyon, the thorns and the hive in the hive, the rest in open space.
+LEVEL_SCENERY = {4: 2, 5: 3, 6: 2, 7: 1, 8: 4, 9: 5, 10: 1, 11: 4, 12: 3, 13: 3, 14: 5, 15: 1}
+
+
+def scenery_values(number):
+    scenery = LEVEL_SCENERY[number]
+    if scenery in SCENERIES:
+        return dict(SCENERIES[scenery])
+    text = open(os.path.join(LEVELS, f"{scenery}.ini")).read()
+    main = text[text.index("[MAIN]"):text.index("\n[0]")]
+    values = {}
+    for line in main.split("\n"):
+        key, _, value = line.partition("=")
+        if key in SCENERY_KEYS:
+            values[key] = value
+    return values
+
+
 # Keys set by hand in a level file that already exists (the shop after a level, its cut-scene,
 # the skins it unlocks): a new run of the script keeps them.
 KEPT = ("shop", "cutscene", "skins")
@@ -141,6 +191,7 @@ def write_level(number, name, comment, template, difficulty, points, bdrop, buil
         "skins": "", "DeActivateBonuses": "1" if deactivate else "0", "TimeShip": timeship, "BDrop": bdrop,
         "cutscene": "", "name": name, "logo": f"Data\\Textures\\Logos\\Level{number}.jpg",
         "music": str(music_order(number))}
+    values.update(scenery_values(number))
     values.update(kept_keys(number))
     main = main_block(template, values)
     parts = [f"; Level {number}: {name}, {comment}", main, ""]

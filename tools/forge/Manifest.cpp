@@ -158,10 +158,10 @@ static std::vector<AssetSpec> build() {
     }
 
     // Scenery: space backdrops, cloud and layer planes, planets, auras, layer sprites.
-    for (int i = 1; i <= 3; ++i) jpg("Data\\Textures\\Sky\\Space" + std::to_string(i) + ".jpg", 1024, 1024);
+    for (int i = 1; i <= 5; ++i) jpg("Data\\Textures\\Sky\\Space" + std::to_string(i) + ".jpg", 1024, 1024);
     for (int i = 1; i <= 4; ++i) jpg("Data\\Textures\\Sky\\Clouds" + std::to_string(i) + ".jpg", 512, 512);
     for (int i = 1; i <= 2; ++i) jpg("Data\\Textures\\Sky\\Layer" + std::to_string(i) + ".jpg", 512, 512);
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= 5; ++i)
         jpg("Data\\Textures\\Planets\\Planet" + std::to_string(i) + ".jpg", 512, 256);
     for (int i = 1; i <= 2; ++i) jpg("Data\\Textures\\Planets\\Aura" + std::to_string(i) + ".jpg", 256, 256);
     for (int i = 1; i <= 4; ++i)
@@ -170,11 +170,12 @@ static std::vector<AssetSpec> build() {
     jpg("Data\\Textures\\Layer\\Glow1.jpg", 256, 256);
     jpg("Data\\Textures\\Levels\\Ridge.jpg", 512, 512);
     jpg("Data\\Textures\\Levels\\Hull.jpg", 512, 512);
+    jpg("Data\\Textures\\Levels\\Hive\\Ridge.jpg", 512, 512);
 
     // Level logos and cut-scene pictures.
     for (int i = 1; i <= kLevelLogoCount; ++i)
         jpg("Data\\Textures\\Logos\\Level" + std::to_string(i) + ".jpg", 512, 264);
-    for (int i = 1; i <= 6; ++i)
+    for (int i = 1; i <= 8; ++i)
         jpg("Data\\Textures\\CutScenes\\Scene" + std::to_string(i) + ".jpg", 512, 384);
 
     // Meshes.

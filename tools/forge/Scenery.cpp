@@ -26,12 +26,24 @@ NebulaStyle skyStyle(int i) {
         st.cloudC = hex(0x9fe8ff);
         st.deep2 = hex(0x03121a);
         st.density = 0.8f;
+    } else if (i == 4) {  // the frost reaches: pale ice-blue veils over a cold dark
+        st.cloudA = hex(0x9fd8ff);
+        st.cloudB = hex(0x3f6fc0);
+        st.cloudC = hex(0xe8f6ff);
+        st.deep2 = hex(0x040c1c);
+        st.density = 0.85f;
+    } else if (i == 5) {  // the hive: sickly green spawn clouds and bruised violet
+        st.cloudA = hex(0x6fc43a);
+        st.cloudB = hex(0x7a2a8a);
+        st.cloudC = hex(0xc8ff5a);
+        st.deep2 = hex(0x0a1006);
+        st.dust = 0.7f;
     }
     return st;
 }
 
 void skies(Output& out) {
-    for (int i = 1; i <= 3; ++i) {
+    for (int i = 1; i <= 5; ++i) {
         std::string path = "Data\\Textures\\Sky\\Space" + std::to_string(i) + ".jpg";
         if (out.wants(path)) out.jpeg(path, nebulaSurface(1024, 1024, seedOf(path), skyStyle(i), true, 2200));
     }
@@ -97,6 +109,13 @@ Picture planetMap(int kind, uint64_t seed) {
                 float fine = m.fbm(u * 4, v * 12, 3, P * 4) * 0.5f + 0.5f;
                 col = mix(hex(0x8a5a32), hex(0xf0d2a0), band * 0.7f + fine * 0.3f);
                 col = mix(col, hex(0xc0603a), smoothstep(0.6f, 0.9f, c.fbm(u, v * 3, 3, P)) * 0.5f);
+            } else if (kind == 5) {  // hive world: violet flesh laced with glowing green veins
+                float warp = n.fbm(u, v, 4, P) * 0.6f;
+                float vein = m.ridged(u * 2 + warp, v * 2 + warp, 5, P * 2);
+                float h = c.fbm(u * 1.5f, v * 1.5f, 5, P) * 0.5f + 0.5f;
+                col = mix(hex(0x2a0e2e), hex(0x7a3a6a), h);
+                col = mix(col, hex(0xb8ff4a), std::pow(vein, 7.0f) * 0.9f);
+                col = mix(col, hex(0x10040e), smoothstep(0.6f, 0.8f, h) * 0.5f);  // dark pits
             } else if (kind == 2) {  // desert world with craters
                 float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f;
                 float r = m.ridged(u * 2, v * 2, 4, P * 2);
@@ -120,6 +139,41 @@ Picture planetMap(int kind, uint64_t seed) {
             q[0] = col.r;
             q[1] = col.g;
             q[2] = col.b;
+        }
+    }
+    Rng rng(seed + 11);
+    if (kind == 2 || kind == 4) {  // craters: a dark floor, a lit rim on the upper left, a shadow lower right
+        for (int k = 0; k < 70; ++k) {
+            const float cx = static_cast<float>(rng.range(0, 512)), cy = static_cast<float>(rng.range(30, 226));
+            const float r = static_cast<float>(std::pow(rng.uniform(), 3.0) * 16 + 2.5);
+            for (int y = std::max(0, static_cast<int>(cy - r * 1.4f)); y < std::min(p.h, static_cast<int>(cy + r * 1.4f)); ++y)
+                for (int xx = static_cast<int>(cx - r * 1.4f); xx < static_cast<int>(cx + r * 1.4f); ++xx) {
+                    const float dx = (xx - cx) / r, dy = (y - cy) / r, d = std::sqrt(dx * dx + dy * dy);
+                    if (d > 1.35f) continue;
+                    float* q = p.at(((xx % p.w) + p.w) % p.w, y);
+                    float k2 = d < 1 ? 0.72f + 0.1f * d : 1.0f;
+                    const float rim = std::exp(-std::pow((d - 1.0f) / 0.12f, 2.0f));
+                    const float side = -(dx + dy) * 0.7f;
+                    k2 += rim * side * 0.45f;
+                    for (int ch = 0; ch < 3; ++ch) q[ch] = std::max(0.0f, q[ch] * k2);
+                }
+        }
+    } else if (kind == 1) {  // storm ovals riding the bands
+        for (int k = 0; k < 3; ++k) {
+            const float cx = static_cast<float>(rng.range(0, 512)), cy = static_cast<float>(rng.range(70, 190));
+            const float rx = static_cast<float>(rng.range(14, 34)), ry = rx * 0.45f;
+            for (int y = static_cast<int>(cy - ry * 1.5f); y < static_cast<int>(cy + ry * 1.5f); ++y)
+                for (int xx = static_cast<int>(cx - rx * 1.5f); xx < static_cast<int>(cx + rx * 1.5f); ++xx) {
+                    const float dx = (xx - cx) / rx, dy = (y - cy) / ry, d = std::sqrt(dx * dx + dy * dy);
+                    if (d > 1.5f) continue;
+                    float* q = p.at(((xx % p.w) + p.w) % p.w, y);
+                    const float swirl = 0.5f + 0.5f * std::sin(d * 9.0f + std::atan2(dy, dx) * 2.0f);
+                    const Rgb storm = mix(hex(0xb04a28), hex(0xf8dcb0), swirl * (1 - d / 1.5f));
+                    const float a = smoothstep(1.5f, 0.6f, d);
+                    q[0] = q[0] + (storm.r - q[0]) * a;
+                    q[1] = q[1] + (storm.g - q[1]) * a;
+                    q[2] = q[2] + (storm.b - q[2]) * a;
+                }
         }
     }
     return p;
@@ -157,7 +211,7 @@ void planetDisc(Picture& dst, const Picture& map, float cx, float cy, float r, R
 }
 
 void planets(Output& out) {
-    for (int i = 1; i <= 4; ++i) {
+    for (int i = 1; i <= 5; ++i) {
         std::string path = "Data\\Textures\\Planets\\Planet" + std::to_string(i) + ".jpg";
         if (out.wants(path)) writePicture(out, path, planetMap(i, seedOf(path)));
     }
@@ -300,7 +354,8 @@ MeshFile hullStructureMesh() {
     MeshFile f;
     f.materials.push_back({"Hull", "Hull.jpg", {0.7f, 0.74f, 0.8f}, {0.6f, 0.6f, 0.6f}, 0.4f});
     MeshPart p = makePart("Hull", "Hull");
-    auto uv = [](Vec3 q) { return Vec2{q.x / 62.5f, q.z / 62.5f + q.y / 125.0f}; };
+    // one picture of plating every 187.5 units: four along the mesh, so its copies join
+    auto uv = [](Vec3 q) { return Vec2{q.x / 187.5f, q.z / 187.5f + q.y / 187.5f}; };
     // base deck
     uint32_t a = p.vertex({-375, 0, -400}, uv({-375, 0, -400})), b = p.vertex({375, 0, -400}, uv({375, 0, -400}));
     uint32_t c = p.vertex({375, 0, 400}, uv({375, 0, 400})), d = p.vertex({-375, 0, 400}, uv({-375, 0, 400}));
@@ -327,58 +382,148 @@ MeshFile hullStructureMesh() {
     return f;
 }
 
+// The canyon floor of the frost reaches: blue-grey rock, snow on the heights, dark cracks
+// with a glint of ice in them.
+Picture frostRock(uint64_t seed) {
+    Picture p(512, 512);
+    Noise n(seed), m(seed + 1), c(seed + 2);
+    const int P = 4;
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x) {
+            float u = x * P / 512.0f, v = y * P / 512.0f;
+            float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f, cr = m.ridged(u * 2, v * 2, 4, P * 2);
+            float crack = c.ridged(u * 3 + h, v * 3, 3, P * 3);
+            Rgb col = mix(hex(0x2a3444), hex(0x7a8aa0), h);
+            col = mix(col, hex(0xe8f4ff), smoothstep(0.6f, 0.85f, h + cr * 0.1f) * 0.6f);  // snow
+            col = mix(col, hex(0x0a1020), std::pow(crack, 16.0f) * 0.7f);                       // cracks
+            col = mix(col, hex(0x8fd8ff), std::pow(cr, 10.0f) * 0.6f);                          // ice glints
+            float* q = p.at(x, y);
+            q[0] = col.r;
+            q[1] = col.g;
+            q[2] = col.b;
+        }
+    return p;
+}
+
+// The hive's floor: ribbed violet flesh, green veins that glow, and pores.
+Picture hiveFlesh(uint64_t seed) {
+    Picture p(512, 512);
+    Noise n(seed), m(seed + 1), c(seed + 2);
+    const int P = 4;
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x) {
+            float u = x * P / 512.0f, v = y * P / 512.0f;
+            float warp = n.fbm(u, v, 4, P) * 0.5f;
+            float rib = std::sin((v + warp) * 2 * static_cast<float>(M_PI) * 3) * 0.5f + 0.5f;
+            float vein = m.ridged(u * 2 + warp, v * 2 - warp, 5, P * 2);
+            float pore = c.fbm(u * 4, v * 4, 3, P * 4) * 0.5f + 0.5f;
+            Rgb col = mix(hex(0x1a0618), hex(0x5a2450), rib * 0.5f + (n.fbm(u * 2, v * 2, 4, P * 2) * 0.5f + 0.5f) * 0.4f);
+            col = mix(col, hex(0x0c020a), smoothstep(0.68f, 0.8f, pore) * 0.9f);
+            col = mix(col, hex(0x9fe83a), std::pow(vein, 8.0f) * 0.8f);
+            float* q = p.at(x, y);
+            q[0] = col.r;
+            q[1] = col.g;
+            q[2] = col.b;
+        }
+    return p;
+}
+
+// Hull plating: plates of slightly different paint, dark seams with a lit edge, rivet rows,
+// vents, hazard stripes at the hatches and a few window lights.
+Surface hullPlating(uint64_t seed) {
+    Surface s = newSurface(512, 512);
+    Context cc = newContext(s);
+    cairo_t* cr = cc.get();
+    setLinear(cr, 0, 0, 512, 512, {{0, hex(0x5a6474)}, {1, hex(0x46505e)}});
+    cairo_paint(cr);
+    Rng rng(seed);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            const double x = i * 128, y = j * 128;
+            const int split = rng.below(3);
+            const double w = 128.0 / (split + 1);
+            for (int k = 0; k <= split; ++k) {
+                const double px = x + k * w, g = rng.range(-0.07, 0.07);
+                setLinear(cr, px, y, px + w, y + 128,
+                          {{0, mix(hex(0x6c7686), hex(0x8a96a8), static_cast<float>(0.5 + g * 4))},
+                           {1, mix(hex(0x4a5462), hex(0x5a6678), static_cast<float>(0.5 + g * 4))}});
+                cairo_rectangle(cr, px + 2, y + 2, w - 4, 124);
+                cairo_fill(cr);
+                // seam: dark line below and right, light above and left
+                cairo_set_line_width(cr, 1.5);
+                cairo_move_to(cr, px + 2.5, y + 125.5);
+                cairo_line_to(cr, px + 2.5, y + 2.5);
+                cairo_line_to(cr, px + w - 2.5, y + 2.5);
+                cairo_set_source_rgba(cr, 0.85, 0.92, 1.0, 0.45);
+                cairo_stroke(cr);
+                cairo_move_to(cr, px + w - 2.5, y + 2.5);
+                cairo_line_to(cr, px + w - 2.5, y + 125.5);
+                cairo_line_to(cr, px + 2.5, y + 125.5);
+                cairo_set_source_rgba(cr, 0.05, 0.06, 0.08, 0.8);
+                cairo_stroke(cr);
+                // rivets along the top and bottom edges
+                for (double rx = px + 8; rx < px + w - 6; rx += 10)
+                    for (double ry : {y + 7.0, y + 121.0}) {
+                        cairo_arc(cr, rx, ry, 1.6, 0, 2 * M_PI);
+                        cairo_set_source_rgba(cr, 0.1, 0.12, 0.15, 0.9);
+                        cairo_fill(cr);
+                        cairo_arc(cr, rx - 0.5, ry - 0.5, 0.8, 0, 2 * M_PI);
+                        cairo_set_source_rgba(cr, 0.9, 0.95, 1.0, 0.6);
+                        cairo_fill(cr);
+                    }
+            }
+            const double r = rng.uniform();
+            if (r < 0.3) {  // a vent: dark slots
+                const double vx = x + 24 + rng.below(40), vy = y + 30 + rng.below(40);
+                for (int k = 0; k < 6; ++k) {
+                    cairo_rectangle(cr, vx, vy + k * 7, 50, 3.5);
+                    cairo_set_source_rgba(cr, 0.04, 0.05, 0.07, 0.9);
+                    cairo_fill(cr);
+                    cairo_rectangle(cr, vx, vy + k * 7 + 3.5, 50, 1);
+                    cairo_set_source_rgba(cr, 0.8, 0.9, 1.0, 0.35);
+                    cairo_fill(cr);
+                }
+            } else if (r < 0.5) {  // a hatch with hazard stripes
+                const double hx = x + 30, hy = y + 34, hw = 68, hh = 60;
+                cairo_save(cr);
+                cairo_rectangle(cr, hx, hy, hw, hh);
+                cairo_clip(cr);
+                setRgb(cr, hex(0x1a1c20));
+                cairo_paint(cr);
+                setRgb(cr, pal::gold);
+                for (double t = -hh; t < hw; t += 14) {
+                    cairo_move_to(cr, hx + t, hy + hh);
+                    cairo_line_to(cr, hx + t + 7, hy + hh);
+                    cairo_line_to(cr, hx + t + 7 + hh, hy);
+                    cairo_line_to(cr, hx + t + hh, hy);
+                    cairo_close_path(cr);
+                }
+                cairo_fill(cr);
+                cairo_restore(cr);
+                cairo_rectangle(cr, hx + 8, hy + 8, hw - 16, hh - 16);
+                setRgb(cr, hex(0x3a4250));
+                cairo_fill(cr);
+            } else if (r < 0.8) {  // a row of window lights
+                const double wx = x + 16 + rng.below(30), wy = y + 30 + rng.below(60);
+                const Rgb lit = rng.uniform() < 0.5 ? pal::gold : pal::ice;
+                for (int k = 0; k < 5; ++k) {
+                    cairo_rectangle(cr, wx + k * 16, wy, 10, 5);
+                    setRgb(cr, rng.uniform() < 0.8 ? lit : hex(0x10141a));
+                    cairo_fill(cr);
+                }
+            }
+        }
+    cc.reset();
+    return s;
+}
+
 void levelTextures(Output& out) {
-    std::string ridge = "Data\\Textures\\Levels\\Ridge.jpg";
-    if (out.wants(ridge)) {
-        Picture p(512, 512);
-        Noise n(seedOf(ridge)), m(seedOf(ridge) + 1);
-        const int P = 8;
-        for (int y = 0; y < 512; ++y)
-            for (int x = 0; x < 512; ++x) {
-                float u = x * P / 512.0f, v = y * P / 512.0f;
-                float h = n.fbm(u, v, 6, P) * 0.5f + 0.5f, cr = m.ridged(u * 2, v * 2, 4, P * 2);
-                Rgb c = mix(hex(0x2a2430), hex(0x7a6a66), h);
-                c = mix(c, hex(0x3a5a7a), std::pow(cr, 6.0f) * 0.5f);  // frosted crests
-                float* q = p.at(x, y);
-                q[0] = c.r;
-                q[1] = c.g;
-                q[2] = c.b;
-            }
-        writePicture(out, ridge, p);
-    }
-    std::string hull = "Data\\Textures\\Levels\\Hull.jpg";
-    if (out.wants(hull)) {
-        Surface s = newSurface(512, 512);
-        Context cc = newContext(s);
-        cairo_t* cr = cc.get();
-        setLinear(cr, 0, 0, 512, 512, {{0, hex(0x3a4250)}, {1, hex(0x2a303c)}});
-        cairo_paint(cr);
-        Rng rng(seedOf(hull));
-        // plates in a 4 by 4 grid, each split again at random, seams dark, edges lit
-        for (int i = 0; i < 4; ++i)
-            for (int j = 0; j < 4; ++j) {
-                double x = i * 128, y = j * 128;
-                int split = rng.below(3);
-                for (int k = 0; k <= split; ++k) {
-                    double w = 128.0 / (split + 1);
-                    double px = x + k * w, g = rng.range(-0.06, 0.06);
-                    cairo_rectangle(cr, px + 2, y + 2, w - 4, 124);
-                    cairo_set_source_rgb(cr, 0.25 + g, 0.28 + g, 0.33 + g);
-                    cairo_fill(cr);
-                    cairo_rectangle(cr, px + 2.5, y + 2.5, w - 5, 123);
-                    cairo_set_line_width(cr, 1);
-                    cairo_set_source_rgba(cr, 0.8, 0.9, 1.0, 0.15);
-                    cairo_stroke(cr);
-                }
-                if (rng.uniform() < 0.35) {  // a window light
-                    cairo_rectangle(cr, x + 20 + rng.below(60), y + 20 + rng.below(80), 10, 4);
-                    setRgb(cr, rng.uniform() < 0.5 ? pal::gold : pal::ice);
-                    cairo_fill(cr);
-                }
-            }
-        cc.reset();
-        out.jpeg(hull, s);
-    }
+    const std::string ridge = "Data\\Textures\\Levels\\Ridge.jpg";
+    if (out.wants(ridge)) writePicture(out, ridge, frostRock(seedOf(ridge)));
+    const std::string hive = "Data\\Textures\\Levels\\Hive\\Ridge.jpg";
+    if (out.wants(hive)) writePicture(out, hive, hiveFlesh(seedOf(hive)));
+    const std::string hull = "Data\\Textures\\Levels\\Hull.jpg";
+    if (out.wants(hull)) out.jpeg(hull, hullPlating(seedOf(hull)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -530,7 +675,7 @@ void bolt(Picture& light, double x, double y, double dx, double dy, Rgb c) {
 }
 
 void cutScenes(Output& out) {
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= 8; ++i) {
         std::string path = "Data\\Textures\\CutScenes\\Scene" + std::to_string(i) + ".jpg";
         if (!out.wants(path)) continue;
         uint64_t seed = seedOf(path);
@@ -556,10 +701,31 @@ void cutScenes(Output& out) {
             planetDisc(pic, map, 380, 120, 90, hex(0x9fff7a));
             break;
         }
-        case 6: {  // dawn over the freed world
-            Picture map = planetMap(4, seed);
+        case 6: {  // dawn over Velmora, the ocean world of the opening
+            Picture map = planetMap(3, seed);
             planetDisc(pic, map, 256, 560, 300, hex(0xffd08a));
             glow(pic, 120, 262, 60, 60, pal::gold, 1.0f);
+            break;
+        }
+        case 7: {  // the hollow star: a dead, dark sun with only its corona left burning
+            glow(pic, 340, 140, 130, 130, hex(0xff9a4a), 0.9f);
+            glow(pic, 340, 140, 88, 88, hex(0xffe8c0), 1.3f);
+            for (int y = 0; y < pic.h; ++y)
+                for (int x = 0; x < pic.w; ++x) {
+                    const float d = std::hypot(x + 0.5f - 340.0f, y + 0.5f - 140.0f);
+                    float* q = pic.at(x, y);
+                    const float k = smoothstep(70.0f, 67.0f, d);  // the dead disc hides what is behind it
+                    for (int ch = 0; ch < 3; ++ch) q[ch] *= 1.0f - k * 0.97f;
+                    const float ring = std::exp(-std::pow((d - 70.5f) / 1.6f, 2.0f));
+                    q[0] += ring * 1.0f;
+                    q[1] += ring * 0.85f;
+                    q[2] += ring * 0.6f;
+                }
+            break;
+        }
+        case 8: {  // the hive world, where the armada waits
+            Picture map = planetMap(5, seed);
+            planetDisc(pic, map, 420, 420, 230, hex(0xb8ff4a));
             break;
         }
         default:
@@ -594,6 +760,22 @@ void cutScenes(Output& out) {
             playerFighter(cr, light, 256, 320, 34, -M_PI / 2);
             for (double side : {-1.0, 1.0}) bolt(light, 256 + side * 9, 290, 0, -70, pal::gold);
             bolt(light, 256, 282, 0, -110, pal::gold);
+        } else if (i == 7) {  // the borrowed ship dives towards the dead star on a long trail
+            const double ang = -0.75;
+            for (int k = 0; k < 60; ++k) {
+                const float t = static_cast<float>(k);
+                glow(light, static_cast<float>(150 - std::cos(ang) * t * 2.2), static_cast<float>(290 - std::sin(ang) * t * 2.2),
+                     4 + t * 0.2f, 4 + t * 0.2f, hex(0xffb04a), 0.05f * (1.0f - t / 70.0f));
+            }
+            playerFighter(cr, light, 150, 290, 46, ang);
+        } else if (i == 8) {  // the silent armada: the dreadnought and its screen, lights dimmed
+            for (int k = 0; k < 14; ++k) {
+                const double x = rng.range(30, 480), y = rng.range(30, 200), size = rng.range(6, 14);
+                hostileShip(cr, light, x, y, size, M_PI / 2 + rng.range(-0.1, 0.1), 0.8);
+            }
+            for (double side : {-1.0, 1.0})
+                hostileShip(cr, light, 256 + side * 150, 170, 34, M_PI / 2, 0.35);
+            hostileShip(cr, light, 230, 190, 120, M_PI / 2 + 0.12, 0.25);
         }
         cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
         paintSurface(cr, lightSurface(light), 0, 0);
