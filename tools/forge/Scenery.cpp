@@ -434,7 +434,7 @@ Surface hullPlating(uint64_t seed) {
     Surface s = newSurface(512, 512);
     Context cc = newContext(s);
     cairo_t* cr = cc.get();
-    setLinear(cr, 0, 0, 512, 512, {{0, hex(0x5a6474)}, {1, hex(0x46505e)}});
+    setLinear(cr, 0, 0, 512, 512, {{0, hex(0x464e5a)}, {1, hex(0x363e4a)}});
     cairo_paint(cr);
     Rng rng(seed);
     for (int i = 0; i < 4; ++i)
@@ -445,8 +445,8 @@ Surface hullPlating(uint64_t seed) {
             for (int k = 0; k <= split; ++k) {
                 const double px = x + k * w, g = rng.range(-0.07, 0.07);
                 setLinear(cr, px, y, px + w, y + 128,
-                          {{0, mix(hex(0x6c7686), hex(0x8a96a8), static_cast<float>(0.5 + g * 4))},
-                           {1, mix(hex(0x4a5462), hex(0x5a6678), static_cast<float>(0.5 + g * 4))}});
+                          {{0, mix(hex(0x545e6c), hex(0x6c7888), static_cast<float>(0.5 + g * 4))},
+                           {1, mix(hex(0x3a424e), hex(0x46505e), static_cast<float>(0.5 + g * 4))}});
                 cairo_rectangle(cr, px + 2, y + 2, w - 4, 124);
                 cairo_fill(cr);
                 // seam: dark line below and right, light above and left
