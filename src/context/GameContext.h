@@ -14,6 +14,7 @@
 
 #include "context/AftermathState.h"
 #include "context/CutSceneState.h"
+#include "context/DemoState.h"
 #include "context/EnemyKinds.h"
 #include "context/EnemyState.h"
 #include "context/HudState.h"
@@ -116,6 +117,7 @@ struct GameContext {
   interface::TMenuState Menus;  // the main menu, its dialogs, the message box, the top ranks
   levels::TCutSceneState CutScene;  // the cut-scene screen, its pages and the Next button
   interface::TShopState Shop;  // the shop between levels
+  TDemoState Demo;  // the main menu's demo, played by the pilot when the player leaves it alone
 
   // ---- scene ----
   scene::TGLScene Scene;

@@ -45,6 +45,7 @@ struct THudState {
   TGLHUDSprite* ScoresAndLevel = nullptr;
   TGLHUDText* LevelText = nullptr;
   TGLHUDText* PlayerScoresText = nullptr;
+  TGLHUDText* DemoText = nullptr;  // under the score while the menu's demo plays
   TGLHUDSprite* LifesIndicator = nullptr;
   TGLHUDText* PlayerLifesText = nullptr;
 

@@ -30,6 +30,7 @@ constexpr TextPlace kRocketsHUDText{930.0f, 49.0f, 0.26f, 0.3f};
 constexpr SpritePlace kScoresAndLevel{512.0f, 32.5f, 600.0f, 70.0f};
 constexpr TextPlace kLevelText{512.0f, 20.0f, 0.3f, 0.2f};
 constexpr TextPlace kPlayerScoresText{512.0f, 42.0f, 0.3f, 0.2f};
+constexpr TextPlace kDemoText{512.0f, 96.0f, 0.3f, 0.3f};
 constexpr SpritePlace kLifesIndicator{59.0f, 18.0f, 120.0f, 40.0f};
 constexpr TextPlace kPlayerLifesText{65.0f, 9.0f, 0.3f, 0.3f};
 
@@ -111,6 +112,10 @@ void CreateHudLayout(GameContext& ctx) {
     t->Layout = scene::TTextLayout::Center;
   h.LifesIndicator = AddFrame(ctx, hud, "LifesIndicator", "Lifes");
   h.PlayerLifesText = AddText(ctx, hud, "PlayerLifesText", A::Center);
+  h.DemoText = AddText(ctx, hud, "DemoText", A::Center, 0.0f);
+  h.DemoText->Text = "demo - press any key to play";
+  h.DemoText->ModulateColor = {1.0f, 0.93f, 0.6f, 0.0f};
+  h.DemoText->Visible = false;
 
   scene::TGLBaseSceneObject& stats = *L.StatisticsDummyCube;
   L.StatisticsDummyCube->Position = {0.0f, -1.05f, 0.0f};
@@ -161,6 +166,7 @@ void PlaceHudLayout(GameContext& ctx, int width, int height) {
   Place(h.PlayerScoresText, kPlayerScoresText, rx, ry);
   Place(h.LifesIndicator, kLifesIndicator, rx, ry);
   Place(h.PlayerLifesText, kPlayerLifesText, rx, ry);
+  Place(h.DemoText, kDemoText, rx, ry);
   Place(h.SPS_EnemiesDestroyed, kSPS_EnemiesDestroyed, rx, ry);
   Place(h.SPS_EnemiesDestroyedVal, kSPS_EnemiesDestroyedVal, rx, ry);
   Place(h.SPS_BonusesTaken, kSPS_BonusesTaken, rx, ry);

@@ -82,6 +82,7 @@ void TGameLevelHost::WriteSaveSlot(int32_t slot) {
   if (slot < 0 || slot >= data::kSaveSlotCount)
     throw data::DataError("[SAVE] index = " + std::to_string(slot) + " is not a save slot (0 to " +
                           std::to_string(data::kSaveSlotCount - 1) + ")");
+  if (ctx_.Demo.Active) return;  // the menu's demo plays a level; it keeps nothing of it
   data::TPlayer& p = ctx_.Player;
   data::TSaves values;
   values.Scores = p.Scores;

@@ -56,7 +56,28 @@ void TAutopilot::TapKey(GameContext& ctx, Key k, int64_t nowMs) {
   nextScreenAction_ = nowMs + kScreenPauseMs;
 }
 
+void TAutopilot::Report(GameContext& ctx) {
+  const std::string& s = ctx.GameState;
+  if (s == "game" && reportLevel_ == 0 && !ctx.L.GomSprite->Visible) {
+    reportLevel_ = ctx.Level.CurrentLevel;
+    reportLives_ = ctx.Player.Lifes;
+    return;
+  }
+  const bool cleared = s == "statistics";
+  if (reportLevel_ == 0 || !(cleared || ctx.L.GomSprite->Visible)) return;
+  const interface::TLevelStats& st = ctx.Hud.LevelStats;
+  std::fprintf(report_,
+               "pilot: level=%d cleared=%d time=%.1f lives=%d->%d appeared=%d destroyed=%d shots=%lld hits=%lld "
+               "score=%lld\n",
+               int(reportLevel_), cleared ? 1 : 0, ctx.Level.LevelTime, int(reportLives_), int(ctx.Player.Lifes),
+               int(st.EnemiesTotal), int(st.EnemiesDestroyed), static_cast<long long>(st.Shots),
+               static_cast<long long>(st.Hits), static_cast<long long>(ctx.Player.Scores));
+  std::fflush(report_);
+  reportLevel_ = 0;
+}
+
 void TAutopilot::Fly(GameContext& ctx, int64_t nowMs) {
+  if (report_) Report(ctx);
   // A key or a click pressed last frame is let go now, as a hand would.
   if (keyDown_) {
     InputEvent e;

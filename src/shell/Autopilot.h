@@ -6,21 +6,26 @@
 // does could have been done with a mouse, and a recording of it replays as any recording does.
 // Deterministic: its only randomness is its own generator, seeded from the game's seed.
 #include <cstdint>
+#include <cstdio>
 
+#include "context/DemoState.h"
 #include "shell/InputScript.h"
 
 namespace vlm { struct GameContext; }
 
 namespace vlm::shell {
 
-class TAutopilot {
+class TAutopilot final : public IDemoPilot {
  public:
   explicit TAutopilot(uint64_t seed);
   // The input of this frame, applied through the game's input path (and recorded with it).
-  void Fly(GameContext& ctx, int64_t nowMs);
+  void Fly(GameContext& ctx, int64_t nowMs) override;
 
   // What it last aimed at along the row (for the campaign figures and tests).
   double TargetZ() const { return targetZ_; }
+  // Where to write a line for each level it ends (cleared or lost), for the campaign table:
+  // "pilot: level=N cleared=0|1 time=S lives=A->B appeared=E destroyed=D shots=F hits=H score=P".
+  void SetReport(std::FILE* out) { report_ = out; }
 
  private:
   void Play(GameContext& ctx, int64_t nowMs);
@@ -31,6 +36,11 @@ class TAutopilot {
   void Button(GameContext& ctx, MouseButton b, bool down);
   void TapKey(GameContext& ctx, Key k, int64_t nowMs);
   uint32_t Next();
+  void Report(GameContext& ctx);
+
+  std::FILE* report_ = nullptr;
+  int32_t reportLevel_ = 0;   // the level being flown (0 none), its lives at the start
+  int32_t reportLives_ = 0;
 
   uint64_t state_;
   bool guns_ = false, rockets_ = false, leftHeld_ = false;

@@ -6,6 +6,7 @@
 
 #include "context/GameContext.h"
 #include "shell/Input.h"
+#include "shell/MenuDemo.h"
 #include "shell/Replay.h"
 
 namespace vlm::shell {
@@ -16,6 +17,7 @@ void RunLoopPass(GameContext& ctx, int64_t nowUs) {
 }
 
 void FinishLoopPass(GameContext& ctx, int64_t nowUs) {
+  MenuDemoPass(ctx, nowUs);
   if (ctx.Recorder) ctx.Recorder->Frame(nowUs);
   ctx.GLCadencer1.Progress(double(nowUs) / 1e6);
   if (ctx.Deactivated) PauseWhileAway(ctx);

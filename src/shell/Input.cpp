@@ -8,6 +8,7 @@
 
 #include "data/Numbers.h"
 #include "shell/FrameLoop.h"
+#include "shell/MenuDemo.h"
 #include "context/GameContext.h"
 #include "shell/Replay.h"
 #include "combat/Bonuses.h"
@@ -437,6 +438,7 @@ void UpdateMouseDevice(GameContext& ctx) {
 
 bool WantsPointerCaptured(const GameContext& ctx) {
   if (ctx.Deactivated) return false;  // the desktop has the pointer while the game is away
+  if (ctx.Demo.Active) return false;  // the player's mouse is free to end a demo
   // Released whenever a box or a menu stands over play, so the pointer can reach its buttons.
   if (ctx.L.MessageDummy->Visible) return false;
   const std::string& s = ctx.GameState;
@@ -568,8 +570,10 @@ void FireTimer(GameContext& ctx, TimerId id) {
   }
 }
 
-void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
-  if (ctx.Recorder) ctx.Recorder->Event(e);
+namespace {
+
+// The event itself, on whatever screen stands.
+void ApplyEvent(GameContext& ctx, const InputEvent& e) {
   switch (e.Kind) {
     case InputEvent::Type::Move: GLSceneViewer1MouseMove(ctx, e.X, e.Y); break;
     case InputEvent::Type::Down: GLSceneViewer1MouseDown(ctx, e.Button); break;
@@ -588,6 +592,20 @@ void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
     case InputEvent::Type::PadAdded: PadConnection(ctx, true); break;
     case InputEvent::Type::PadRemoved: PadConnection(ctx, false); break;
   }
+}
+
+}  // namespace
+
+void ApplyInputEvent(GameContext& ctx, const InputEvent& e) {
+  // The demo's pilot flies anew in a replay; only what came from outside is recorded.
+  if (ctx.Demo.PilotInput) {
+    ApplyEvent(ctx, e);
+    return;
+  }
+  if (ctx.Recorder) ctx.Recorder->Event(e);
+  // The player's input ends a demo, and does nothing else.
+  if (IsPlayerInput(ctx, e) && PlayerInputArrived(ctx)) return;
+  ApplyEvent(ctx, e);
 }
 
 }  // namespace vlm::shell

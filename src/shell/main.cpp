@@ -73,7 +73,8 @@ void Usage() {
   std::puts(
       "usage: velmora2 [options]\n"
       "  --autopilot      the pilot plays: it steers, fires and clicks through the screens with the\n"
-      "                   player's own input (headless or in a window; deterministic from --seed)\n"
+      "                   player's own input (headless or in a window; deterministic from --seed),\n"
+      "                   and prints a line for each level it ends, cleared or lost\n"
       "  --until STATES   quit when the game enters one of the comma-separated STATES (e.g.\n"
       "                   statistics,topranks: the level cleared, or the game over)\n"
       "  --level N        start level N at once (no cut-scene before it) with a new game and three lives\n"
@@ -234,7 +235,10 @@ int main(int argc, char** argv) {
   auto ctx = vlm::shell::MakeGame(cfg);
   // A replay is steered by what it recorded; the pilot flies everything else it is asked to.
   std::optional<vlm::shell::TAutopilot> pilot;
-  if (cl.autopilot && !replay) pilot.emplace(cfg.Seed);
+  if (cl.autopilot && !replay) {
+    pilot.emplace(cfg.Seed);
+    pilot->SetReport(stdout);  // a line per level flown, for the campaign's table
+  }
   Uint64 loadingShown = 0, firstFrame = 0, menuReady = 0;
   // The loading window, from the moment the content is open until every texture is on the card.
   vlm::shell::LoadingWindow loading;

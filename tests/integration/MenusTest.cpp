@@ -5,10 +5,12 @@
 // buttons are drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -375,6 +377,83 @@ TEST_F(MenusIntegration, AFirstStartNamesThePlayerAndTheNextStartOffersTheLevelR
   EXPECT_EQ(ctx->Player.SavedShipCode, saved.SavedShipCode);
   EXPECT_EQ(combat::CurrentShipConfig(*ctx), savedShip);
   ASSERT_TRUE(RunUntilState("game", 30000)) << ctx->GameState;
+}
+
+// Every file below the player's folder, with its bytes.
+std::vector<std::pair<std::string, std::string>> FilesBelow(const fs::path& folder) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file()) continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    files.emplace_back(e.path().string(), std::string(std::istreambuf_iterator<char>(in), {}));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST_F(MenusIntegration, LeftAloneTheMenuPlaysDemosThatAnyInputEndsAndThatKeepNothing) {
+  Start();
+  ToMainMenu();
+  const auto files = FilesBelow(root / "user");
+  const int64_t scores = ctx->Player.Scores;
+  const int32_t lives = ctx->Player.Lifes;
+
+  // The player's hand on the mouse starts the half minute over.
+  driver->RunFor(25000);
+  ASSERT_FALSE(ctx->Demo.Active);
+  InputEvent move;
+  move.TimeMs = driver->NowMs() + 10;
+  move.Kind = InputEvent::Type::Move;
+  move.X = 900;
+  move.Y = 700;
+  driver->Feed({move});
+  driver->RunFor(25000);
+  EXPECT_FALSE(ctx->Demo.Active) << "the idle time starts over with each input";
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  ASSERT_TRUE(driver->RunUntil([&] { return ctx->Demo.Active; }, 6000));
+
+  // The pilot plays a level the player can open, with the guns.
+  ASSERT_TRUE(RunUntilState("game", 20000)) << ctx->GameState;
+  EXPECT_EQ(ctx->Demo.Level, 1) << "a new player has only the first level open";
+  EXPECT_TRUE(ctx->Hud.DemoText->IsVisibleInTree());
+  EXPECT_FALSE(ctx->L.CursorImage->Visible);
+  driver->RunFor(30000);
+  ASSERT_TRUE(ctx->Demo.Active) << ctx->GameState;
+  EXPECT_GT(ctx->Hud.LevelStats.Shots, 0);
+  EXPECT_GT(ctx->Hud.LevelStats.EnemiesDestroyed, 0);
+
+  // Escape ends it; the key does nothing else (no pause menu, no question to exit).
+  Key(vlm::Key::Escape);
+  EXPECT_FALSE(ctx->Demo.Active);
+  EXPECT_EQ(ctx->GameState, "mainmenu");
+  EXPECT_FALSE(ctx->L.MessageDummy->Visible);
+  EXPECT_FALSE(ctx->L.PauseMenuDummyCube->Visible);
+  EXPECT_TRUE(ctx->L.CursorImage->Visible);
+  EXPECT_FALSE(ctx->Hud.DemoText->IsVisibleInTree());
+  EXPECT_EQ(ctx->Player.Scores, scores);
+  EXPECT_EQ(ctx->Player.Lifes, lives);
+
+  // Left alone for a long while, demo follows demo, each ending by itself, and none of them
+  // reaches a screen beyond its level or keeps anything.
+  const int32_t played = ctx->Demo.Played;
+  bool strayed = false;
+  driver->RunUntil(
+      [&] {
+        const std::string& s = ctx->GameState;
+        strayed = strayed || s == "shop" || s == "cutscene" || s == "topranks" || s == "pausemenu";
+        return false;
+      },
+      600000);
+  EXPECT_FALSE(strayed);
+  EXPECT_GE(ctx->Demo.Played, played + 3);
+  move.TimeMs = driver->NowMs() + 10;
+  move.X = 100;
+  driver->Feed({move});
+  driver->RunFor(100);
+  ASSERT_FALSE(ctx->Demo.Active);
+  EXPECT_EQ(ctx->Player.Scores, scores);
+  EXPECT_EQ(ctx->Player.Lifes, lives);
+  EXPECT_EQ(FilesBelow(root / "user"), files) << "no slot, rank or profile written by a demo";
 }
 
 TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {

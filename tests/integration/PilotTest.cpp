@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "context/GameContext.h"
 #include "integration/HeadlessGame.h"
@@ -68,6 +69,39 @@ TEST_F(PilotIntegration, SpendsItsPointsInTheShopAndFliesOn) {
   EXPECT_GT(interface::UpgradeLevel(*ctx, interface::TUpgrade::Primary), primary) << "the guns come first";
   EXPECT_TRUE(driver->RunUntil([&] { return ctx->Level.CurrentLevel == 2 && ctx->GameState == "game"; }, 120000))
       << ctx->GameState;
+}
+
+// The whole campaign as a player meets it: a new game at level 1, each level reached with what
+// the previous ones left (lives, score, the upgrades bought in the shops between them), the
+// story's screens clicked through, to the end of the last level.
+TEST_F(PilotIntegration, PlaysTheWholeCampaignFromANewGameToTheEnd) {
+  Start(2);
+  ASSERT_NE(ctx, nullptr);
+  pilot = std::make_unique<shell::TAutopilot>(2);
+  driver->SetPilot(pilot.get());
+  levels::StartLevelDirect(*ctx, 1);
+  // The levels flown, in turn, and how many times a level's figures came (each level cleared).
+  std::vector<int> played;
+  int cleared = 0;
+  bool gameOver = false, inStatistics = false;
+  driver->RunUntil(
+      [&] {
+        if (ctx->GameState == "game" && (played.empty() || played.back() != ctx->Level.CurrentLevel))
+          played.push_back(ctx->Level.CurrentLevel);
+        const bool now = ctx->GameState == "statistics";
+        if (now && !inStatistics) ++cleared;
+        inStatistics = now;
+        gameOver = gameOver || ctx->L.GomSprite->Visible;
+        return ctx->GameState == "topranks" || ctx->GameState == "mainmenu";
+      },
+      int64_t(15) * 600000);
+  std::vector<int> all(size_t(ctx->Level.LevelCount));
+  for (size_t k = 0; k < all.size(); ++k) all[k] = int(k) + 1;
+  EXPECT_EQ(played, all);
+  EXPECT_EQ(cleared, ctx->Level.LevelCount);
+  EXPECT_FALSE(gameOver) << "game over in level " << ctx->Level.CurrentLevel;
+  EXPECT_EQ(ctx->GameState, "topranks");
+  EXPECT_GT(ctx->Player.Lifes, 0);
 }
 
 TEST_F(PilotIntegration, TheSameSeedPlaysTheSameGame) {

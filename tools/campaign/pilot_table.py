@@ -9,6 +9,10 @@ and the score.
 
     python3 tools/campaign/pilot_table.py --game build/velmora2 --seeds 1-8 [--levels 1-15] [--jobs 2]
 
+With --campaign each seed plays the whole campaign instead, from a new game at level 1 to the end
+(or the game over), each level reached with what the previous ones left and the shops bought; the
+pilot prints a line for each level it ends, and the table is made from those lines.
+
 Not run by the tests (a whole campaign for many seeds takes minutes); the test suite plays each
 level once with the pilot (tests/integration/PilotTest.cpp).
 """
@@ -57,6 +61,33 @@ def run(game, level, seed, frames):
     }
 
 
+def run_campaign(game, seed, frames):
+    """The levels one seed's campaign ended, in turn: a dict per level from the pilot's lines."""
+    with tempfile.TemporaryDirectory() as tmp:
+        env = dict(os.environ, XDG_DATA_HOME=tmp)
+        cmd = [game, "--headless", "--autopilot", "--level", "1", "--seed", str(seed),
+               "--frames", str(frames), "--until", "topranks,mainmenu"]
+        out = subprocess.run(cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                             check=False, text=True).stdout
+    levels = {}
+    for line in out.splitlines():
+        if not line.startswith("pilot: "):
+            continue
+        f = dict(kv.split("=", 1) for kv in line[len("pilot: "):].split())
+        before, after = (int(x) for x in f["lives"].split("->"))
+        levels[int(f["level"])] = {
+            "cleared": f["cleared"] == "1",
+            "time": float(f["time"]),
+            "lost": before - after if f["cleared"] == "1" else before,
+            "appeared": int(f["appeared"]),
+            "destroyed": int(f["destroyed"]),
+            "fired": int(f["shots"]),
+            "hit": int(f["hits"]),
+            "score": int(f["score"]),
+        }
+    return levels
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--game", default="build/velmora2")
@@ -64,11 +95,21 @@ def main():
     ap.add_argument("--seeds", default="1-8")
     ap.add_argument("--frames", type=int, default=40000, help="give up after this many 16 ms frames")
     ap.add_argument("--jobs", type=int, default=2)
+    ap.add_argument("--campaign", action="store_true", help="whole campaigns from level 1, one per seed")
     args = ap.parse_args()
     levels, seeds = span(args.levels), span(args.seeds)
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
-        futures = {(l, s): pool.submit(run, args.game, l, s, args.frames) for l in levels for s in seeds}
-        results = {k: f.result() for k, f in futures.items()}
+        if args.campaign:
+            frames = args.frames * 15
+            runs = {s: pool.submit(run_campaign, args.game, s, frames) for s in seeds}
+            by_seed = {s: f.result() for s, f in runs.items()}
+            # A level the campaign never reached (an earlier game over) counts as not cleared.
+            results = {(l, s): by_seed[s].get(l, {"cleared": False, "time": 0.0, "lost": 0, "appeared": 0,
+                                                  "destroyed": 0, "fired": 0, "hit": 0, "score": 0})
+                       for l in levels for s in seeds}
+        else:
+            futures = {(l, s): pool.submit(run, args.game, l, s, args.frames) for l in levels for s in seeds}
+            results = {k: f.result() for k, f in futures.items()}
     print("| Level | Cleared | Level time (s) | Lives lost | Enemies destroyed | Accuracy | Score |")
     print("|---|---|---|---|---|---|---|")
     for l in levels:
