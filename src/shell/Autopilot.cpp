@@ -22,8 +22,17 @@ constexpr double kDodgeAhead = 0.42;    // how far up the field a shot is watche
 constexpr double kDodgeWidth = 0.085;   // a shot this close along the row would hit
 constexpr double kDodgeStep = 0.2;      // how far aside the pilot slips from it
 constexpr int64_t kScreenPauseMs = 650;  // between presses on the screens between levels
+constexpr int64_t kStallMs = 20000;     // no enemy destroyed for this long: a fight going nowhere
+constexpr int64_t kBoldMs = 4000;       // then, every other such stretch, shots are not dodged
 
 bool Between(double v, double lo, double hi) { return v > lo && v < hi; }
+
+// Game seconds a gun's shot takes to climb `dx` up the field: it leaves at 0.7 and gains 1.8 a
+// second (the first gun; the others are as quick or quicker).
+double ShotFlightSeconds(double dx) {
+  constexpr double v0 = 0.7, a = 1.8;
+  return dx <= 0.0 ? 0.0 : (std::sqrt(v0 * v0 + 2.0 * a * dx) - v0) / a;
+}
 
 }  // namespace
 
@@ -139,29 +148,61 @@ void TAutopilot::Play(GameContext& ctx, int64_t nowMs) {
   }
 
   // The enemy to fly under: near in height and along the row; and how many stand close together.
+  // A hand leads a crossing target: the pilot aims where the enemy will be when a shot fired now
+  // reaches its height, from how far the enemy moved along the row since the last frame.
+  const auto& boxes = ctx.Enemies.EnemyHitBoxes;
+  if (lastZ_.size() < boxes.size()) lastZ_.resize(boxes.size(), kNoEnemy);
+  const double frameDt = ctx.DeltaTime * ctx.TimeScale;  // the game time of the last frame, as shots see it
   bool enemy = false;
   double bestScore = 1e9, enemyZ = 0.0;
   int crowd = 0;
-  for (const combat::TEnemyHitBox& box : ctx.Enemies.EnemyHitBoxes) {
+  int32_t chase = -1;
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const combat::TEnemyHitBox& box = boxes[k];
     // A box of four zeros is no enemy (gone, or between hits); an unhurt enemy's box is marked
     // released for the healers, so that mark says nothing here.
-    if (box.XMax == 0.0 && box.XMin == 0.0 && box.ZMax == 0.0 && box.ZMin == 0.0) continue;
+    if (box.XMax == 0.0 && box.XMin == 0.0 && box.ZMax == 0.0 && box.ZMin == 0.0) {
+      lastZ_[k] = kNoEnemy;
+      continue;
+    }
     const double cx = 0.5 * (box.XMin + box.XMax), cz = 0.5 * (box.ZMin + box.ZMax);
+    const double lastZ = lastZ_[k];
+    lastZ_[k] = cz;
     if (cx < sx + 0.05 || std::fabs(cz) > 0.6) continue;  // behind the ship or off the field's sides
-    const double score = (cx - sx) + 0.7 * std::fabs(cz - sz);
-    if (score < bestScore) {
+    double aimZ = cz;
+    if (lastZ != kNoEnemy && frameDt > 1e-4 && std::fabs(cz - lastZ) < 0.1) {
+      const double vz = (cz - lastZ) / frameDt;
+      aimZ = cz + vz * ShotFlightSeconds(cx - sx);
+    }
+    // The enemy chased last frame keeps the pilot's eye unless another is clearly nearer: between
+    // two alike, turning to whichever is a hair nearer each frame would chase neither.
+    const double keep = int32_t(k) == chasing_ ? 0.2 : 0.0;
+    const double score = (cx - sx) + 1.5 * std::fabs(aimZ - sz) - keep;
+    if (score < bestScore && std::fabs(aimZ) < 0.55) {
       bestScore = score;
-      enemyZ = cz;
+      enemyZ = aimZ;
       enemy = true;
+      chase = int32_t(k);
     }
     if (cx - sx < 0.9 && std::fabs(cz - sz) < 0.2) ++crowd;
   }
+  chasing_ = chase;
 
   // Slow drift when nothing calls for the pilot: a few hundredths either way.
   if ((Next() & 63) == 0) wander_ = (double(Next() % 1000) / 1000.0 - 0.5) * 0.12;
 
+  // A fight that goes nowhere (shots hanging in front of the last enemies, say): for a while the
+  // pilot takes the hit rather than wait, as a player would.
+  const int32_t destroyed = ctx.Hud.LevelStats.EnemiesDestroyed;
+  if (destroyed != lastDestroyed_ || lastKillMs_ > nowMs) {
+    lastDestroyed_ = destroyed;
+    lastKillMs_ = nowMs;
+  }
+  const int64_t stalled = nowMs - lastKillMs_;
+  const bool bold = enemy && stalled > kStallMs && (stalled - kStallMs) % (2 * kBoldMs) < kBoldMs;
+
   double target = sz;
-  if (threat) {
+  if (threat && !bold) {
     // Aside from the shot, towards the side with more room.
     const double left = threatZ + kDodgeStep, right = threatZ - kDodgeStep;
     const bool goLeft = sz >= threatZ ? left <= kRowEdge : right < -kRowEdge;

@@ -7,6 +7,7 @@
 // Deterministic: its only randomness is its own generator, seeded from the game's seed.
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "context/DemoState.h"
 #include "shell/InputScript.h"
@@ -57,6 +58,13 @@ class TAutopilot final : public IDemoPilot {
   bool pointed_ = false;
   int32_t levelBefore_ = 0;
   uint32_t refused_ = 0;
+  // Each enemy box's place along the row last frame, to see which way it flies.
+  static constexpr double kNoEnemy = 1e9;
+  std::vector<double> lastZ_;
+  int32_t chasing_ = -1;  // the box of the enemy it flew under last frame
+  // When the last enemy fell, to see a fight that goes nowhere.
+  int32_t lastDestroyed_ = -1;
+  int64_t lastKillMs_ = 0;
 };
 
 }  // namespace vlm::shell
