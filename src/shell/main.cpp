@@ -292,7 +292,13 @@ int main(int argc, char** argv) {
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SYSTEM_SCALE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
     if (!cl.fixedClock && !replay) vlm::shell::StartControllers(cfg.AppDataFolder / "gamecontrollerdb.txt");
-    vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
+    // Every picture goes up to the card before the first frame, so play never waits for an upload.
+    // A software rasterizer keeps its textures in main memory and builds their mipmaps on the
+    // processor: caching would cost seconds before the first frame and a hundred megabytes, for
+    // textures the renderer lets go again after a few idle seconds. There a picture goes up
+    // when it is first drawn (a few milliseconds).
+    if (!renderer->SoftwareRasterizer())
+      vlm::shell::CacheTextures(*ctx, 64, [&] { renderer->Render(ctx->Scene, width, height, 0.0); }, progress);
     loading.Close();
     vlm::WriteSupportedResolutions(*ctx);
     SDL_RaiseWindow(renderer->Window());

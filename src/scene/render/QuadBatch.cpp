@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace vlm::render {
 
@@ -29,27 +31,11 @@ QuadBatch::~QuadBatch() {
 bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error) {
     gl_ = gl;
     untextured_ = untextured;
-    for (unsigned i = 0; i < kVariants; ++i) {
-        if ((i & kUntextured) && (i & kReplace)) continue;  // never asked for: nothing to replace with
-        std::string defines;
-        if (i & kFog) defines += "#define FOG 1\n";
-        if (i & kReplace) defines += "#define REPLACE 1\n";
-        if (i & kAlphaTest) defines += "#define ALPHA_TEST 1\n";
-        if (i & kUntextured) defines += "#define UNTEXTURED 1\n";
-        const std::string vertex = defines + shaders::kQuadVertex;
-        const std::string fragment = defines + shaders::kQuadFragment;
-        Variant& v = variants_[i];
-        if (!v.program.Build("quads", glslVersion, vertex.c_str(), fragment.c_str(),
-                             {{0, "a_pos"}, {1, "a_uv"}, {2, "a_color"}}, error))
-            return false;
-        v.uMatrix = v.program.Uniform("u_matrix");
-        v.uView = v.program.Uniform("u_view");
-        v.uAlphaRef = v.program.Uniform("u_alphaRef");
-        v.uFogRange = v.program.Uniform("u_fogRange");
-        v.uFogColor = v.program.Uniform("u_fogColor");
-        v.program.Use();
-        glUniform1i(v.program.Uniform("u_texture"), 0);
-    }
+    glsl_ = glslVersion;
+    // The plain textured program now, so a context that cannot run it is refused at once; each other
+    // combination when a draw first asks for it (with a software rasterizer every program costs
+    // start-up time and memory, and a level uses a few of the twelve).
+    if (!Build(0, error)) return false;
 
     vertices_.reserve(kMaxVertices);
     indices_.reserve(kMaxIndices);
@@ -72,6 +58,33 @@ bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::strin
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(BatchVertex),
                           reinterpret_cast<const void*>(offsetof(BatchVertex, rgba)));
     glBindVertexArray(0);
+    return true;
+}
+
+bool QuadBatch::Build(unsigned index, std::string& error) {
+    Variant& v = variants_[index];
+    if (v.built) return true;
+    if (v.failed) return false;
+    std::string defines;
+    if (index & kFog) defines += "#define FOG 1\n";
+    if (index & kReplace) defines += "#define REPLACE 1\n";
+    if (index & kAlphaTest) defines += "#define ALPHA_TEST 1\n";
+    if (index & kUntextured) defines += "#define UNTEXTURED 1\n";
+    const std::string vertex = defines + shaders::kQuadVertex;
+    const std::string fragment = defines + shaders::kQuadFragment;
+    if (!v.program.Build("quads", glsl_, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}, {1, "a_uv"}, {2, "a_color"}},
+                         error)) {
+        v.failed = true;
+        return false;
+    }
+    v.uMatrix = v.program.Uniform("u_matrix");
+    v.uView = v.program.Uniform("u_view");
+    v.uAlphaRef = v.program.Uniform("u_alphaRef");
+    v.uFogRange = v.program.Uniform("u_fogRange");
+    v.uFogColor = v.program.Uniform("u_fogColor");
+    v.program.Use();
+    glUniform1i(v.program.Uniform("u_texture"), 0);
+    v.built = true;
     return true;
 }
 
@@ -149,7 +162,18 @@ void QuadBatch::Flush() {
         vertices_.clear();
         return;
     }
-    const Variant& variant = variants_[VariantOf(state_)];
+    const unsigned index = VariantOf(state_);
+    const Variant& variant = variants_[index];
+    if (!variant.built) {
+        std::string error;
+        if (!Build(index, error)) {
+            // Reported once, when it failed; the batch is dropped rather than drawn wrongly.
+            if (!error.empty()) std::fprintf(stderr, "velmora2: %s\n", error.c_str());
+            vertices_.clear();
+            indices_.clear();
+            return;
+        }
+    }
     variant.program.Use();
     const glm::mat4 identity(1.0f);
     const glm::mat4* matrix = &identity;

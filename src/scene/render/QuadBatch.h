@@ -89,11 +89,15 @@ private:
     struct Variant {
         GlProgram program;
         GLint uMatrix = -1, uView = -1, uAlphaRef = -1, uFogRange = -1, uFogColor = -1;
+        bool built = false, failed = false;
     };
     unsigned VariantOf(const BatchState& state) const;
+    // Compiles a variant's program the first time it is asked for.
+    bool Build(unsigned index, std::string& error);
 
     Variant variants_[kVariants];
     GlState* gl_ = nullptr;
+    int glsl_ = 330;
     GLuint untextured_ = 0;
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
 

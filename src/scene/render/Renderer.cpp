@@ -1440,4 +1440,14 @@ std::string Renderer::Description() const {
     return "OpenGL " + info.version + ", " + info.renderer + ", GLSL " + std::to_string(info.glslVersion);
 }
 
+bool Renderer::SoftwareRasterizer() const {
+    return IsSoftwareRasterizer(impl_->context.Info().renderer);
+}
+
+bool IsSoftwareRasterizer(const std::string& rendererName) {
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SwiftShader", "Software Rasterizer"})
+        if (rendererName.find(name) != std::string::npos) return true;
+    return false;
+}
+
 } // namespace vlm::render

@@ -104,11 +104,17 @@ public:
     SDL_Window* Window() const;
     // "OpenGL 4.5 (Core Profile) Mesa 22.3.6, llvmpipe (LLVM 15.0.6, 256 bits), GLSL 330".
     std::string Description() const;
+    // Whether the rasterizer runs on the processor (Mesa's llvmpipe or softpipe, SwiftShader...):
+    // its textures live in main memory and are built there, mipmaps included.
+    bool SoftwareRasterizer() const;
 
 private:
     struct Impl;
     explicit Renderer(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// Whether a GL_RENDERER string names a rasterizer that runs on the processor.
+bool IsSoftwareRasterizer(const std::string& rendererName);
 
 } // namespace vlm::render

@@ -159,12 +159,14 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
             if proc.poll() is not None:
                 raise RuntimeError(f"{kind} ended early (exit {proc.returncode})")
             samples.append((time.monotonic_ns(), cpu_ticks(proc.pid), memory_kib(proc.pid)[0]))
+            # Done once the measuring window holds its frames: past the skipped frames and seconds.
             try:
                 with open(stamps) as f:
-                    count = sum(1 for _ in f)
-            except OSError:
-                count = 0
-            if count >= skip + args.measure_frames + 64 and time.monotonic() - start >= args.skip:
+                    stamped = [int(x) for x in f.read().split()]
+            except (OSError, ValueError):
+                stamped = []
+            inside_now = sum(1 for i, x in enumerate(stamped) if i >= skip and x >= t0 + int(args.skip * 1e9))
+            if inside_now >= args.measure_frames + 2:
                 break
             time.sleep(0.25)
         samples.append((time.monotonic_ns(), cpu_ticks(proc.pid), memory_kib(proc.pid)[0]))
