@@ -54,6 +54,7 @@ struct CommandLine {
   long level = 0;  // start this level at once
   bool levelGiven = false;
   bool autopilot = false;  // the pilot plays
+  bool pixelLayers = false;  // count the pixels shaded per layer of the picture
   std::string until;       // quit when the game reaches this state
   std::string record, replay, dataDir, dumpState, input;
 };
@@ -81,6 +82,9 @@ void Usage() {
       "  --windowed       start in a window whatever the options say\n"
       "  --no-vsync       draw as fast as the machine allows\n"
       "  --stats          print frame count, mean and 99th-percentile frame time and peak memory at exit\n"
+      "  --pixel-layers   count the pixels the driver shades per layer of the picture and print the\n"
+      "                   mean per frame at exit, from the first frame of play or of the main menu on\n"
+      "                   (slows every frame: for measuring)\n"
       "  --seed N         seed of the random generator (default: from the clock)\n"
       "  --frames N       quit after N frames\n"
       "  --headless       no window and no sound: frames of --frame-ms on a virtual clock\n"
@@ -117,6 +121,7 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
     else if (a == "--headless") cl.headless = true;
     else if (a == "--fixed-clock") cl.fixedClock = true;
     else if (a == "--autopilot") cl.autopilot = true;
+    else if (a == "--pixel-layers") cl.pixelLayers = true;
     else if (a == "--until" && text(cl.until)) {}
     else if (a == "--frames" && number(n)) cl.frames = n;
     else if (a == "--frame-ms" && number(n) && n > 0 && n <= 1000) cl.frameMs = n;
@@ -269,6 +274,7 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<vlm::render::Renderer> renderer;
+  std::filesystem::path screenshot;  // asked for by the game: saved from the next frame drawn
   // The options were range-checked when read; the index is kept in the table all the same.
   const size_t mode = size_t(std::clamp(ctx->Options.Resolution, vlm::data::kMinResolution, vlm::data::kMaxResolution));
   int width = vlm::data::ScreenWidths[mode];
@@ -282,8 +288,12 @@ int main(int argc, char** argv) {
       return 1;
     }
     windowPlatform.SetWindow(renderer->Window());
-    windowPlatform.ScreenshotWriter = [&renderer](const std::filesystem::path& file) {
-      return SaveBmp(renderer->ReadPixels(), file.string());
+    // A screenshot is taken from the next frame, between drawing and showing it: frames are only
+    // read before their swap, so they can go straight into the window on any driver.
+    renderer->SetReadAfterPresent(false);
+    windowPlatform.ScreenshotWriter = [&screenshot](const std::filesystem::path& file) {
+      screenshot = file;
+      return true;
     };
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
     // In play the pointer is captured: raw device motion, without the desktop's acceleration, so
@@ -324,6 +334,7 @@ int main(int argc, char** argv) {
   size_t nextScripted = 0, nextPass = 0;
   long frames = 0;
   int rcCapture = 0;
+  bool pixelsCounted = false;
   while (!platform.QuitRequested() && gStopSignal == 0) {
     if (!cl.headless) {
       SDL_Event ev;
@@ -356,6 +367,11 @@ int main(int argc, char** argv) {
       lastTrim = SDL_GetPerformanceCounter();
     }
 #endif
+    // The pixels are counted from the first frame of play or of the main menu on (not the loading).
+    if (cl.pixelLayers && renderer && !pixelsCounted && (ctx->GameState == "game" || ctx->GameState == "mainmenu")) {
+      pixelsCounted = true;
+      if (!renderer->CountPixels()) std::fprintf(stderr, "velmora2: this OpenGL driver cannot count the pixels it shades\n");
+    }
     if (renderer) {
       // The game's picture at its resolution; the renderer fits it into the window or desktop.
       const int w = ctx->ViewportWidth, h = ctx->ViewportHeight;
@@ -363,6 +379,11 @@ int main(int argc, char** argv) {
       for (const auto& capture : cl.captures) due = due || (capture.first >= 0 && nowUs / 1000 >= capture.first);
       if (!cl.fixedClock || due) {
         renderer->Render(ctx->Scene, w, h, double(nowUs) / 1e6);
+        if (!screenshot.empty()) {
+          // A failure is not reported: the player sees no file, the game goes on.
+          SaveBmp(renderer->ReadPixels(), screenshot.string());
+          screenshot.clear();
+        }
         for (auto& [ms, file] : cl.captures) {
           if (ms >= 0 && nowUs / 1000 >= ms) {
             if (!SaveCapture(renderer->ReadWindowPixels(), file)) {  // as the player sees it
@@ -410,6 +431,7 @@ int main(int argc, char** argv) {
     std::printf("start-up: loading window %.0f ms, first frame %.0f ms, main menu ready %.0f ms after launch\n",
                 ms(loadingShown), ms(firstFrame), ms(menuReady));
   }
+  if (cl.pixelLayers && renderer) std::printf("%s", renderer->PixelReport(ctx->ViewportWidth, ctx->ViewportHeight).c_str());
   renderer.reset();
   ctx.reset();
   return rc;

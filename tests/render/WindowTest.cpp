@@ -1075,5 +1075,29 @@ TEST_F(WindowTest, ReadPixelsSeesTheLastFrameBeforeAndAfterPresent) {
     }
 }
 
+TEST_F(WindowTest, AFrameReadOnlyBeforeItsSwapIsReadWhereverItWasDrawn) {
+    // A program that reads its frames only before the swap lets them go straight into the window
+    // on any driver: what it reads then is the frame just drawn, with or without a blur overlay.
+    renderer_->SetReadAfterPresent(false);
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 0, 0, 1});
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Transparency;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0};
+    for (bool withBlur : {false, true, false}) {
+        SCOPED_TRACE(withBlur ? "with a blur overlay" : "without");
+        blur->Visible = withBlur;
+        for (const TColor& color : {TColor{0, 0, 1, 1}, TColor{0, 1, 0, 1}}) {
+            sprite->Material.FrontProperties.Diffuse = color;
+            renderer_->Render(scene_, kWidth, kHeight, 0.0);
+            const Rgb want{0, color.g > 0 ? 255 : 0, color.b > 0 ? 255 : 0};
+            ExpectNear(At(renderer_->ReadPixels(), OnScreen(pos)), want);
+            ExpectNear(At(renderer_->ReadWindowPixels(), OnScreen(pos)), want);
+            renderer_->Present();
+        }
+    }
+    renderer_->SetReadAfterPresent(true);
+}
+
 } // namespace
 } // namespace vlm::render

@@ -1,4 +1,5 @@
 #include "scene/render/Renderer.h"
+#include "scene/render/PixelCounter.h"
 
 #include "scene/Letterbox.h"
 #include "scene/Scene.h"
@@ -137,11 +138,19 @@ struct Renderer::Impl {
 
     GlContext context;
     bool offscreen = false;
+    bool readAfterPresent = true;  // ReadPixels() must see a frame also after its swap
     bool vsync = false;
     GlState gl;
     QuadBatch batch;
     MeshRenderer meshes;
     CloudStack clouds;
+    PixelCounter pixels;  // pixels shaded per layer, when measuring
+    // Counts what is drawn from now on for `layer`, when counting: what the batch holds is sent first.
+    void Layer(PixelLayer layer) {
+        if (!pixels.Active() || pixels.Current() == layer) return;
+        batch.Flush();
+        pixels.Enter(layer);
+    }
     TextureCache textures;
     RenderTarget frame;
     GlProgram downsample;
@@ -501,7 +510,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     // Straight into the window's back buffer when the picture fills it: no copy of the whole
     // picture per frame. A blur overlay reads the frame as drawn so far, and a letterboxed picture
     // needs its bars, so those frames go through the offscreen target.
-    inWindow = !offscreen && swapKeeps == SwapKeeps::Yes && !hasBlur && box.Width == drawableWidth &&
+    inWindow = !offscreen && (swapKeeps == SwapKeeps::Yes || !readAfterPresent) && !hasBlur && box.Width == drawableWidth &&
                box.Height == drawableHeight;
     if (inWindow) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -556,6 +565,10 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     stats.textureUploads += textures.Uploads();
     stats.meshUploads = meshes.Uploads();
 
+    Layer(PixelLayer::Overlays);  // the copy into the window, when the frame went through a target
+    CopyToWindow();
+    pixels.EndFrame();
+
     textures.EndFrame(time);
     meshes.EndFrame(time);
     // Blur pictures of overlays that are no longer drawn are let go after a while.
@@ -565,7 +578,6 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
         else
             ++it;
     }
-    CopyToWindow();
 }
 
 void Renderer::Impl::CopyToWindow() {
@@ -651,6 +663,7 @@ void Renderer::Impl::DrawPass(Pass pass) {
                     if (inPass(world[b])) DrawWorldItem(world[b]);
                 batch.Flush();
                 stats.objectsDrawn += upperBoxes;
+                Layer(PixelLayer::Backdrop);
                 clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
                 // The pass over the bodies needs only the rectangle they cover on screen.
                 int rect[4];
@@ -668,6 +681,7 @@ void Renderer::Impl::DrawPass(Pass pass) {
         }
         if (count > 0) {
             batch.Flush();
+            Layer(PixelLayer::Backdrop);
             clouds.Draw(layers.data(), count, nothingDrawn, clearColor);
             nothingDrawn = false;
         }
@@ -789,6 +803,15 @@ void Renderer::Impl::DrawWorldItem(const DrawItem& item) {
     nothingDrawn = false;
     ++stats.objectsDrawn;
     const TGLBaseSceneObject& o = *item.object;
+    if (pixels.Active()) {
+        switch (o.Kind) {
+        case TObjectKind::SkyBox: Layer(PixelLayer::Backdrop); break;
+        case TObjectKind::FreeForm:
+        case TObjectKind::Sphere: Layer(PixelLayer::Bodies); break;
+        case TObjectKind::Blur: Layer(PixelLayer::Overlays); break;
+        default: Layer(PixelLayer::Sprites); break;
+        }
+    }
     switch (o.Kind) {
     case TObjectKind::Sprite: DrawSprite(static_cast<const TGLSprite&>(o), item.world); break;
     case TObjectKind::AnimatedSprite: DrawAnimatedSprite(static_cast<const TGLAnimatedSprite&>(o), item.world); break;
@@ -805,6 +828,7 @@ void Renderer::Impl::DrawWorldItem(const DrawItem& item) {
 
 void Renderer::Impl::DrawHud(const TGLBaseSceneObject& object) {
     ++stats.objectsDrawn;
+    Layer(PixelLayer::Hud);
     if (object.Kind == TObjectKind::HUDSprite)
         DrawHudSprite(static_cast<const TGLHUDSprite&>(object));
     else
@@ -1375,12 +1399,14 @@ TRGBAImage Renderer::ReadWindowPixels() const {
 
 TLetterbox Renderer::PictureBox() const { return impl_->box; }
 
+void Renderer::SetReadAfterPresent(bool needed) { impl_->readAfterPresent = needed; }
+
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;
     const RenderTarget& frame = impl_->frame;
     if (impl_->inWindow) {
         // The frame is in the window's back buffer, which keeps it also after the swap (checked at
-        // start, else frames are never drawn there).
+        // start, else frames are drawn there only when they are read before the swap).
         SDL_GL_GetDrawableSize(impl_->context.Window(), &image.Width, &image.Height);
         if (image.Width <= 0 || image.Height <= 0) return {};
         image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height * 4);
@@ -1439,6 +1465,10 @@ std::string Renderer::Description() const {
     const GlContextInfo& info = impl_->context.Info();
     return "OpenGL " + info.version + ", " + info.renderer + ", GLSL " + std::to_string(info.glslVersion);
 }
+
+bool Renderer::CountPixels() { return impl_->pixels.Start(); }
+
+std::string Renderer::PixelReport(int width, int height) const { return impl_->pixels.Report(width, height); }
 
 bool Renderer::SoftwareRasterizer() const {
     return IsSoftwareRasterizer(impl_->context.Info().renderer);

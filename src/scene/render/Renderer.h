@@ -23,7 +23,9 @@
 //   a blur overlay, letterboxed frames (copied between their bars), every frame on a
 //   driver that flips its buffers and every frame of an offscreen renderer are drawn into an
 //   offscreen target and copied. ReadPixels() sees the last frame either way, before and after
-//   Present().
+//   Present(); a program that reads its frames only before Present() says so
+//   (SetReadAfterPresent(false)), and its frames go straight into the window also on a driver that
+//   flips its buffers (no full-window copy a frame: with a software rasterizer, a fifth of a frame).
 #include "scene/Image.h"
 #include "scene/Letterbox.h"
 
@@ -83,6 +85,8 @@ public:
     // The last frame as 8-bit RGBA, top row first, alpha 255 (for screenshots and tests): the game's
     // picture at the pixels it was drawn with, without the bars of a letterbox.
     scene::TRGBAImage ReadPixels() const;
+    // Whether ReadPixels() must still see a frame after Present() (the default: yes).
+    void SetReadAfterPresent(bool needed);
     // The whole window as the player sees it, bars included (read before Present()). An offscreen
     // renderer gives ReadPixels().
     scene::TRGBAImage ReadWindowPixels() const;
@@ -107,6 +111,10 @@ public:
     // Whether the rasterizer runs on the processor (Mesa's llvmpipe or softpipe, SwiftShader...):
     // its textures live in main memory and are built there, mipmaps included.
     bool SoftwareRasterizer() const;
+    // Counts the pixels shaded per layer of the picture from now on (false: the driver cannot);
+    // the report gives the mean per frame. Reading the counts slows every frame: for measuring.
+    bool CountPixels();
+    std::string PixelReport(int width, int height) const;
 
 private:
     struct Impl;
