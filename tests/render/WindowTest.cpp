@@ -955,7 +955,9 @@ TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
     TRGBAImage img = Draw();
     ExpectNear(At(img, kWidth / 2.0f, kHeight / 2.0f), expect(0.6f, 0.4f, 0.3f));
     ExpectNear(At(img, 3, 3), expect(0.6f, 0.4f, 0.3f));
-    EXPECT_EQ(renderer_->Stats().drawCalls, 1) << "four planes, one pass";
+    // Four planes of one colour each (soft, however drawn): composed at half size, then one pass
+    // over the window.
+    EXPECT_EQ(renderer_->Stats().drawCalls, 2) << "four planes, two passes";
 
     // An opaque object between the planes splits the stack: the upper planes still cover it.
     const glm::vec3 pos = InFront(5.0f);
@@ -1033,6 +1035,69 @@ TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
     // Moved off screen, the planet leaves the whole window to the planes.
     planet->Position = InFront(-6.0f);
     ExpectNear(At(Draw(), OnScreen(pos)), over(0.2f, 0.4f, 0.6f));
+}
+
+TEST_F(WindowTest, SoftPlanesComposedAtHalfSizeLookAsAtFullSize) {
+    // A sharp plane (a texel to a pixel: never halved), a planet, and three soft planes over both
+    // (a texel to many pixels), all of noise, so a composed picture that were shifted, flipped or
+    // mixed with the sharp plane would show.
+    TGLCamera& camera = scene_.Camera();
+    camera.Position = {0, 0, 0};
+    camera.Direction = {0, 1, 0};
+    camera.Up = {1, 0, 0};
+    std::uint32_t seed = 7;
+    auto noise = [&](int size, bool withAlpha) {
+        TRGBAImage img = Solid(size, size, {0, 0, 0, 255});
+        for (std::size_t i = 0; i < img.Pixels.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            if (i % 4 != 3 || withAlpha) img.Pixels[i] = static_cast<std::uint8_t>(seed >> 24);
+        }
+        return img;
+    };
+    TGLMaterialLibrary library("Clouds");
+    auto plane = [&](const char* name, TRGBAImage img, TBlendingMode mode, float alpha) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(std::move(img));
+        m->Material.BlendingMode = mode;
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
+        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
+        box->MaterialLibrary = &library;
+        box->MatNameClouds = name;
+        box->CloudsPlaneOffset = 0.15f;
+        box->CloudsPlaneSize = 1.0f;
+    };
+    plane("Stars", noise(768, false), TBlendingMode::Transparency, 1.0f);  // about a texel to a pixel
+    auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
+    planet->Position = InFront(6.0f, 1.2f, 0.8f);
+    planet->Radius = 1.0f;
+    planet->Material.FrontProperties.Diffuse = {0.9f, 0.6f, 0.1f, 1.0f};
+    plane("Mist", noise(12, true), TBlendingMode::Transparency, 0.6f);
+    plane("Glow", noise(10, false), TBlendingMode::Additive, 0.3f);
+    plane("Haze", noise(16, true), TBlendingMode::Transparency, 0.4f);
+
+    for (bool withPlanet : {true, false}) {
+        SCOPED_TRACE(withPlanet ? "planes under and over a planet" : "planes alone");
+        planet->Visible = withPlanet;
+        renderer_->SetHalfSizeSoftPlanes(false);
+        const TRGBAImage full = Draw();
+        const int fullCalls = renderer_->Stats().drawCalls;
+        renderer_->SetHalfSizeSoftPlanes(true);
+        const TRGBAImage half = Draw();
+        EXPECT_EQ(renderer_->Stats().drawCalls, fullCalls + 1) << "the soft planes composed in a pass of their own";
+        ASSERT_EQ(full.Pixels.size(), half.Pixels.size());
+        long total = 0;
+        int worst = 0;
+        for (std::size_t i = 0; i < full.Pixels.size(); ++i) {
+            if (i % 4 == 3) continue;
+            const int d = std::abs(int(full.Pixels[i]) - int(half.Pixels[i]));
+            total += d;
+            worst = std::max(worst, d);
+        }
+        const double mean = double(total) / double(full.Pixels.size() / 4 * 3);
+        EXPECT_LT(mean, 1.0) << "mean difference per channel";
+        EXPECT_LE(worst, 12) << "largest difference of a channel";
+    }
+    renderer_->SetHalfSizeSoftPlanes(true);
 }
 
 TEST_F(WindowTest, PicturesLetGoOfTheirPixelsOnceUploaded) {

@@ -8,7 +8,8 @@ namespace vlm::render {
 
 namespace {
 
-// LAYERS (1..4) and OVER_CLEAR are defined in front of these sources.
+// LAYERS (1..4), OUTPUT (0 blended, 1 over the clear colour, 2 coverage) and PREMULTIPLIED_AT (the
+// premultiplied layer's index, or -1) are defined in front of these sources.
 constexpr const char* kVertex = R"(
 in vec2 a_pos;
 uniform vec3 u_u[LAYERS];
@@ -42,13 +43,18 @@ uniform sampler2D u_tex2;
 uniform sampler2D u_tex3;
 uniform vec4 u_color[LAYERS];
 uniform float u_keep[LAYERS];
-#ifdef OVER_CLEAR
+#if OUTPUT == 1
 uniform vec3 u_clear;
 #endif
 out vec4 o_color;
 vec3 sum = vec3(0.0);
 float below = 1.0;
 void Layer(vec4 t, int i) {
+    if (i == PREMULTIPLIED_AT) {  // planes composed before: their colour is weighted already
+        sum = sum * (1.0 - t.a) + t.rgb;
+        below *= 1.0 - t.a;
+        return;
+    }
     float a = t.a * u_color[i].a;
     float k = 1.0 - u_keep[i] * a;
     sum = sum * k + t.rgb * u_color[i].rgb * a;
@@ -65,8 +71,10 @@ void main() {
 #if LAYERS > 3
     Layer(texture(u_tex3, v_uv23.zw), 3);
 #endif
-#ifdef OVER_CLEAR
+#if OUTPUT == 1
     o_color = vec4(sum + u_clear * below, 1.0);
+#elif OUTPUT == 2
+    o_color = vec4(sum, 1.0 - below);
 #else
     o_color = vec4(sum, below);
 #endif
@@ -85,7 +93,7 @@ bool CloudStack::Init(int glslVersion, GlState* gl, std::string& error) {
     glsl_ = glslVersion;
     // The programs are built when first drawn with (most scenes use one or two of them); the
     // single-plane one at once, so a driver that cannot build them is found at start.
-    if (!Build(0, error)) return false;
+    if (!Build(IndexOf(1, Output::Blended, false), error)) return false;
     const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
     glGenVertexArrays(1, &vao_);
     glGenBuffers(1, &vbo_);
@@ -102,9 +110,12 @@ bool CloudStack::Build(std::size_t index, std::string& error) {
     Variant& v = variants_[index];
     if (v.built) return true;
     if (v.failed) return false;
-    const int layers = static_cast<int>(index / 2) + 1;
-    std::string defines = "#define LAYERS " + std::to_string(layers) + "\n";
-    if (index % 2) defines += "#define OVER_CLEAR 1\n";
+    const int layers = static_cast<int>(index / 6) + 1;
+    const int output = static_cast<int>(index / 2 % 3);
+    const bool premultiplied = index % 2 != 0;
+    const std::string defines = "#define LAYERS " + std::to_string(layers) + "\n#define OUTPUT " +
+                                std::to_string(output) + "\n#define PREMULTIPLIED_AT " +
+                                std::to_string(premultiplied ? layers - 1 : -1) + "\n";
     const std::string vertex = defines + kVertex, fragment = defines + kFragment;
     if (!v.program.Build("cloud planes", glsl_, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}}, error)) {
         v.failed = true;
@@ -124,9 +135,34 @@ bool CloudStack::Build(std::size_t index, std::string& error) {
 
 void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const glm::vec3& clearColor,
                       Pixels pixels) {
+    DrawStack(layers, count, overClear ? Output::OverClear : Output::Blended, clearColor, pixels);
+}
+
+bool CloudStack::ComposeHalf(const CloudLayer* layers, int count, int width, int height, CloudLayer& composed) {
+    if (count <= 0) return false;
+    std::string error;
+    if (!half_.Ensure((width + 1) / 2, (height + 1) / 2, false, error)) {
+        std::fprintf(stderr, "velmora2: %s\n", error.c_str());
+        return false;
+    }
+    half_.Bind();
+    DrawStack(layers, count, Output::Coverage, glm::vec3(0.0f), Pixels::All);
+    // The picture spans the viewport: its texture coordinates are the device position mapped to 0..1.
+    composed = CloudLayer{};
+    composed.texture = half_.Color();
+    composed.u = glm::vec3(0.5f, 0.0f, 0.5f);
+    composed.v = glm::vec3(0.0f, 0.5f, 0.5f);
+    composed.soft = true;
+    composed.premultiplied = true;
+    return true;
+}
+
+void CloudStack::DrawStack(const CloudLayer* layers, int count, Output output, const glm::vec3& clearColor,
+                           Pixels pixels) {
     if (count <= 0) return;
     if (count > kMaxLayers) count = kMaxLayers;
-    const std::size_t index = static_cast<std::size_t>((count - 1) * 2 + (overClear ? 1 : 0));
+    const bool overClear = output == Output::OverClear;
+    const std::size_t index = IndexOf(count, output, layers[count - 1].premultiplied);
     const Variant& v = variants_[index];
     if (!v.built) {
         if (v.failed) return;  // reported when it failed
@@ -154,7 +190,7 @@ void CloudStack::Draw(const CloudLayer* layers, int count, bool overClear, const
     glUniform4fv(v.uColor, count, color);
     glUniform1fv(v.uKeep, count, keep);
     if (overClear) glUniform3f(v.uClear, clearColor.r, clearColor.g, clearColor.b);
-    gl_->SetBlend(overClear ? BlendMode::Opaque : BlendMode::Composite);
+    gl_->SetBlend(output == Output::Blended ? BlendMode::Composite : BlendMode::Opaque);
     gl_->SetDepthTest(pixels != Pixels::All);
     gl_->SetDepthWrite(false);
     // The quad lies at the cleared depth: LEQUAL (the usual test) passes where nothing was drawn,

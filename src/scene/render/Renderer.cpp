@@ -139,6 +139,7 @@ struct Renderer::Impl {
     GlContext context;
     bool offscreen = false;
     bool readAfterPresent = true;  // ReadPixels() must see a frame also after its swap
+    bool halfSizeSoftPlanes = true;
     bool vsync = false;
     GlState gl;
     QuadBatch batch;
@@ -211,6 +212,10 @@ struct Renderer::Impl {
                                                  const TGLLibMaterial** lib);
     void DrawPass(Pass pass);
     bool CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, CloudLayer& layer, bool& empty);
+    // Composes the soft planes at the top of layers[lowest..count) at half size into one layer;
+    // returns the new count.
+    int FoldSoftPlanes(std::array<CloudLayer, CloudStack::kMaxLayers>& layers, int lowest, int count);
+    void BindFrame();  // the frame's framebuffer and viewport: the window's or the offscreen target
     void DrawWorldItem(const DrawItem& item);
     void DrawHud(const TGLBaseSceneObject& object);
     void CopyToWindow();
@@ -512,14 +517,11 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     // needs its bars, so those frames go through the offscreen target.
     inWindow = !offscreen && (swapKeeps == SwapKeeps::Yes || !readAfterPresent) && !hasBlur && box.Width == drawableWidth &&
                box.Height == drawableHeight;
-    if (inWindow) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, box.Width, box.Height);
-    } else {
+    if (!inWindow) {
         std::string error;
         if (!frame.Ensure(box.Width, box.Height, true, error)) return;
-        frame.Bind();
     }
+    BindFrame();
     const TGLViewerSettings& viewer = scene.Viewer;
     glClearColor(std::clamp(viewer.BackgroundColor.r, 0.0f, 1.0f), std::clamp(viewer.BackgroundColor.g, 0.0f, 1.0f),
                  std::clamp(viewer.BackgroundColor.b, 0.0f, 1.0f), 1.0f);
@@ -664,6 +666,8 @@ void Renderer::Impl::DrawPass(Pass pass) {
                 batch.Flush();
                 stats.objectsDrawn += upperBoxes;
                 Layer(PixelLayer::Backdrop);
+                // Both passes end with the same soft planes: composed once, at half size.
+                upper = FoldSoftPlanes(layers, count, upper);
                 clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
                 // The pass over the bodies needs only the rectangle they cover on screen.
                 int rect[4];
@@ -682,10 +686,32 @@ void Renderer::Impl::DrawPass(Pass pass) {
         if (count > 0) {
             batch.Flush();
             Layer(PixelLayer::Backdrop);
+            count = FoldSoftPlanes(layers, 0, count);
             clouds.Draw(layers.data(), count, nothingDrawn, clearColor);
             nothingDrawn = false;
         }
         i = j - 1;
+    }
+}
+
+int Renderer::Impl::FoldSoftPlanes(std::array<CloudLayer, CloudStack::kMaxLayers>& layers, int lowest, int count) {
+    int first = count;
+    while (first > lowest && layers[static_cast<std::size_t>(first - 1)].soft) --first;
+    if (!halfSizeSoftPlanes || count - first < 2) return count;  // one soft plane: sampled once either way
+    CloudLayer composed;
+    const bool made = clouds.ComposeHalf(layers.data() + first, count - first, box.Width, box.Height, composed);
+    BindFrame();
+    if (!made) return count;
+    layers[static_cast<std::size_t>(first)] = composed;
+    return first + 1;
+}
+
+void Renderer::Impl::BindFrame() {
+    if (inWindow) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, box.Width, box.Height);
+    } else {
+        frame.Bind();
     }
 }
 
@@ -779,14 +805,18 @@ bool Renderer::Impl::CloudLayerOf(const TGLSkyBox& s, const glm::mat4& matrix, C
     layer.v = glm::vec3(-scale.y * inv[0][1], -scale.y * inv[1][1], 1.0f - (scale.y * c.y + offset.y));
 
     // A plane whose texels each cover a pixel or more is read without mipmaps: they would only cost.
+    // One whose texels cover two pixels or more is soft enough to be composed at half size.
     GLenum minFilter = 0;
+    layer.soft = true;  // no picture: one colour
     if (const TGLImage* image = m.Texture.HasImage() && !m.Texture.Disabled ? m.Texture.Image(false) : nullptr) {
         const float vw = static_cast<float>(std::max(vp.ViewportWidth, 1)),
                     vh = static_cast<float>(std::max(vp.ViewportHeight, 1));
         const float tw = static_cast<float>(image->Data.Width), th = static_cast<float>(image->Data.Height);
         const glm::vec2 alongX(layer.u.x * 2.0f / vw * tw, layer.v.x * 2.0f / vw * th);
         const glm::vec2 alongY(layer.u.y * 2.0f / vh * tw, layer.v.y * 2.0f / vh * th);
-        if (std::max(glm::length(alongX), glm::length(alongY)) <= 1.0f) minFilter = GL_LINEAR;
+        const float texelsPerPixel = std::max(glm::length(alongX), glm::length(alongY));
+        if (texelsPerPixel <= 1.0f) minFilter = GL_LINEAR;
+        layer.soft = texelsPerPixel <= 0.5f;
     }
     const GLuint texture = TextureOf(m.Texture, nullptr, minFilter);
     const bool replace = texture != textures.White() && m.Texture.TextureMode == TGLTextureMode::Replace;
@@ -1400,6 +1430,7 @@ TRGBAImage Renderer::ReadWindowPixels() const {
 TLetterbox Renderer::PictureBox() const { return impl_->box; }
 
 void Renderer::SetReadAfterPresent(bool needed) { impl_->readAfterPresent = needed; }
+void Renderer::SetHalfSizeSoftPlanes(bool on) { impl_->halfSizeSoftPlanes = on; }
 
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;

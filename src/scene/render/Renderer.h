@@ -87,6 +87,9 @@ public:
     scene::TRGBAImage ReadPixels() const;
     // Whether ReadPixels() must still see a frame after Present() (the default: yes).
     void SetReadAfterPresent(bool needed);
+    // Whether soft cloud planes are composed at half the window's size (the default: yes; off
+    // draws every plane at full size, to compare).
+    void SetHalfSizeSoftPlanes(bool on);
     // The whole window as the player sees it, bars included (read before Present()). An offscreen
     // renderer gives ReadPixels().
     scene::TRGBAImage ReadWindowPixels() const;
