@@ -1140,6 +1140,52 @@ TEST_F(WindowTest, ReadPixelsSeesTheLastFrameBeforeAndAfterPresent) {
     }
 }
 
+TEST_F(WindowTest, ABlurOverlayLooksTheSameDrawnInTheWindowAsThroughTheOffscreenTarget) {
+    // In the window the blur shrinks a half-size copy of the back buffer; through the offscreen
+    // target it shrinks the frame itself. Stripes one pixel wide tell a copy that skipped pixels
+    // (they would come out all dark or all bright) from one that averaged them.
+    TRGBAImage stripes = Solid(64, 64, {0, 0, 0, 255});
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; x += 2) {
+            std::uint8_t* p = &stripes.Pixels[static_cast<std::size_t>(y * 64 + x) * 4];
+            p[0] = p[1] = p[2] = 255;
+        }
+    auto* hud = scene_.Objects().AddNewChild<TGLHUDSprite>();
+    hud->Position = {kWidth / 2.0f, kHeight / 2.0f, 0};
+    hud->SetSize(64, 64);  // a texel to a pixel
+    hud->Material.Texture.SetImage(stripes);
+    hud->Material.Texture.MinFilter = TGLMinFilter::Nearest;
+    hud->Material.Texture.MagFilter = TGLMagFilter::Nearest;
+    const glm::vec3 pos = InFront(5.0f, 1.5f);
+    TGLSprite* sprite = AddSprite(pos, 1.0f, {0.2f, 0.8f, 0.4f, 1});
+    auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
+    blur->Material.BlendingMode = TBlendingMode::Transparency;
+    blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0.8f};
+    blur->RenderWidth = blur->RenderHeight = 64;
+    blur->BlurDeltaTime = 0.0;
+    auto frames = [&](bool inWindow) {
+        renderer_->SetReadAfterPresent(!inWindow);
+        TRGBAImage img;
+        // The overlay takes in its own last picture (a fifth of it stays each frame): let it settle.
+        for (int i = 0; i < 30; ++i) {
+            renderer_->Render(scene_, kWidth, kHeight, i * 0.05);
+            img = renderer_->ReadPixels();
+            renderer_->Present();
+        }
+        return img;
+    };
+    const TRGBAImage window = frames(true), offscreen = frames(false);
+    renderer_->SetReadAfterPresent(true);
+    const glm::vec2 centre(kWidth / 2.0f, kHeight / 2.0f);
+    for (const glm::vec2 p : {OnScreen(pos), centre, centre + glm::vec2(40, 0), glm::vec2(5, 5)})
+        ExpectNear(At(window, p), At(offscreen, p), 4);
+    // The overlay shows: the stripes' middle is evened out towards grey, the sprite's green spreads.
+    const Rgb mid = At(window, centre.x + 0.5f, centre.y);
+    EXPECT_GT(mid.r, 60);
+    EXPECT_LT(mid.r, 230);
+    (void)sprite;
+}
+
 TEST_F(WindowTest, AFrameReadOnlyBeforeItsSwapIsReadWhereverItWasDrawn) {
     // A program that reads its frames only before the swap lets them go straight into the window
     // on any driver: what it reads then is the frame just drawn, with or without a blur overlay.

@@ -154,6 +154,7 @@ struct Renderer::Impl {
     }
     TextureCache textures;
     RenderTarget frame;
+    RenderTarget windowHalf;  // a frame in the window halved, for a blur overlay to shrink further
     GlProgram downsample;
     GLint downsampleStep = -1;
     GLuint fullScreenVao = 0, fullScreenVbo = 0;
@@ -170,7 +171,6 @@ struct Renderer::Impl {
     bool probeNoted = false, presentedSinceNote = false, olderNoted = false;
     std::array<std::uint32_t, kProbePoints> noted{}, older{};
     int probeWidth = 0, probeHeight = 0;
-    bool hasBlur = false;         // this frame has a blur overlay
     TLetterbox box;               // where the last frame went in the window (drawable pixels)
     bool inWindow = false;        // the last frame was drawn straight into the window's back buffer
     bool nothingDrawn = false;    // the frame is still only its clear colour
@@ -447,7 +447,6 @@ void Renderer::Impl::Collect(const TGLBaseSceneObject& object, const glm::mat4& 
     }
     case TObjectKind::Sprite:
     case TObjectKind::Blur:
-        if (object.Kind == TObjectKind::Blur) hasBlur = true;
         blended = IsBlended(static_cast<const TGLSprite&>(object).Material.Effective().BlendingMode);
         break;
     case TObjectKind::AnimatedSprite: {
@@ -496,7 +495,6 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     world.clear();
     hud.clear();
     lightCount = 0;
-    hasBlur = false;
     Collect(scene.Objects(), glm::mat4(1.0f));
     const TGLCamera& camera = scene.Camera();
     if (camera.Visible) {
@@ -513,9 +511,9 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
     box = offscreen ? TLetterbox{0, 0, width, height} : FitPicture(drawableWidth, drawableHeight, width, height);
     if (box.Width <= 0 || box.Height <= 0) return;
     // Straight into the window's back buffer when the picture fills it: no copy of the whole
-    // picture per frame. A blur overlay reads the frame as drawn so far, and a letterboxed picture
-    // needs its bars, so those frames go through the offscreen target.
-    inWindow = !offscreen && (swapKeeps == SwapKeeps::Yes || !readAfterPresent) && !hasBlur && box.Width == drawableWidth &&
+    // picture per frame (a blur overlay copies the back buffer at half size when it looks at the
+    // frame). A letterboxed picture needs its bars, so those frames go through the offscreen target.
+    inWindow = !offscreen && (swapKeeps == SwapKeeps::Yes || !readAfterPresent) && box.Width == drawableWidth &&
                box.Height == drawableHeight;
     if (!inWindow) {
         std::string error;
@@ -1062,7 +1060,7 @@ void Renderer::Impl::DrawBlur(const TGLBlur& b) {
         state.valid = false;
         std::string error;
         const bool made = state.target.Ensure(rw, rh, false, error);
-        frame.Bind();
+        BindFrame();
         if (!made) return;
     }
     if (state.valid) {
@@ -1085,18 +1083,34 @@ void Renderer::Impl::DrawBlur(const TGLBlur& b) {
         batch.Flush();
     }
     if (!state.valid || now - state.lastCapture >= b.BlurDeltaTime || now < state.lastCapture) {
-        // Refresh: shrink the frame as drawn so far into the blur's picture.
+        // Refresh: shrink the frame as drawn so far into the blur's picture. A frame in the window's
+        // back buffer cannot be sampled: it is halved into a picture first (a 2:1 linear copy
+        // averages each 2 x 2 block), which the taps below then shrink as they would the frame.
+        GLuint source = frame.Color();
+        if (inWindow) {
+            std::string error;
+            const bool made = windowHalf.Ensure((box.Width + 1) / 2, (box.Height + 1) / 2, false, error);
+            if (!made) {
+                BindFrame();
+                return;
+            }
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, windowHalf.Framebuffer());
+            glBlitFramebuffer(0, 0, box.Width, box.Height, 0, 0, windowHalf.Width(), windowHalf.Height(),
+                              GL_COLOR_BUFFER_BIT, GL_LINEAR);
+            source = windowHalf.Color();
+        }
         state.target.Bind();
         gl.SetBlend(BlendMode::Opaque);
         gl.SetDepthTest(false);
         downsample.Use();
         glUniform2f(downsampleStep, 1.0f / static_cast<float>(rw) / 3.0f, 1.0f / static_cast<float>(rh) / 3.0f);
         glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, frame.Color());
+        glBindTexture(GL_TEXTURE_2D, source);
         glBindVertexArray(fullScreenVao);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
         glBindVertexArray(0);
-        frame.Bind();
+        BindFrame();
         state.lastCapture = now;
         state.valid = true;
         ++stats.drawCalls;
