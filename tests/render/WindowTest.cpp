@@ -89,6 +89,28 @@ protected:
         return s;
     }
 
+    // The camera as in the game, looking along +Y: cloud planes face it and are drawn as stacks.
+    void LookAlongY() {
+        TGLCamera& camera = scene_.Camera();
+        camera.Position = {0, 0, 0};
+        camera.Direction = {0, 1, 0};
+        camera.Up = {1, 0, 0};
+    }
+    // A cloud plane over the whole window showing `img` (a material of `library` named `name`).
+    TGLSkyBox* AddCloudPlane(TGLMaterialLibrary& library, const char* name, TRGBAImage img, TBlendingMode mode,
+                             float alpha) {
+        TGLLibMaterial* m = library.AddTextureMaterial(name);
+        m->Material.Texture.SetImage(std::move(img));
+        m->Material.BlendingMode = mode;
+        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
+        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
+        box->MaterialLibrary = &library;
+        box->MatNameClouds = name;
+        box->CloudsPlaneOffset = 0.15f;
+        box->CloudsPlaneSize = 1.0f;
+        return box;
+    }
+
     TRGBAImage Draw(double time = 0.0) {
         renderer_->Render(scene_, kWidth, kHeight, time);
         renderer_->Present();
@@ -922,22 +944,10 @@ TEST_F(WindowTest, ASteadyFrameAllocatesNothing) {
 
 TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
     // The camera looks along +Y as in the game, so the planes face it and are drawn as one stack.
-    TGLCamera& camera = scene_.Camera();
-    camera.Position = {0, 0, 0};
-    camera.Direction = {0, 1, 0};
-    camera.Up = {1, 0, 0};
+    LookAlongY();
     TGLMaterialLibrary library("Clouds");
     auto plane = [&](const char* name, std::array<std::uint8_t, 4> rgba, TBlendingMode mode, float alpha) {
-        TGLLibMaterial* m = library.AddTextureMaterial(name);
-        m->Material.Texture.SetImage(Solid(4, 4, rgba));
-        m->Material.BlendingMode = mode;
-        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
-        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
-        box->MaterialLibrary = &library;
-        box->MatNameClouds = name;
-        box->CloudsPlaneOffset = 0.15f;
-        box->CloudsPlaneSize = 1.0f;
-        return box;
+        return AddCloudPlane(library, name, Solid(4, 4, rgba), mode, alpha);
     };
     plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
     plane("Red", {255, 0, 0, 255}, TBlendingMode::Transparency, 0.5f);
@@ -971,23 +981,11 @@ TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
 TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
     // The level's backdrop: a space plane, the planet, then planes over both. The planet is drawn
     // first and the planes in one pass where it is not and in one where it is (only those above it).
-    TGLCamera& camera = scene_.Camera();
-    camera.Position = {0, 0, 0};
-    camera.Direction = {0, 1, 0};
-    camera.Up = {1, 0, 0};
+    LookAlongY();
     TGLMaterialLibrary library("Clouds");
     std::vector<TGLSkyBox*> boxes;
     auto plane = [&](const char* name, std::array<std::uint8_t, 4> rgba, TBlendingMode mode, float alpha) {
-        TGLLibMaterial* m = library.AddTextureMaterial(name);
-        m->Material.Texture.SetImage(Solid(4, 4, rgba));
-        m->Material.BlendingMode = mode;
-        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
-        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
-        box->MaterialLibrary = &library;
-        box->MatNameClouds = name;
-        box->CloudsPlaneOffset = 0.15f;
-        box->CloudsPlaneSize = 1.0f;
-        boxes.push_back(box);
+        boxes.push_back(AddCloudPlane(library, name, Solid(4, 4, rgba), mode, alpha));
     };
     plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
     auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
@@ -1041,10 +1039,7 @@ TEST_F(WindowTest, SoftPlanesComposedAtHalfSizeLookAsAtFullSize) {
     // A sharp plane (a texel to a pixel: never halved), a planet, and three soft planes over both
     // (a texel to many pixels), all of noise, so a composed picture that were shifted, flipped or
     // mixed with the sharp plane would show.
-    TGLCamera& camera = scene_.Camera();
-    camera.Position = {0, 0, 0};
-    camera.Direction = {0, 1, 0};
-    camera.Up = {1, 0, 0};
+    LookAlongY();
     std::uint32_t seed = 7;
     auto noise = [&](int size, bool withAlpha) {
         TRGBAImage img = Solid(size, size, {0, 0, 0, 255});
@@ -1056,15 +1051,7 @@ TEST_F(WindowTest, SoftPlanesComposedAtHalfSizeLookAsAtFullSize) {
     };
     TGLMaterialLibrary library("Clouds");
     auto plane = [&](const char* name, TRGBAImage img, TBlendingMode mode, float alpha) {
-        TGLLibMaterial* m = library.AddTextureMaterial(name);
-        m->Material.Texture.SetImage(std::move(img));
-        m->Material.BlendingMode = mode;
-        m->Material.FrontProperties.Diffuse = {1, 1, 1, alpha};
-        auto* box = scene_.Objects().AddNewChild<TGLSkyBox>();
-        box->MaterialLibrary = &library;
-        box->MatNameClouds = name;
-        box->CloudsPlaneOffset = 0.15f;
-        box->CloudsPlaneSize = 1.0f;
+        AddCloudPlane(library, name, std::move(img), mode, alpha);
     };
     plane("Stars", noise(768, false), TBlendingMode::Transparency, 1.0f);  // about a texel to a pixel
     auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
@@ -1157,7 +1144,7 @@ TEST_F(WindowTest, ABlurOverlayLooksTheSameDrawnInTheWindowAsThroughTheOffscreen
     hud->Material.Texture.MinFilter = TGLMinFilter::Nearest;
     hud->Material.Texture.MagFilter = TGLMagFilter::Nearest;
     const glm::vec3 pos = InFront(5.0f, 1.5f);
-    TGLSprite* sprite = AddSprite(pos, 1.0f, {0.2f, 0.8f, 0.4f, 1});
+    AddSprite(pos, 1.0f, {0.2f, 0.8f, 0.4f, 1});
     auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
     blur->Material.BlendingMode = TBlendingMode::Transparency;
     blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0.8f};
@@ -1183,7 +1170,6 @@ TEST_F(WindowTest, ABlurOverlayLooksTheSameDrawnInTheWindowAsThroughTheOffscreen
     const Rgb mid = At(window, centre.x + 0.5f, centre.y);
     EXPECT_GT(mid.r, 60);
     EXPECT_LT(mid.r, 230);
-    (void)sprite;
 }
 
 TEST_F(WindowTest, AFrameReadOnlyBeforeItsSwapIsReadWhereverItWasDrawn) {
