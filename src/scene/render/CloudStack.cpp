@@ -146,7 +146,7 @@ bool CloudStack::ComposeHalf(const CloudLayer* layers, int count, int width, int
         return false;
     }
     half_.Bind();
-    DrawStack(layers, count, Output::Coverage, glm::vec3(0.0f), Pixels::All);
+    if (!DrawStack(layers, count, Output::Coverage, glm::vec3(0.0f), Pixels::All)) return false;
     // The picture spans the viewport: its texture coordinates are the device position mapped to 0..1.
     composed = CloudLayer{};
     composed.texture = half_.Color();
@@ -157,19 +157,19 @@ bool CloudStack::ComposeHalf(const CloudLayer* layers, int count, int width, int
     return true;
 }
 
-void CloudStack::DrawStack(const CloudLayer* layers, int count, Output output, const glm::vec3& clearColor,
+bool CloudStack::DrawStack(const CloudLayer* layers, int count, Output output, const glm::vec3& clearColor,
                            Pixels pixels) {
-    if (count <= 0) return;
+    if (count <= 0) return false;
     if (count > kMaxLayers) count = kMaxLayers;
     const bool overClear = output == Output::OverClear;
     const std::size_t index = IndexOf(count, output, layers[count - 1].premultiplied);
     const Variant& v = variants_[index];
     if (!v.built) {
-        if (v.failed) return;  // reported when it failed
+        if (v.failed) return false;  // reported when it failed
         std::string error;
         if (!Build(index, error)) {
             std::fprintf(stderr, "velmora2: %s\n", error.c_str());
-            return;
+            return false;
         }
     }
     v.program.Use();
@@ -202,6 +202,7 @@ void CloudStack::DrawStack(const CloudLayer* layers, int count, Output output, c
     if (pixels == Pixels::Covered) glDepthFunc(GL_LEQUAL);
     glActiveTexture(GL_TEXTURE0);
     ++drawCalls_;
+    return true;
 }
 
 } // namespace vlm::render

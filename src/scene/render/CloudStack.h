@@ -82,7 +82,8 @@ private:
                (lastPremultiplied ? 1 : 0);
     }
     bool Build(std::size_t index, std::string& error);
-    void DrawStack(const CloudLayer* layers, int count, Output output, const glm::vec3& clearColor, Pixels pixels);
+    // False if nothing was drawn (no layers, or the program cannot be built).
+    bool DrawStack(const CloudLayer* layers, int count, Output output, const glm::vec3& clearColor, Pixels pixels);
     std::array<Variant, kMaxLayers * 3 * 2> variants_;
     RenderTarget half_;
     GlState* gl_ = nullptr;
