@@ -1172,6 +1172,24 @@ TEST_F(WindowTest, ABlurOverlayLooksTheSameDrawnInTheWindowAsThroughTheOffscreen
     EXPECT_LT(mid.r, 230);
 }
 
+TEST_F(WindowTest, SpritesDrawnAfterTheStreamingBuffersWrapAroundShow) {
+    // More quads a frame than the streaming buffers hold on a software rasterizer (one batch of
+    // 65536 corners): the second flush starts the buffers over, three frames in a row.
+    // Overlapping red squares in rows from the bottom up; those of the top rows come after the
+    // start-over (16384 quads fill a batch).
+    for (int i = 0; i < 17000; ++i)
+        AddSprite(InFront(6.0f, float(i % 130) * 0.02f - 1.3f, float(i / 130) * 0.02f - 1.3f), 0.05f, {1, 0, 0, 1});
+    const glm::vec3 last = InFront(4.0f, 0.5f, 0.0f);
+    AddSprite(last, 0.3f, {0, 1, 0, 1});
+    for (int frame = 0; frame < 3; ++frame) {
+        SCOPED_TRACE(frame);
+        const TRGBAImage img = Draw(frame * 0.05);
+        ExpectNear(At(img, OnScreen(last)), Rgb{0, 255, 0});
+        ExpectNear(At(img, OnScreen(InFront(6.0f, -0.5f, -1.2f))), Rgb{255, 0, 0});  // before
+        ExpectNear(At(img, OnScreen(InFront(6.0f, -0.5f, 1.26f))), Rgb{255, 0, 0});  // after
+    }
+}
+
 TEST_F(WindowTest, AFrameReadOnlyBeforeItsSwapIsReadWhereverItWasDrawn) {
     // A program that reads its frames only before the swap lets them go straight into the window
     // on any driver: what it reads then is the frame just drawn, with or without a blur overlay.

@@ -28,8 +28,11 @@ QuadBatch::~QuadBatch() {
     if (vao_) glDeleteVertexArrays(1, &vao_);
 }
 
-bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error) {
+bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error, std::size_t ringBatches) {
     gl_ = gl;
+    ringBatches = std::clamp<std::size_t>(ringBatches, 1, kRingBatches);
+    ringVertices_ = kMaxVertices * ringBatches;
+    ringIndices_ = kMaxIndices * ringBatches;
     untextured_ = untextured;
     glsl_ = glslVersion;
     // The plain textured program now, so a context that cannot run it is refused at once; each other
@@ -45,9 +48,9 @@ bool QuadBatch::Init(int glslVersion, GlState* gl, GLuint untextured, std::strin
     glGenBuffers(1, &ibo_);
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-    glBufferData(GL_ARRAY_BUFFER, kRingVertices * sizeof(BatchVertex), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, ringVertices_ * sizeof(BatchVertex), nullptr, GL_STREAM_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, kRingIndices * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, ringIndices_ * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(BatchVertex),
                           reinterpret_cast<const void*>(offsetof(BatchVertex, x)));
@@ -202,9 +205,9 @@ void QuadBatch::Flush() {
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
     // The buffers are rings: each flush writes behind the previous one without waiting for the GPU,
     // and only a wrap-around orphans the storage so the driver hands out a fresh block.
-    if (ringVertex_ + vertices_.size() > kRingVertices || ringIndex_ + indices_.size() > kRingIndices) {
-        glBufferData(GL_ARRAY_BUFFER, kRingVertices * sizeof(BatchVertex), nullptr, GL_STREAM_DRAW);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, kRingIndices * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
+    if (ringVertex_ + vertices_.size() > ringVertices_ || ringIndex_ + indices_.size() > ringIndices_) {
+        glBufferData(GL_ARRAY_BUFFER, ringVertices_ * sizeof(BatchVertex), nullptr, GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, ringIndices_ * sizeof(std::uint32_t), nullptr, GL_STREAM_DRAW);
         ringVertex_ = ringIndex_ = 0;
     }
     const auto base = static_cast<std::uint32_t>(ringVertex_);

@@ -49,8 +49,9 @@ class QuadBatch {
 public:
     static constexpr std::size_t kMaxVertices = 65536;
     static constexpr std::size_t kMaxIndices = kMaxVertices * 3 / 2;
-    static constexpr std::size_t kRingVertices = kMaxVertices * 4;
-    static constexpr std::size_t kRingIndices = kMaxIndices * 4;
+    // The streaming buffers hold this many full batches (fewer with a software rasterizer: there
+    // the buffers are main memory, and nothing waits on a GPU).
+    static constexpr std::size_t kRingBatches = 4;
 
     QuadBatch() = default;
     ~QuadBatch();
@@ -58,7 +59,9 @@ public:
     QuadBatch& operator=(const QuadBatch&) = delete;
 
     // `untextured` is the plain white texture: batches bound to it skip the texture lookup.
-    bool Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error);
+    // `ringBatches` (1 to kRingBatches): how many full batches the streaming buffers hold.
+    bool Init(int glslVersion, GlState* gl, GLuint untextured, std::string& error,
+              std::size_t ringBatches = kRingBatches);
 
     // Per-frame inputs of the program. Flushes first if anything is pending.
     void SetWorld(const glm::mat4& viewProjection, const glm::mat4& view);
@@ -102,6 +105,7 @@ private:
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
 
     std::size_t ringVertex_ = 0, ringIndex_ = 0;
+    std::size_t ringVertices_ = kMaxVertices * kRingBatches, ringIndices_ = kMaxIndices * kRingBatches;
     std::vector<BatchVertex> vertices_;
     std::vector<std::uint32_t> indices_;
     BatchState state_;

@@ -249,7 +249,9 @@ bool Renderer::Impl::Init(std::string& error) {
     const int glsl = context.Info().glslVersion;
     gl.Reset();
     textures.Init();
-    if (!batch.Init(glsl, &gl, textures.White(), error)) return false;
+    // A software rasterizer's buffers are main memory: one batch's worth (about 6 MiB less).
+    const bool software = IsSoftwareRasterizer(context.Info().renderer);
+    if (!batch.Init(glsl, &gl, textures.White(), error, software ? 1 : QuadBatch::kRingBatches)) return false;
     if (!meshes.Init(glsl, &gl, error)) return false;
     if (!clouds.Init(glsl, &gl, error)) return false;
     if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
