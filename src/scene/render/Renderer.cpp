@@ -580,6 +580,7 @@ void Renderer::Impl::Frame(const TGLScene& scene, int width, int height, double 
         else
             ++it;
     }
+    if (blurs.empty()) windowHalf.Release();  // the half-size copy serves only blur overlays
 }
 
 void Renderer::Impl::CopyToWindow() {
@@ -695,9 +696,10 @@ void Renderer::Impl::DrawPass(Pass pass) {
 }
 
 int Renderer::Impl::FoldSoftPlanes(std::array<CloudLayer, CloudStack::kMaxLayers>& layers, int lowest, int count) {
+    if (!halfSizeSoftPlanes) return count;
     int first = count;
     while (first > lowest && layers[static_cast<std::size_t>(first - 1)].soft) --first;
-    if (!halfSizeSoftPlanes || count - first < 2) return count;  // one soft plane: sampled once either way
+    if (count - first < 2) return count;  // one soft plane: sampled once either way
     CloudLayer composed;
     const bool made = clouds.ComposeHalf(layers.data() + first, count - first, box.Width, box.Height, composed);
     BindFrame();
