@@ -666,6 +666,68 @@ TEST_F(WindowTest, SecondTextureReflectsOnMeshes) {
     EXPECT_LT(shiny.b, plain.b) << plain << " -> " << shiny;
 }
 
+TEST_F(WindowTest, FlatFacesLitPerVertexLookAsLitPerPixel) {
+    // One large square of a textured, reflecting, shiny hull, lit by the key light and a lamp
+    // behind the viewer. It is turned so that the key light's highlight falls in its middle, far
+    // from its corners: a highlight worked out per vertex would miss it.
+    TGLMaterialLibrary library("Models");
+    TGLLibMaterial* hull = library.AddTextureMaterial("Hull");
+    TRGBAImage checker = Solid(8, 8, {200, 200, 200, 255});
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if ((x + y) % 2 != 0) checker.Pixels[static_cast<std::size_t>((y * 8 + x) * 4)] = 90;
+    hull->Material.Texture.SetImage(std::move(checker));
+    TGLFaceProperties& face = hull->Material.FrontProperties;
+    face.Diffuse = {0.4f, 0.4f, 0.4f, 1.0f};
+    face.Specular = {0.6f, 0.6f, 0.6f, 1.0f};
+    face.Shininess = 128.0f;
+    library.AddTextureMaterial("Env")->Material.Texture.SetImage(Solid(4, 4, {40, 90, 160, 255}));
+    hull->Texture2Name = "Env";
+
+    const TViewProjection vp = View();
+    const glm::vec3 key = glm::normalize(glm::vec3(-0.35f, 0.55f, 0.75f));  // the renderer's, in eye space
+    const glm::vec3 half = glm::normalize(key + glm::vec3(0.0f, 0.0f, 1.0f));
+    const glm::vec3 normal =
+        glm::normalize(vp.CameraRight * half.x + vp.CameraUp * half.y - vp.CameraForward * half.z);
+    const glm::vec3 centre = InFront(5.0f);
+    const glm::vec3 side = glm::normalize(glm::cross(normal, vp.CameraUp));
+    const glm::vec3 up = glm::cross(side, normal);
+    TMeshData data;
+    const float r = 1.6f;
+    for (auto [s, u] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}) {
+        data.Vertices.push_back(centre + side * (s * r) + up * (u * r));
+        data.Normals.push_back(normal);
+        data.TexCoords.push_back({(s + 1.0f) * 0.5f, (u + 1.0f) * 0.5f});
+    }
+    data.Groups.push_back({"Hull", {0, 1, 2, 0, 2, 3}});
+    auto* mesh = scene_.Objects().AddNewChild<TGLFreeForm>();
+    mesh->MaterialLibrary = &library;
+    mesh->SetMesh(data);
+    auto* lamp = scene_.Objects().AddNewChild<TGLLightSource>();
+    lamp->Position = InFront(-2.0f, 1.0f, 0.5f);
+    lamp->Diffuse = {0.2f, 0.15f, 0.1f, 1.0f};
+
+    renderer_->SetVertexLighting(false);
+    const TRGBAImage perPixel = Draw();
+    renderer_->SetVertexLighting(true);
+    const TRGBAImage perVertex = Draw();
+    ASSERT_EQ(perPixel.Pixels.size(), perVertex.Pixels.size());
+    const glm::vec2 middle = OnScreen(centre);
+    const Rgb shine = At(perPixel, middle), dull = At(perPixel, OnScreen(centre + side * 1.2f + up * 1.2f));
+    EXPECT_GT(shine.g, dull.g + 60) << "the highlight is in the middle: " << shine << " against " << dull;
+    long total = 0, counted = 0;
+    int worst = 0;
+    for (std::size_t i = 0; i < perPixel.Pixels.size(); ++i) {
+        if (i % 4 == 3) continue;
+        const int d = std::abs(int(perPixel.Pixels[i]) - int(perVertex.Pixels[i]));
+        total += d;
+        ++counted;
+        worst = std::max(worst, d);
+    }
+    EXPECT_LT(double(total) / double(counted), 0.25) << "mean difference per channel";
+    EXPECT_LE(worst, 4) << "largest difference of a channel";
+}
+
 TEST_F(WindowTest, FreeFormDrawsEachFaceGroupWithItsMaterial) {
     TGLMaterialLibrary library("MeshLib");
     // Lit by their emission alone, so each shows its own colour.

@@ -42,6 +42,8 @@ MeshRenderer::Variant* MeshRenderer::VariantOf(unsigned index) {
     if (index & kFog) defines += "#define FOG 1\n";
     if (index & kReplace) defines += "#define REPLACE 1\n";
     if (index & kAlphaTest) defines += "#define ALPHA_TEST 1\n";
+    if (index & kVertexLit) defines += "#define VERTEX_LIT 1\n";
+    defines += shaders::kMeshLighting;
     const std::string vertex = defines + shaders::kMeshVertex, fragment = defines + shaders::kMeshFragment;
     std::string error;
     if (!v.program.Build("meshes", glsl_, vertex.c_str(), fragment.c_str(), {{0, "a_pos"}, {1, "a_normal"}, {2, "a_uv"}},
@@ -215,6 +217,7 @@ void MeshRenderer::Draw(const MeshBuffers& buffers, std::size_t group, const glm
     if (s.shininess > 0.0f && glm::vec3(s.specular) != glm::vec3(0.0f)) index |= kSpecular;
     if (fog_) index |= kFog;
     if (s.alphaRef >= 0.0f) index |= kAlphaTest;
+    if (vertexLit_) index |= kVertexLit;
     Variant* variant = VariantOf(index);
     if (!variant) variant = VariantOf(0);
     if (!variant) return;

@@ -71,6 +71,11 @@ public:
 
     bool Init(int glslVersion, GlState* gl, std::string& error);
 
+    // Light worked out per vertex and interpolated instead of per pixel (for a software rasterizer,
+    // where the pixels' programs are the frame's cost).
+    void SetVertexLighting(bool on) { vertexLit_ = on; }
+    bool VertexLighting() const { return vertexLit_; }
+
     // Per-frame inputs: camera, fog, the scene's ambient light and the shining light sources.
     void BeginFrame(const glm::mat4& view, const glm::mat4& projection, bool fog, float fogStart, float fogEnd,
                     const glm::vec3& fogColor, const glm::vec3& sceneAmbient);
@@ -114,7 +119,7 @@ private:
 
     // Program switches (bits of a variant's index); programs are built when first needed.
     static constexpr unsigned kEnv = 1, kLights = 2, kSpecular = 4, kFog = 8, kReplace = 16, kAlphaTest = 32,
-                              kVariants = 64;
+                              kVertexLit = 64, kVariants = 128;
     struct Uniforms {
         GLint modelView, projection, normalMatrix, uvOffset, uvScale, texture, envTexture, alphaRef, ambient, diffuse,
             emission, specular, shininess, sceneAmbient, keyDir, keyColor, rimColor, lightCount, lightPos, lightColor,
@@ -135,6 +140,7 @@ private:
     int glsl_ = 0;
     std::uint64_t frame_ = 1;
     bool fog_ = false;
+    bool vertexLit_ = false;
     float fogStart_ = 50.0f, fogEnd_ = 250.0f;
     glm::vec3 fogColor_{0.0f}, sceneAmbient_{1.0f};
     int lightCount_ = 0;

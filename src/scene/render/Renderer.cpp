@@ -253,6 +253,7 @@ bool Renderer::Impl::Init(std::string& error) {
     const bool software = IsSoftwareRasterizer(context.Info().renderer);
     if (!batch.Init(glsl, &gl, textures.White(), error, software ? 1 : QuadBatch::kRingBatches)) return false;
     if (!meshes.Init(glsl, &gl, error)) return false;
+    meshes.SetVertexLighting(software);
     if (!clouds.Init(glsl, &gl, error)) return false;
     if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
                           {{0, "a_pos"}}, error))
@@ -1449,6 +1450,7 @@ TLetterbox Renderer::PictureBox() const { return impl_->box; }
 
 void Renderer::SetReadAfterPresent(bool needed) { impl_->readAfterPresent = needed; }
 void Renderer::SetHalfSizeSoftPlanes(bool on) { impl_->halfSizeSoftPlanes = on; }
+void Renderer::SetVertexLighting(bool on) { impl_->meshes.SetVertexLighting(on); }
 
 TRGBAImage Renderer::ReadPixels() const {
     TRGBAImage image;

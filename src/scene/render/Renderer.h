@@ -90,6 +90,9 @@ public:
     // Whether soft cloud planes are composed at half the window's size (the default: yes; off
     // draws every plane at full size, to compare).
     void SetHalfSizeSoftPlanes(bool on);
+    // Whether meshes are lit per vertex (the default on a software rasterizer, where each pixel's
+    // program is the frame's cost) or per pixel (the default on a GPU).
+    void SetVertexLighting(bool on);
     // The whole window as the player sees it, bars included (read before Present()). An offscreen
     // renderer gives ReadPixels().
     scene::TRGBAImage ReadWindowPixels() const;

@@ -69,12 +69,85 @@ void main() {
 }
 )";
 
-// Meshes and spheres: per-pixel lighting in eye space with a fixed key light from the viewer's upper
-// side, the scene's ambient light, a rim light on silhouettes, up to four point lights (the explosion
-// flash) and an optional reflection texture looked up by sphere mapping. Like the batch, one program
-// per combination of switches, so a pixel pays only for what its surface uses: ENV (reflection
+// Meshes and spheres: lit in eye space by a fixed key light from the viewer's upper side, the
+// scene's ambient light, a rim light on silhouettes, up to four point lights (the explosion flash)
+// and an optional reflection texture looked up by sphere mapping. Like the batch, one program per
+// combination of switches, so a pixel pays only for what its surface uses: ENV (reflection
 // texture), LIGHTS (point lights shine), SPECULAR (shininess above 0), FOG, REPLACE (the texture's
 // colour unlit), ALPHA_TEST (texels at or below u_alphaRef are discarded).
+//
+// The light is worked out per pixel, or with VERTEX_LIT per vertex and interpolated (as fixed-function
+// lighting did): on a software rasterizer, where every instruction of every pixel costs, that takes
+// the lighting out of the pixel's program. The level meshes' faces are flat, so the key light is the
+// same either way.
+inline constexpr const char* kMeshLighting = R"(
+uniform vec4 u_diffuse;
+#if !defined(REPLACE)
+uniform vec4 u_ambient;
+uniform vec4 u_emission;
+uniform vec3 u_sceneAmbient;
+uniform vec3 u_rimColor;
+#endif
+uniform vec3 u_keyDir;
+uniform vec3 u_keyColor;
+#ifdef SPECULAR
+uniform vec4 u_specular;
+uniform float u_shininess;
+#endif
+#if defined(LIGHTS) && !defined(REPLACE)
+uniform int u_lightCount;
+uniform vec3 u_lightPos[4];
+uniform vec3 u_lightColor[4];
+uniform vec3 u_lightAtten[4];
+#endif
+// The surface's unit normal at eyePos, turned towards the viewer (v: towards the viewer).
+vec3 Facing(vec3 normal, vec3 v) {
+    vec3 n = normalize(normal);
+    return dot(n, v) < 0.0 ? -n : n;  // two-sided: faces are not culled
+}
+#ifdef SPECULAR
+// The key light's highlight. Always per pixel: a highlight inside a large face is missed between
+// its corners.
+vec3 Specular(vec3 eyePos, vec3 normal) {
+    vec3 v = normalize(-eyePos);
+    vec3 n = Facing(normal, v);
+    if (dot(n, u_keyDir) <= 0.0) return vec3(0.0);
+    return u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+}
+#endif
+// What falls on the surface at eyePos with the given normal: the factor its texel is lit by and
+// where the reflection texture is looked up.
+void Shade(vec3 eyePos, vec3 normal, out vec3 light, out vec2 envUV) {
+    vec3 v = normalize(-eyePos);
+    vec3 n = Facing(normal, v);
+    float nk = max(dot(n, u_keyDir), 0.0);
+    light = vec3(1.0);
+#if !defined(REPLACE)
+    light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
+    light += u_keyColor * u_diffuse.rgb * nk;
+#ifdef LIGHTS
+    for (int i = 0; i < 4; ++i) {
+        if (i >= u_lightCount) break;
+        vec3 d = u_lightPos[i] - eyePos;
+        float dist = length(d);
+        vec3 l = d / max(dist, 1e-4);
+        float att = 1.0 / max(u_lightAtten[i].x + u_lightAtten[i].y * dist + u_lightAtten[i].z * dist * dist, 1e-4);
+        light += u_lightColor[i] * u_diffuse.rgb * max(dot(n, l), 0.0) * att;
+    }
+#endif
+    float rim = 1.0 - max(dot(n, v), 0.0);
+    light += u_rimColor * rim * rim * rim;
+    light = min(light, vec3(1.0));
+#endif
+    envUV = vec2(0.0);
+#ifdef ENV
+    vec3 r = reflect(-v, n);
+    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
+    envUV = r.xy / max(m, 1e-4) + 0.5;
+#endif
+}
+)";
+
 inline constexpr const char* kMeshVertex = R"(
 in vec3 a_pos;
 in vec3 a_normal;
@@ -85,13 +158,20 @@ uniform mat3 u_normalMatrix;
 uniform vec2 u_uvOffset;
 uniform vec2 u_uvScale;
 out vec3 v_eyePos;
-out vec3 v_eyeNormal;
 out vec2 v_uv;
+out vec3 v_eyeNormal;
+#ifdef VERTEX_LIT
+out vec3 v_light;
+out vec2 v_envUV;
+#endif
 invariant gl_Position;  // the same depths as the depth-only pass (kMeshDepthVertex)
 void main() {
     vec4 eye = u_modelView * vec4(a_pos, 1.0);
     v_eyePos = eye.xyz;
     v_eyeNormal = u_normalMatrix * a_normal;
+#ifdef VERTEX_LIT
+    Shade(eye.xyz, v_eyeNormal, v_light, v_envUV);
+#endif
     v_uv = a_uv * u_uvScale + u_uvOffset;
     gl_Position = u_projection * eye;
 }
@@ -115,33 +195,18 @@ void main() {}
 
 inline constexpr const char* kMeshFragment = R"(
 in vec3 v_eyePos;
-in vec3 v_eyeNormal;
 in vec2 v_uv;
+in vec3 v_eyeNormal;
+#ifdef VERTEX_LIT
+in vec3 v_light;
+in vec2 v_envUV;
+#endif
 uniform sampler2D u_texture;
-uniform vec4 u_diffuse;
 #ifdef ENV
 uniform sampler2D u_envTexture;
 #endif
 #ifdef ALPHA_TEST
 uniform float u_alphaRef;
-#endif
-#if !defined(REPLACE)
-uniform vec4 u_ambient;
-uniform vec4 u_emission;
-uniform vec3 u_sceneAmbient;
-uniform vec3 u_rimColor;
-#endif
-uniform vec3 u_keyDir;
-uniform vec3 u_keyColor;
-#ifdef SPECULAR
-uniform vec4 u_specular;
-uniform float u_shininess;
-#endif
-#if defined(LIGHTS) && !defined(REPLACE)
-uniform int u_lightCount;
-uniform vec3 u_lightPos[4];
-uniform vec3 u_lightColor[4];
-uniform vec3 u_lightAtten[4];
 #endif
 #ifdef FOG
 uniform vec2 u_fogRange;
@@ -149,39 +214,22 @@ uniform vec3 u_fogColor;
 #endif
 out vec4 o_color;
 void main() {
-    vec3 n = normalize(v_eyeNormal);
-    vec3 v = normalize(-v_eyePos);
-    if (dot(n, v) < 0.0) n = -n;  // two-sided: faces are not culled
-    float nk = max(dot(n, u_keyDir), 0.0);
-    vec4 t = texture(u_texture, v_uv);
-#ifdef REPLACE
-    vec4 c = vec4(t.rgb, t.a * u_diffuse.a);
+#ifdef VERTEX_LIT
+    vec3 light = v_light;
+    vec2 envUV = v_envUV;
 #else
-    vec3 light = u_emission.rgb + u_sceneAmbient * u_ambient.rgb;
-    light += u_keyColor * u_diffuse.rgb * nk;
-#ifdef LIGHTS
-    for (int i = 0; i < 4; ++i) {
-        if (i >= u_lightCount) break;
-        vec3 d = u_lightPos[i] - v_eyePos;
-        float dist = length(d);
-        vec3 l = d / max(dist, 1e-4);
-        float att = 1.0 / max(u_lightAtten[i].x + u_lightAtten[i].y * dist + u_lightAtten[i].z * dist * dist, 1e-4);
-        light += u_lightColor[i] * u_diffuse.rgb * max(dot(n, l), 0.0) * att;
-    }
+    vec3 light;
+    vec2 envUV;
+    Shade(v_eyePos, v_eyeNormal, light, envUV);
 #endif
-    float rim = 1.0 - max(dot(n, v), 0.0);
-    light += u_rimColor * rim * rim * rim;
-    vec4 c = vec4(min(light, vec3(1.0)) * t.rgb, t.a * u_diffuse.a);
-#endif
+    vec4 t = texture(u_texture, v_uv);
+    vec4 c = vec4(light * t.rgb, t.a * u_diffuse.a);
 #ifdef ENV
-    vec3 r = reflect(-v, n);
-    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
-    vec3 env = texture(u_envTexture, r.xy / max(m, 1e-4) + 0.5).rgb;
+    vec3 env = texture(u_envTexture, envUV).rgb;
     c.rgb = c.rgb * (0.65 + 0.7 * env) + 0.15 * env;
 #endif
 #ifdef SPECULAR
-    if (nk > 0.0)
-        c.rgb += u_keyColor * u_specular.rgb * pow(max(dot(n, normalize(u_keyDir + v)), 0.0), u_shininess);
+    c.rgb += Specular(v_eyePos, v_eyeNormal);
 #endif
 #ifdef ALPHA_TEST
     if (c.a <= u_alphaRef) discard;
