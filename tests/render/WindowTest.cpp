@@ -1041,8 +1041,10 @@ TEST_F(WindowTest, CloudPlanesComposeAsIfDrawnOneByOne) {
 }
 
 TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
-    // The level's backdrop: a space plane, the planet, then planes over both. The planet is drawn
-    // first and the planes in one pass where it is not and in one where it is (only those above it).
+    // The level's backdrop: a space plane, the planet, then planes over both. A small planet is
+    // drawn over the planes and the planes above it drawn again over it; a large one is drawn first
+    // and the planes fill the pixels it left empty. Either way the picture is that of drawing
+    // them one by one.
     LookAlongY();
     TGLMaterialLibrary library("Clouds");
     std::vector<TGLSkyBox*> boxes;
@@ -1051,17 +1053,11 @@ TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
     };
     plane("Space", {51, 102, 153, 255}, TBlendingMode::Transparency, 1.0f);
     auto* planet = scene_.Objects().AddNewChild<TGLSphere>();
-    const glm::vec3 pos = InFront(6.0f, 1.2f, 0.8f);  // off centre: the pass over it finds where it is
-    planet->Position = pos;
     planet->Radius = 1.0f;
     planet->Material.FrontProperties.Diffuse = {0.9f, 0.6f, 0.1f, 1.0f};
     plane("Red", {255, 0, 0, 255}, TBlendingMode::Transparency, 0.5f);
     plane("Green", {0, 102, 0, 255}, TBlendingMode::Additive, 0.5f);
     plane("Veil", {255, 255, 255, 128}, TBlendingMode::Transparency, 1.0f);  // texel alpha ~0.5
-
-    for (TGLSkyBox* box : boxes) box->Visible = false;
-    const Rgb bare = At(Draw(), OnScreen(pos));  // the lit planet alone
-    for (TGLSkyBox* box : boxes) box->Visible = true;
     const float veil = 128.0f / 255.0f;
     auto over = [&](float r, float g, float b) {  // half red, half of 0.4 green, the veil
         r = r * 0.5f + 0.5f;
@@ -1070,29 +1066,42 @@ TEST_F(WindowTest, PlanesUnderAndOverAnOpaqueSphereLookAsIfDrawnOneByOne) {
         return Rgb{int(std::lround(255 * (r * (1 - veil) + veil))), int(std::lround(255 * (g * (1 - veil) + veil))),
                    int(std::lround(255 * (b * (1 - veil) + veil)))};
     };
-    // Straight into the window, and through the offscreen target (a blur overlay needs it).
     auto* blur = scene_.Objects().AddNewChild<TGLBlur>();
     blur->Material.BlendingMode = TBlendingMode::Transparency;
     blur->Material.FrontProperties.Diffuse = {1, 1, 1, 0};  // takes part, shows nothing
-    for (bool withBlur : {false, true}) {
-        SCOPED_TRACE(withBlur ? "through the offscreen target" : "straight into the window");
-        blur->Visible = withBlur;
-        for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
-            scene_.ObjectsSorting = sorting;
-            const TRGBAImage img = Draw();
-            ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
-            // The planet's rim, above and below, left and right: the planes over it reach its edge.
-            for (const glm::vec3 rim : {InFront(6.0f, 1.2f, 1.7f), InFront(6.0f, 1.2f, -0.1f), InFront(6.0f, 2.1f, 0.8f),
-                                        InFront(6.0f, 0.3f, 0.8f)}) {
-                const Rgb got = At(img, OnScreen(rim));
-                EXPECT_GT(got.r, 140) << "half red and the veil over the planet's edge: " << got;
+
+    // At 6 units the planet covers a thirtieth of the window; at 2 units its square is a third.
+    for (float depth : {6.0f, 2.0f}) {
+        SCOPED_TRACE(depth == 6.0f ? "a small planet" : "a large planet");
+        const float k = depth / 6.0f;  // off centre, at the same place on screen
+        auto at = [&](float right, float up) { return InFront(depth, right * k, up * k); };
+        const glm::vec3 pos = at(1.2f, 0.8f);
+        planet->Position = pos;
+        blur->Visible = false;
+        for (TGLSkyBox* box : boxes) box->Visible = false;
+        const Rgb bare = At(Draw(), OnScreen(pos));  // the lit planet alone
+        for (TGLSkyBox* box : boxes) box->Visible = true;
+        // Straight into the window, and through the offscreen target (a blur overlay needs it).
+        for (bool withBlur : {false, true}) {
+            SCOPED_TRACE(withBlur ? "through the offscreen target" : "straight into the window");
+            blur->Visible = withBlur;
+            for (TGLObjectsSorting sorting : {TGLObjectsSorting::None, TGLObjectsSorting::RenderBlendedLast}) {
+                scene_.ObjectsSorting = sorting;
+                const TRGBAImage img = Draw();
+                ExpectNear(At(img, OnScreen(pos)), over(bare.r / 255.0f, bare.g / 255.0f, bare.b / 255.0f));
+                // The planet's rim, above and below, left and right: the planes over it reach its edge.
+                for (const glm::vec3 rim : {at(1.2f, 1.7f), at(1.2f, -0.1f), at(2.1f, 0.8f), at(0.3f, 0.8f)}) {
+                    const Rgb got = At(img, OnScreen(rim));
+                    EXPECT_GT(got.r, 140) << "half red and the veil over the planet's edge: " << got;
+                }
+                ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
+                ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
             }
-            ExpectNear(At(img, 3, 3), over(0.2f, 0.4f, 0.6f));
-            ExpectNear(At(img, kWidth - 4, kHeight - 4), over(0.2f, 0.4f, 0.6f));
         }
     }
     blur->Visible = false;
     // Moved off screen, the planet leaves the whole window to the planes.
+    const glm::vec3 pos = InFront(6.0f, 1.2f, 0.8f);
     planet->Position = InFront(-6.0f);
     ExpectNear(At(Draw(), OnScreen(pos)), over(0.2f, 0.4f, 0.6f));
 }

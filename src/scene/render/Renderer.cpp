@@ -662,18 +662,26 @@ void Renderer::Impl::DrawPass(Pass pass) {
                     ? collect(k, upper, upperBoxes)
                     : k;
             if (upperBoxes > 0 && upper > count) {
-                batch.Flush();
-                for (std::size_t b = j; b < k; ++b)
-                    if (inPass(world[b])) DrawWorldItem(world[b]);
+                // The pass over the bodies needs only the rectangle they cover on screen.
+                int rect[4];
+                const bool bounded = BodiesOnScreen(j, k, inPass, rect);
+                // Bodies that cover little of the window (a planet) are drawn over planes drawn
+                // everywhere: a depth test on every pixel costs more than shading the few pixels
+                // twice. Bodies that cover much of it (a hull) go first and the planes fill only
+                // the pixels they left empty.
+                const bool planesFirst =
+                    bounded && std::int64_t(rect[2]) * rect[3] * 5 <= std::int64_t(box.Width) * box.Height;
                 batch.Flush();
                 stats.objectsDrawn += upperBoxes;
                 Layer(PixelLayer::Backdrop);
                 // Both passes end with the same soft planes: composed once, at half size.
                 upper = FoldSoftPlanes(layers, count, upper);
-                clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
-                // The pass over the bodies needs only the rectangle they cover on screen.
-                int rect[4];
-                const bool bounded = BodiesOnScreen(j, k, inPass, rect);
+                if (planesFirst) clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::All);
+                for (std::size_t b = j; b < k; ++b)
+                    if (inPass(world[b])) DrawWorldItem(world[b]);
+                batch.Flush();
+                Layer(PixelLayer::Backdrop);
+                if (!planesFirst) clouds.Draw(layers.data(), upper, true, clearColor, CloudStack::Pixels::Empty);
                 if (bounded) {
                     glEnable(GL_SCISSOR_TEST);
                     glScissor(rect[0], rect[1], rect[2], rect[3]);
