@@ -1158,6 +1158,29 @@ TEST_F(WindowTest, SoftPlanesComposedAtHalfSizeLookAsAtFullSize) {
     renderer_->SetHalfSizeSoftPlanes(true);
 }
 
+TEST_F(WindowTest, MinifiedPicturesAreDrawnFromEveryMipmapLevel) {
+    // A picture of odd size, red on the left and blue on the right, shrunk well below its size:
+    // sampled from the smaller levels, which must be there (a texture short of a level draws
+    // black) and hold the picture's colours where they were.
+    TRGBAImage img = Solid(75, 41, {0, 0, 255, 255});
+    for (int y = 0; y < img.Height; ++y)
+        for (int x = 0; x < 37; ++x) {
+            std::uint8_t* p = img.Pixels.data() + (static_cast<std::size_t>(y) * img.Width + x) * 4;
+            p[0] = 255;
+            p[2] = 0;
+        }
+    const glm::vec3 pos = InFront(5.0f);
+    TGLSprite* sprite = AddSprite(pos, 0.5f, {1, 1, 1, 1});  // about 15 pixels for 75 texels
+    sprite->Material.Texture.SetImage(std::move(img));
+    for (TGLMinFilter filter : {TGLMinFilter::LinearMipmapLinear, TGLMinFilter::NearestMipmapNearest}) {
+        sprite->Material.Texture.MinFilter = filter;
+        const TRGBAImage frame = Draw();
+        const glm::vec2 centre = OnScreen(pos);
+        ExpectNear(At(frame, centre - glm::vec2(4.0f, 0.0f)), {255, 0, 0}, 8);
+        ExpectNear(At(frame, centre + glm::vec2(4.0f, 0.0f)), {0, 0, 255}, 8);
+    }
+}
+
 TEST_F(WindowTest, PicturesLetGoOfTheirPixelsOnceUploaded) {
     const glm::vec3 pos = InFront(5.0f);
     TGLSprite* sprite = AddSprite(pos, 1.0f, {1, 1, 1, 1});

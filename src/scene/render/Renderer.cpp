@@ -254,6 +254,7 @@ bool Renderer::Impl::Init(std::string& error) {
     if (!batch.Init(glsl, &gl, textures.White(), error, software ? 1 : QuadBatch::kRingBatches)) return false;
     if (!meshes.Init(glsl, &gl, error)) return false;
     meshes.SetVertexLighting(software);
+    textures.SetMipmapsOnTheProcessor(software);
     if (!clouds.Init(glsl, &gl, error)) return false;
     if (!downsample.Build("blur capture", glsl, shaders::kFullScreenVertex, shaders::kDownsampleFragment,
                           {{0, "a_pos"}}, error))

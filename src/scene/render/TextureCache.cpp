@@ -1,8 +1,37 @@
 #include "scene/render/TextureCache.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace vlm::render {
+
+std::pair<int, int> HalvePicture(const std::uint8_t* rgba, int width, int height, std::vector<std::uint8_t>& out) {
+    const int w = std::max(1, width / 2), h = std::max(1, height / 2);
+    out.resize(static_cast<std::size_t>(w) * h * 4);
+    // Source columns (rows) [x0, x1) for each target texel: pairs, the last one taking the odd one.
+    auto span = [](int i, int half, int full, int& a, int& b) {
+        a = std::min(i * 2, full - 1);
+        b = i == half - 1 ? full : std::min(a + 2, full);
+    };
+    for (int y = 0; y < h; ++y) {
+        int y0, y1;
+        span(y, h, height, y0, y1);
+        for (int x = 0; x < w; ++x) {
+            int x0, x1;
+            span(x, w, width, x0, x1);
+            unsigned sum[4] = {0, 0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy)
+                for (int sx = x0; sx < x1; ++sx) {
+                    const std::uint8_t* p = rgba + (static_cast<std::size_t>(sy) * width + sx) * 4;
+                    for (int c = 0; c < 4; ++c) sum[c] += p[c];
+                }
+            const unsigned n = static_cast<unsigned>((y1 - y0) * (x1 - x0));
+            std::uint8_t* d = out.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+            for (int c = 0; c < 4; ++c) d[c] = static_cast<std::uint8_t>((sum[c] + n / 2) / n);
+        }
+    }
+    return {w, h};
+}
 
 TextureCache::~TextureCache() {
     for (auto& [identity, entry] : entries_) glDeleteTextures(1, &entry.texture);
@@ -65,7 +94,20 @@ GLuint TextureCache::Get(std::uint64_t id, int width, int height, const std::uin
     }
     if (NeedsMipmaps(minFilter) && !e.hasMipmaps) {
         bind();
-        glGenerateMipmap(GL_TEXTURE_2D);
+        if (cpuMipmaps_ && rgba) {
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            std::vector<std::uint8_t> levels[2];
+            const std::uint8_t* level = rgba;
+            int w = width, h = height;
+            for (int i = 1; w > 1 || h > 1; ++i) {
+                std::vector<std::uint8_t>& next = levels[i % 2];
+                std::tie(w, h) = HalvePicture(level, w, h, next);
+                glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, next.data());
+                level = next.data();
+            }
+        } else {
+            glGenerateMipmap(GL_TEXTURE_2D);
+        }
         e.hasMipmaps = true;
     }
     if (e.minFilter != minFilter) {

@@ -8,9 +8,16 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <utility>
 #include <unordered_map>
+#include <vector>
 
 namespace vlm::render {
+
+// The next smaller mipmap level of a w x h RGBA picture: (w/2) x (h/2), at least 1 x 1, each texel
+// the mean of the 2 x 2 (at an odd last row or column, 2 x 3, 3 x 2 or 3 x 3) texels it covers.
+// Returns the new width and height.
+std::pair<int, int> HalvePicture(const std::uint8_t* rgba, int width, int height, std::vector<std::uint8_t>& out);
 
 class TextureCache {
 public:
@@ -27,6 +34,11 @@ public:
 
     // Creates the built-in 1x1 white texture (used by untextured materials).
     void Init();
+
+    // Whether mipmaps are built on the processor from the picture as it is uploaded (for a software
+    // rasterizer, which would otherwise compile and run drawing programs to build them) or by the
+    // driver (the default).
+    void SetMipmapsOnTheProcessor(bool on) { cpuMipmaps_ = on; }
 
     // The texture for the image with this id (0: no image). An image without pixels (w or h 0, or no
     // data when it is not uploaded yet) gives the white texture. The filters are applied to the texture when they differ from the
@@ -72,6 +84,7 @@ private:
     double now_ = 0.0;
     double lastSweep_ = 0.0;
     int uploads_ = 0;
+    bool cpuMipmaps_ = false;
 };
 
 } // namespace vlm::render
