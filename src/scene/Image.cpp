@@ -179,7 +179,8 @@ bool CheckBmpHeader(const std::vector<std::uint8_t>& bytes, std::string& reason)
     return true;
 }
 
-bool DecodeBmp(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason) {
+// With `sizeOnly` the pixels are read (a short or damaged file is found) but not converted.
+bool DecodeBmp(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason, bool sizeOnly = false) {
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         reason = "the file is larger than any picture the game can use";
         return false;
@@ -194,6 +195,13 @@ bool DecodeBmp(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::str
     if (!surf) {
         reason = std::string("broken BMP data (") + SDL_GetError() + ")";
         return false;
+    }
+    if (sizeOnly) {
+        out.Width = surf->w;
+        out.Height = surf->h;
+        out.Pixels.clear();
+        SDL_FreeSurface(surf);
+        return true;
     }
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(surf, SDL_PIXELFORMAT_RGBA32, 0);
     // A BMP without an alpha channel reads as opaque.
@@ -243,10 +251,13 @@ TRGBAImage CheckImage(const std::vector<std::uint8_t>& bytes, const std::string&
         if (!DecodeJpeg(bytes, img, reason, true)) throw EImageLoadError(fileName, reason);
         return img;
     }
-    TRGBAImage img = DecodeImage(bytes, fileName);
-    img.Pixels.clear();
-    img.Pixels.shrink_to_fit();
-    return img;
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        TRGBAImage img;
+        std::string reason;
+        if (!DecodeBmp(bytes, img, reason, true)) throw EImageLoadError(fileName, reason);
+        return img;
+    }
+    return DecodeImage(bytes, fileName);  // neither: throws, naming the file
 }
 
 TRGBAImage LoadImageFile(const std::string& fileName) {

@@ -40,7 +40,7 @@ TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string
 
 // Reads the whole picture the way DecodeImage does, throwing the same errors, but keeps no
 // pixels: a JPEG is decoded at an eighth of its size (every coded block is still read, so a
-// damaged stream is found), a BMP is decoded and dropped.  Returns the picture's full size
+// damaged stream is found), a BMP is read but not converted.  Returns the picture's full size
 // (Pixels left empty).  Lets a loader check a file at once and decode it when first needed.
 TRGBAImage CheckImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
 

@@ -211,7 +211,9 @@ TEST(ImageCheck, FindsWhatDecodingFinds) {
     std::vector<std::uint8_t> jpeg = MakeJpeg(64, 48, 10, 200, 30);
     std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2));
     std::vector<std::uint8_t> noHeader(jpeg.begin(), jpeg.begin() + 40);
-    const std::vector<std::vector<std::uint8_t>> cases = {jpeg, cut, noHeader, MakeBmp(5, 3, 1, 2, 3),
+    const std::vector<std::uint8_t> bmp = MakeBmp(5, 3, 1, 2, 3);
+    const std::vector<std::uint8_t> cutBmp(bmp.begin(), bmp.end() - 7);
+    const std::vector<std::vector<std::uint8_t>> cases = {jpeg, cut, noHeader, bmp, cutBmp,
                                                           {'B', 'M', 1, 2, 3}, {0xFF, 0xD8, 0xFF}, {}};
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
