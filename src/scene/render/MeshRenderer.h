@@ -74,7 +74,6 @@ public:
     // Light worked out per vertex and interpolated instead of per pixel (for a software rasterizer,
     // where the pixels' programs are the frame's cost).
     void SetVertexLighting(bool on) { vertexLit_ = on; }
-    bool VertexLighting() const { return vertexLit_; }
 
     // Per-frame inputs: camera, fog, the scene's ambient light and the shining light sources.
     void BeginFrame(const glm::mat4& view, const glm::mat4& projection, bool fog, float fogStart, float fogEnd,
