@@ -229,14 +229,17 @@ bool DecodeBmp(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::str
 
 }  // namespace
 
-TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+namespace {
+
+// Reads a JPEG or BMP by its first bytes; with `sizeOnly` as CheckImage does. Throws naming the file.
+TRGBAImage Decode(const std::vector<std::uint8_t>& bytes, const std::string& fileName, bool sizeOnly) {
     TRGBAImage img;
     std::string reason;
     bool ok = false;
     if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
-        ok = DecodeJpeg(bytes, img, reason);
+        ok = DecodeJpeg(bytes, img, reason, sizeOnly);
     } else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-        ok = DecodeBmp(bytes, img, reason);
+        ok = DecodeBmp(bytes, img, reason, sizeOnly);
     } else {
         reason = bytes.empty() ? "the file is empty" : "not a JPEG or BMP image";
     }
@@ -244,20 +247,14 @@ TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string
     return img;
 }
 
+}  // namespace
+
+TRGBAImage DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+    return Decode(bytes, fileName, false);
+}
+
 TRGBAImage CheckImage(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
-    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
-        TRGBAImage img;
-        std::string reason;
-        if (!DecodeJpeg(bytes, img, reason, true)) throw EImageLoadError(fileName, reason);
-        return img;
-    }
-    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-        TRGBAImage img;
-        std::string reason;
-        if (!DecodeBmp(bytes, img, reason, true)) throw EImageLoadError(fileName, reason);
-        return img;
-    }
-    return DecodeImage(bytes, fileName);  // neither: throws, naming the file
+    return Decode(bytes, fileName, true);
 }
 
 TRGBAImage LoadImageFile(const std::string& fileName) {
