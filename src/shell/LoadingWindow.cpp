@@ -35,11 +35,15 @@ SDL_Surface* ToSurface(const scene::TRGBAImage& img) {
 
 LoadingWindow::~LoadingWindow() { Close(); }
 
+LoadingWindow::LoadingWindow() {
+  // A plain software surface: a surface drawn through a graphics context of SDL's own would take
+  // the game's context away from it. Set here, before the sound starts on a thread of its own that
+  // reads SDL's hints too.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
 bool LoadingWindow::Open(GameContext& ctx) {
   if (window_) return true;
-  // A plain software surface: a surface drawn through a graphics context of SDL's own would take
-  // the game's context away from it.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   window_ = SDL_CreateWindow("Vlm2 application:   Loading......", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kWidth, kHeight, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP);
   if (!window_) return false;

@@ -18,6 +18,7 @@ class LoadingWindow {
   // The bar: left 24, top 352, 609 by 16.
   static constexpr int kBarX = 24, kBarY = 352, kBarW = 609, kBarH = 16;
 
+  LoadingWindow();
   ~LoadingWindow();
   // Shows the window with the picture and the font of the mounted content; false when no window
   // can be opened (the game then loads without one).

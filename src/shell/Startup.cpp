@@ -119,7 +119,88 @@ void LoadInterfaceTexture(GameContext& ctx, const TextureRow& row) {
   ctx.InterFaceLibrary.LoadTexture(row.Material, row.File);
 }
 
+constexpr const char* kMusicFile = "sound\\main.mo3";
+constexpr const char* kBankFile = "sound\\snd.tor";
+
+SoundFiles ReadSoundFiles(const data::DataStore& store) {
+  SoundFiles files;
+  try {
+    files.Music = store.OpenDataFile(kMusicFile);
+  } catch (const std::exception& e) {
+    files.MusicProblem = e.what();
+  }
+  try {
+    files.Bank = store.OpenDataFile(kBankFile);
+  } catch (const std::exception& e) {
+    files.BankProblem = e.what();
+  }
+  return files;
+}
+
+// Opens the output, then loads the music and the bank. False when the game cannot go on.
+bool LoadAudio(sound::AudioOutput output, SoundFiles files) {
+  if (InitAudio(output) == AudioInitResult::Terminate) return false;
+  if (files.Music)
+    LoadMusic(*files.Music, kMusicFile);
+  else
+    AudioError("Can't play file " + files.MusicProblem);
+  if (files.Bank)
+    LoadSoundBank(std::move(*files.Bank), kBankFile);
+  else
+    std::fprintf(stderr, "%s: sound effects are off\n", files.BankProblem.c_str());
+  return true;
+}
+
+// The engine's boxes go to the platform, its notes to the log.
+void RouteAudioMessages(GameContext& ctx) {
+  Audio().SetMessageHandler([&ctx](sound::AudioMessageKind kind, std::string_view caption, std::string_view text) {
+    if (kind == sound::AudioMessageKind::Note)
+      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+    else
+      ctx.Platform().ShowError(caption, text);
+  });
+}
+
 }  // namespace
+
+BackgroundAudio::~BackgroundAudio() {
+  if (!thread_.joinable()) return;
+  thread_.join();
+  Audio().SetMessageHandler(nullptr);
+  for (const Held& m : held_) std::fprintf(stderr, "%s\n", m.Text.c_str());
+}
+
+void BackgroundAudio::Start(sound::AudioOutput output, SoundFiles files) {
+  if (thread_.joinable()) thread_.join();
+  goOn_ = true;
+  Audio().SetMessageHandler([this](sound::AudioMessageKind kind, std::string_view caption, std::string_view text) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    held_.push_back(Held{kind, std::string(caption), std::string(text)});
+  });
+  thread_ = std::thread([this, output, files = std::move(files)]() mutable {
+    try {
+      goOn_ = LoadAudio(output, std::move(files));
+    } catch (const std::exception& e) {  // out of memory decoding: the game goes on without sound
+      Audio().Message(sound::AudioMessageKind::Error, "Error", e.what());
+    }
+  });
+}
+
+bool BackgroundAudio::Finish(GameContext& ctx) {
+  if (thread_.joinable()) thread_.join();
+  RouteAudioMessages(ctx);
+  std::vector<Held> held;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    held.swap(held_);
+  }
+  for (const Held& m : held) Audio().Message(m.Kind, m.Caption, m.Text);
+  if (!goOn_) {
+    ctx.Platform().RequestQuit();
+    return false;
+  }
+  return true;
+}
 
 void UseDataStoreForSceneFiles(GameContext& ctx) {
   data::DataStore* store = ctx.Data.get();
@@ -136,7 +217,8 @@ void UseDataStoreForSceneFiles(GameContext& ctx) {
   });
 }
 
-bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgress& progress) {
+bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgress& progress,
+                BackgroundAudio* background) {
   const auto step = [&](double percent) {
     if (progress) progress(ctx, percent, "...loading [1/2]...");
   };
@@ -160,31 +242,21 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   }
 
   // Music and effects: failures are shown and the game goes on without them.
-  Audio().SetMessageHandler([&ctx](sound::AudioMessageKind kind, std::string_view caption, std::string_view text) {
-    if (kind == sound::AudioMessageKind::Note)
-      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-    else
-      ctx.Platform().ShowError(caption, text);
-  });
-  if (InitAudio(audio) == AudioInitResult::Terminate) {
-    ctx.Platform().RequestQuit();
-    return false;
-  }
-  try {
-    LoadMusic(ctx.Data->OpenDataFile("sound\\main.mo3"), "sound\\main.mo3");
-  } catch (const std::exception& e) {
-    AudioError(std::string("Can't play file ") + e.what());
+  SoundFiles sound = ReadSoundFiles(*ctx.Data);
+  if (background) {
+    background->Start(audio, std::move(sound));
+  } else {
+    RouteAudioMessages(ctx);
+    if (!LoadAudio(audio, std::move(sound))) {
+      ctx.Platform().RequestQuit();
+      return false;
+    }
   }
   step(10);
-  try {
-    LoadSoundBank(ctx.Data->OpenDataFile("sound\\snd.tor"), "sound\\snd.tor");
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: sound effects are off\n", e.what());
-  }
 
+  const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
   // Flight paths and the enemy catalogue. A value that does not convert is shown with its
   // file, section and key; what was read before it stays.
-  const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
   step(40);
   try {
     levels::LoadNavPaths(read, ctx.Level);
@@ -238,8 +310,6 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   interface::LoadProfilesAtStartup(ctx);
   interface::LoadTopRanksAtStartup(ctx);
   step(95);
-  // TODO(start-up): the shop, pause and main-menu textures, the player's skins, menus, profiles
-  // and top ranks are loaded here in their order as those pieces land; then the caching step.
   levels::ShowRandomHint(ctx);
   ctx.Level.FinalLevel = false;
   step(100);

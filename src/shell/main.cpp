@@ -253,8 +253,11 @@ int main(int argc, char** argv) {
       if (!loading.IsOpen() && percent >= 10 && loading.Open(c)) loadingShown = SDL_GetPerformanceCounter();
       loading.SetProgress(percent, caption);
     };
+  // The sound device opens and the music is decoded on a thread of their own while the content
+  // loads and the game window opens; nothing uses the sound engine until Finish below.
+  vlm::shell::BackgroundAudio audio;
   if (!vlm::shell::CreateGame(*ctx, cl.headless || cl.fixedClock ? vlm::sound::AudioOutput::Null : vlm::sound::AudioOutput::Device,
-                              progress))
+                              progress, &audio))
     return 1;
   if (replay) {  // the run is steered by the options and controls it was recorded with
     ctx->Options = replay->Options;
@@ -287,6 +290,9 @@ int main(int argc, char** argv) {
       platform.ShowError("Velmora 2", "Cannot open the game window: " + error);
       return 1;
     }
+  }
+  if (!audio.Finish(*ctx)) return 1;
+  if (!cl.headless) {
     windowPlatform.SetWindow(renderer->Window());
     // A screenshot is taken from the next frame, between drawing and showing it: frames are only
     // read before their swap, so they can go straight into the window on any driver.

@@ -31,6 +31,8 @@
 #include "shell/InputScript.h"
 #include "context/Platform.h"
 #include "shell/Startup.h"
+#include "sound/SoundNames.h"
+#include "sound/SoundUnit.h"
 #include "integration/HeadlessGame.h"
 
 namespace vlm::test {
@@ -496,6 +498,28 @@ TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
   }
   EXPECT_EQ(seen.back().first, double(std::min<size_t>(100, materials * 6 / 10)));
   EXPECT_EQ(game.L.CachingDummy->Count(), 0u);
+}
+
+// As the game starts: the sound loads on its own thread while the content does, and is all there
+// once Finish returns.
+TEST_F(MenusIntegration, TheSoundLoadedBesideTheContentIsThereAfterFinish) {
+  GameContextConfig cfg;
+  cfg.WorkingFolder = root / "game";
+  cfg.AppDataFolder = root / "user";
+  std::unique_ptr<GameContext> made = shell::MakeGame(cfg);
+  GameContext& game = *made;
+  shell::BackgroundAudio audio;
+  ASSERT_TRUE(shell::CreateGame(game, sound::AudioOutput::Null, {}, &audio));
+  ASSERT_TRUE(audio.Finish(game));
+  EXPECT_TRUE(static_cast<HeadlessPlatform&>(game.Platform()).Errors().empty());
+  EXPECT_TRUE(Audio().HasMusic());
+  EXPECT_EQ(CurrentMusicOrder, 1);
+  for (std::string_view name : sound::kSoundNames) {
+    const sound::SoundBank::Item* wave = Audio().Bank().Find(name);
+    ASSERT_NE(wave, nullptr) << name;
+    EXPECT_TRUE(wave->audible) << name;
+  }
+  Audio().SetMessageHandler(nullptr);  // the context goes with the test
 }
 
 }  // namespace
