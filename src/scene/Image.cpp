@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <SDL.h>
 #include <jpeglib.h>
@@ -41,8 +42,9 @@ std::string TooLarge(long long w, long long h) {
 }
 
 // Decodes with libjpeg; returns false and a reason on failure.  Kept free of C++ objects
-// with destructors between setjmp and longjmp; the two buffers are volatile so the error
-// path sees them as they were when libjpeg gave up, and frees both.
+// with destructors between setjmp and longjmp; the row buffer is volatile so the error path sees
+// it as it was when libjpeg gave up, and frees it.  The picture is decoded straight into
+// `out.Pixels` as RGBA (libjpeg-turbo fills in the alpha), which the error path empties.
 // With `sizeOnly` the picture is decoded at an eighth of its size into one reused row and `out`
 // gets the full size without pixels.
 bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::string& reason, bool sizeOnly = false) {
@@ -53,12 +55,12 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     jerr.pub.error_exit = JpegErrorExit;
     jerr.pub.emit_message = JpegSilence;
     jerr.message[0] = 0;
-    std::uint8_t* volatile pixels = nullptr;
     std::uint8_t* volatile row = nullptr;
     if (setjmp(jerr.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        std::free(pixels);
         std::free(row);
+        out.Pixels.clear();
+        out.Pixels.shrink_to_fit();
         reason = std::string("broken JPEG data (") + jerr.message + ")";
         return false;
     }
@@ -72,8 +74,9 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    cinfo.out_color_space = JCS_RGB;
     const unsigned fullW = cinfo.image_width, fullH = cinfo.image_height;
+    cinfo.out_color_space = sizeOnly ? JCS_RGB : JCS_EXT_RGBA;
+    const int components = sizeOnly ? 3 : 4;
     if (sizeOnly) {
         cinfo.scale_num = 1;
         cinfo.scale_denom = 8;
@@ -82,48 +85,39 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     }
     jpeg_start_decompress(&cinfo);
     const unsigned w = cinfo.output_width, h = cinfo.output_height;
-    if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || cinfo.output_components != 3) {
+    if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || cinfo.output_components != components) {
         jpeg_destroy_decompress(&cinfo);
         reason = "unsupported JPEG dimensions or colour layout";
         return false;
     }
-    pixels = static_cast<std::uint8_t*>(std::malloc(sizeOnly ? 4 : static_cast<size_t>(w) * h * 4));
-    row = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * 3));
-    if (!pixels || !row) {
+    bool enough = true;
+    if (sizeOnly) {
+        row = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(w) * 3));
+        enough = row != nullptr;
+    } else {
+        try {
+            out.Pixels.resize(static_cast<size_t>(w) * h * 4);
+        } catch (const std::bad_alloc&) {
+            enough = false;
+        }
+    }
+    if (!enough) {
         jpeg_destroy_decompress(&cinfo);
-        std::free(pixels);
         std::free(row);
         reason = "out of memory";
         return false;
     }
     while (cinfo.output_scanline < h) {
-        const unsigned y = cinfo.output_scanline;
-        JSAMPROW rp = row;
+        JSAMPROW rp = sizeOnly ? row : out.Pixels.data() + static_cast<size_t>(cinfo.output_scanline) * w * 4;
         if (jpeg_read_scanlines(&cinfo, &rp, 1) != 1) break;
-        if (sizeOnly) continue;
-        std::uint8_t* dst = pixels + static_cast<size_t>(y) * w * 4;
-        for (unsigned x = 0; x < w; ++x) {
-            dst[x * 4 + 0] = row[x * 3 + 0];
-            dst[x * 4 + 1] = row[x * 3 + 1];
-            dst[x * 4 + 2] = row[x * 3 + 2];
-            dst[x * 4 + 3] = 255;
-        }
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     std::free(row);
     row = nullptr;
-    if (sizeOnly) {
-        std::free(pixels);
-        out.Width = static_cast<int>(fullW);
-        out.Height = static_cast<int>(fullH);
-        out.Pixels.clear();
-        return true;
-    }
-    out.Width = static_cast<int>(w);
-    out.Height = static_cast<int>(h);
-    out.Pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
-    std::free(pixels);
+    out.Width = static_cast<int>(sizeOnly ? fullW : w);
+    out.Height = static_cast<int>(sizeOnly ? fullH : h);
+    if (sizeOnly) out.Pixels.clear();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // pixel memory is asked for, and every failure names the file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,7 +17,7 @@ using namespace vlm::scene;
 namespace {
 
 // A w x h baseline JPEG of a flat colour, encoded in memory.
-std::vector<std::uint8_t> EncodeJpeg(int w, int h) {
+std::vector<std::uint8_t> EncodeJpeg(int w, int h, std::array<unsigned char, 3> rgb = {200, 200, 200}) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -30,7 +31,8 @@ std::vector<std::uint8_t> EncodeJpeg(int w, int h) {
     c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(w) * 3, 200);
+    std::vector<unsigned char> row(static_cast<size_t>(w) * 3);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = rgb[i % 3];
     while (c.next_scanline < c.image_height) {
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&c, &r, 1);
@@ -116,6 +118,19 @@ TEST(DecodeImage, PicturesUpToTheLargestTextureSideDecode) {
     EXPECT_EQ(topDown.Height, 2);
     EXPECT_EQ(topDown.Pixel(4095, 1)[0], 0x80);
     EXPECT_EQ(topDown.Pixel(4095, 1)[3], 255);
+
+    // A JPEG's colours in their order, opaque, in every row down to the last pixel.
+    const TRGBAImage colour = DecodeImage(EncodeJpeg(37, 21, {200, 40, 90}), "colour.jpg");
+    ASSERT_EQ(colour.Width, 37);
+    ASSERT_EQ(colour.Height, 21);
+    ASSERT_EQ(colour.Pixels.size(), 37u * 21u * 4u);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{36, 0}, std::pair{18, 10}, std::pair{36, 20}}) {
+        const std::uint8_t* p = colour.Pixel(x, y);
+        EXPECT_NEAR(p[0], 200, 4) << x << "," << y;
+        EXPECT_NEAR(p[1], 40, 4) << x << "," << y;
+        EXPECT_NEAR(p[2], 90, 4) << x << "," << y;
+        EXPECT_EQ(p[3], 255) << x << "," << y;
+    }
 }
 
 TEST(DecodeImage, HostilePicturesAreRefusedNamingTheFile) {
