@@ -254,9 +254,9 @@ bool CreateGame(GameContext& ctx, sound::AudioOutput audio, const StartupProgres
   }
   step(10);
 
-  const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
   // Flight paths and the enemy catalogue. A value that does not convert is shown with its
   // file, section and key; what was read before it stays.
+  const levels::IniReadFn read = levels::PlainIniReader(*ctx.Data);
   step(40);
   try {
     levels::LoadNavPaths(read, ctx.Level);

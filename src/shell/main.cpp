@@ -290,10 +290,12 @@ int main(int argc, char** argv) {
       platform.ShowError("Velmora 2", "Cannot open the game window: " + error);
       return 1;
     }
+    // Before the sound's messages: a box is not put up over a full-screen window, where it would
+    // wait unseen.
+    windowPlatform.SetWindow(renderer->Window());
   }
   if (!audio.Finish(*ctx)) return 1;
   if (!cl.headless) {
-    windowPlatform.SetWindow(renderer->Window());
     // A screenshot is taken from the next frame, between drawing and showing it: frames are only
     // read before their swap, so they can go straight into the window on any driver.
     renderer->SetReadAfterPresent(false);
