@@ -71,7 +71,7 @@ struct GameContext {
   double FrameTime = 0.0;
   double TimeScale = 1.0;
   int32_t IntroLogoStep = 0;
-  int32_t ExitStatus = 0;  // non-zero: the run ends on a failure (a level that cannot load)
+  int32_t ExitStatus = 0;  // non-zero: the run's exit status reports a failure (a level that could not load)
 
   // ---- input ----
   bool LeftClick = false;

@@ -137,10 +137,8 @@ bool LoadCurrentLevel(GameContext& ctx) {
     L.LoadingHintsText->Visible = false;
     ReturnToMainMenu(ctx);
     ctx.Platform().ShowError("Velmora 2", message);
-    // TODO(menus): stay in the main menu once it exists; until then the game ends here, with a
-    // status that tells scripts the run failed.
+    // The player picks another level or leaves; the run's exit status tells scripts it failed.
     ctx.ExitStatus = 1;
-    ctx.Platform().RequestQuit();
     return false;
   }
   L.PlayerDummy->Position.y = 0.0f;

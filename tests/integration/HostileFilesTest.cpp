@@ -312,9 +312,15 @@ std::vector<Case> Cases() {
        [](const fs::path& run, const std::string&) { ExpectInLevel(ReadText(run / "s.json")); }},
       {"DamagedEntriesLevelTheGameLost", "damaged", "--level 2 --frames 400", 2, {"there is no level 2 (levels 1 to 1)"}},
       // Level files: numbers out of range and limits, each named.
-      {"DifficultyBeyondReason", "hostile", "--level 4 --frames 400", 1,
+      // The game goes on in the main menu; the exit status still reports the failure.
+      {"DifficultyBeyondReason", "hostile", "--level 4 --frames 400 --dump-state s.json", 1,
        {"Level 4 cannot be loaded", "levels\\4.ini\", section [MAIN], key \"difficulty\": \"1E308\"",
-        "number from 0,01 to 100"}},
+        "number from 0,01 to 100"},
+       nullptr,
+       [](const fs::path& run, const std::string&) {
+         const std::string snapshot = ReadText(run / "s.json");
+         EXPECT_NE(snapshot.find("\"GameState\":\"mainmenu\""), std::string::npos) << snapshot.substr(0, 300);
+       }},
       {"LayerFileWithTooManySprites", "hostile", "--level 5 --frames 400", 1,
        {"crowd.ini\", section [1000]", "the limit on sprites of a layer file"}},
       {"LevelWithTooManyPlacements", "hostile", "--level 7 --frames 400", 1,

@@ -216,6 +216,8 @@ TEST_F(LevelRunIntegration, ALevelStartedDirectlyPlaysItsMusicAtTheOptionsVolume
   }
 }
 
+// The player is back in the main menu, from where a sound level still plays; the run's exit status
+// reports the failure.
 TEST_F(LevelRunIntegration, ABrokenLevelFileStopsWithItsFileSectionAndKey) {
   // A level beyond the last one has no file: the load stops at its first read.
   ctx->Level.CurrentLevel = ctx->Level.LevelCount + 1;
@@ -229,10 +231,17 @@ TEST_F(LevelRunIntegration, ABrokenLevelFileStopsWithItsFileSectionAndKey) {
   EXPECT_NE(message.find(std::to_string(ctx->Level.LevelCount + 1) + ".ini"), std::string::npos) << message;
   EXPECT_NE(message.find("MAIN"), std::string::npos) << message;
   EXPECT_NE(message.find("difficulty"), std::string::npos) << message;
-  EXPECT_TRUE(platform->QuitRequested());
+  EXPECT_FALSE(platform->QuitRequested());
+  EXPECT_EQ(ctx->ExitStatus, 1);
   EXPECT_EQ(ctx->GameState, "mainmenu");
   EXPECT_FALSE(ctx->L.SceneDummyCube->Visible);
   EXPECT_FALSE(ctx->L.LogoHudSprite->Visible);
+
+  const size_t shown = platform->Errors().size();
+  levels::StartLevelDirect(*ctx, 1);
+  ASSERT_TRUE(RunUntilState("game", 6000));
+  EXPECT_TRUE(ctx->L.SceneDummyCube->Visible);
+  EXPECT_EQ(platform->Errors().size(), shown);
 }
 
 // Every level of the campaign loads in the real game and plays to its end: all its waves come
