@@ -17,6 +17,10 @@ each with Mesa's pipeline statistics (pixels shaded per frame).
 `--before OTHER` also runs another build of the game (for example the previous commit's) in the
 same turns, so a change is measured against its predecessor under the same load.
 
+`--floor 0,1,2` also runs floor.c in the same turns: a window cleared and covered that many times
+by one full-window picture, then swapped. What it costs no frame of any program on this server can
+cost less; it shows how much of a goal is left for the game's own drawing.
+
 Compare only figures of the same run: the machine is shared and its load moves every figure.
 """
 import argparse
@@ -50,6 +54,14 @@ viewGamma 1.1
 audioType 0
 textType 0
 """
+
+
+def build_floor(work):
+    out = os.path.join(work, "floor")
+    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "sdl2", "epoxy"], check=True, capture_output=True,
+                           text=True).stdout.split()
+    subprocess.run(["gcc", "-O2", "-o", out, os.path.join(HERE, "floor.c")] + flags, check=True)
+    return out
 
 
 def build_shim(work):
@@ -133,6 +145,10 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
             cmd += ["--replay", os.path.join(args.replays, f"rec-{level}.txt")]
         else:
             cmd += ["--level", str(level), "--seed", "7", "--input", script]
+    elif kind == "floor":
+        # The least a frame can cost: `level` full-window picture passes (floor.c), run until stopped.
+        home = work
+        cmd = ["nice", "-n", str(args.nice), os.path.join(work, "floor"), str(level), "100000000"]
     else:
         home = os.path.join(work, "home-peer")
         os.makedirs(home, exist_ok=True)
@@ -148,7 +164,7 @@ def run_one(kind, args, work, shim, display, level=None, pixels_dir=None, game=N
     # The window to measure starts once the run is into play (a number of frames and seconds in, so
     # a slow machine still measures play, not the loading screen) and lasts `measure` frames or
     # until the time limit.
-    skip = args.skip_frames if kind == "ours" else args.peer_skip_frames
+    skip = args.skip_frames if kind == "ours" else args.peer_skip_frames if kind == "peer" else 60
     samples = []  # (monotonic ns, cpu ticks, rss KiB)
     try:
         if kind == "peer":
@@ -245,12 +261,17 @@ def main():
     p.add_argument("--replays", help="folder of rec-LEVEL.txt replays (screens.sh makes them) to play instead of "
                                      "the live sweep: the same frames for every build, whatever the load")
     p.add_argument("--pixels", action="store_true", help="one more run each counting pixels shaded")
+    p.add_argument("--floor", default="", help="comma-separated pass counts: runs of floor.c in the same turns, a "
+                                               "window covered that many times by one picture (what any frame costs)")
     args = p.parse_args()
     if not args.no_peer and (not os.path.exists(PEER) or not shutil.which("xdotool")):
         sys.exit("peer_bench: needs chromium-bsu and xdotool (apt-get install chromium-bsu xdotool)")
     levels = [int(x) for x in args.levels.split(",") if x]
     work = tempfile.mkdtemp(prefix="peer-bench-")
     shim = build_shim(work)
+    floors = [int(x) for x in args.floor.split(",") if x]
+    if floors:
+        build_floor(work)
     xvfb = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(1.5)
@@ -260,10 +281,12 @@ def main():
             order = [("ours", lv, None) for lv in levels] + ([] if args.no_peer else [("peer", None, None)])
             if args.before:
                 order += [("ours", lv, args.before) for lv in levels]
+            order += [("floor", n, None) for n in floors]
             if r % 2:
                 order.reverse()
             for kind, lv, game in order:
-                name = ("before " if game else "") + (f"level {lv}" if kind == "ours" else "chromium-bsu")
+                name = ("before " if game else "") + (f"level {lv}" if kind == "ours" else
+                                                      f"floor {lv} passes" if kind == "floor" else "chromium-bsu")
                 res = run_one(kind, args, work, shim, args.display, lv, game=game)
                 res["load"] = os.getloadavg()[0]
                 rows.append((r, name, res))
@@ -283,7 +306,8 @@ def main():
         xvfb.terminate()
         xvfb.wait()
 
-    names = [f"level {lv}" for lv in levels] + ([f"before level {lv}" for lv in levels] if args.before else [])
+    names = [f"level {lv}" for lv in levels] + ([f"before level {lv}" for lv in levels] if args.before else []) + \
+        [f"floor {n} passes" for n in floors]
     print("\nmedians (ours/peer ratios within each round, then their median)")
     keys = [("fps", "frames per second"), ("p99_ms", "p99 frame time ms"), ("cpu_ms", "CPU per frame ms"),
             ("rss_mib", "resident MiB"), ("first_ms", "exec to first frame ms")]
