@@ -47,6 +47,13 @@ class MenusIntegration : public ::testing::Test, protected HeadlessGame {
   void Start() { HeadlessGame::Start(11); }
   void TearDown() override { Close(); }
   HeadlessPlatform& Platform() { return static_cast<HeadlessPlatform&>(ctx->Platform()); }
+  // A game over the fixture's folders that is not started yet (CreateGame not called).
+  std::unique_ptr<GameContext> MakeUnstartedGame() {
+    GameContextConfig cfg;
+    cfg.WorkingFolder = root / "game";
+    cfg.AppDataFolder = root / "user";
+    return shell::MakeGame(cfg);
+  }
 
   // Where an object is drawn, in window pixels.
   glm::vec2 ScreenPoint(const scene::TGLBaseSceneObject& o) {
@@ -459,10 +466,7 @@ TEST_F(MenusIntegration, LeftAloneTheMenuPlaysDemosThatAnyInputEndsAndThatKeepNo
 }
 
 TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
-  GameContextConfig cfg;
-  cfg.WorkingFolder = root / "game";
-  cfg.AppDataFolder = root / "user";
-  std::unique_ptr<GameContext> made = shell::MakeGame(cfg);
+  std::unique_ptr<GameContext> made = MakeUnstartedGame();
   GameContext& game = *made;
   std::vector<std::pair<double, std::string>> seen;
   const shell::StartupProgress record = [&](GameContext&, double percent, const char* caption) {
@@ -503,10 +507,7 @@ TEST_F(MenusIntegration, TheLoadingBarStepsThroughBothPhases) {
 // As the game starts: the sound loads on its own thread while the content does, and is all there
 // once Finish returns.
 TEST_F(MenusIntegration, TheSoundLoadedBesideTheContentIsThereAfterFinish) {
-  GameContextConfig cfg;
-  cfg.WorkingFolder = root / "game";
-  cfg.AppDataFolder = root / "user";
-  std::unique_ptr<GameContext> made = shell::MakeGame(cfg);
+  std::unique_ptr<GameContext> made = MakeUnstartedGame();
   GameContext& game = *made;
   shell::BackgroundAudio audio;
   ASSERT_TRUE(shell::CreateGame(game, sound::AudioOutput::Null, {}, &audio));
