@@ -14,12 +14,6 @@ namespace vlm { struct GameContext; }
 
 namespace vlm::shell {
 
-// Loads what the game needs before its first frame. Problems are shown through the platform;
-// a missing archive stops the rest of the loading, as the game cannot run without its content.
-// Returns false when the game cannot go on.
-// `progress` hears the loading bar's percent and caption at each step (1, 10, 40, ... 100).
-using StartupProgress = std::function<void(GameContext& ctx, double percent, const char* caption)>;
-
 // The music and the effects' bank as read from the content, or why either could not be read.
 struct SoundFiles {
   std::optional<std::vector<std::uint8_t>> Music, Bank;
@@ -56,6 +50,11 @@ private:
   bool goOn_ = true;
 };
 
+// Loads what the game needs before its first frame. Problems are shown through the platform;
+// a missing archive stops the rest of the loading, as the game cannot run without its content.
+// Returns false when the game cannot go on.
+// `progress` hears the loading bar's percent and caption at each step (1, 10, 40, ... 100).
+using StartupProgress = std::function<void(GameContext& ctx, double percent, const char* caption)>;
 // With `background`, the audio is started on it and the caller calls its Finish before anything
 // else uses the sound engine (the game window can be opened meanwhile); without, the audio is ready
 // when CreateGame returns.
