@@ -95,7 +95,6 @@ void StartLevelFromMenu(GameContext& ctx) {
   // The level's tune plays at the player's music volume, also when no menu intro faded it in
   // (a level started from the command line) or a game over faded it out.
   SetMusicVolume(int(data::RoundHalfEven(ctx.Options.MusicVolume * 100.0)));
-  // TODO(menus): hide ChooseLevelDummy.
 }
 
 void StartLevelDirect(GameContext& ctx, int32_t level) {
