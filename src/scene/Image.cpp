@@ -115,9 +115,9 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, TRGBAImage& out, std::st
     jpeg_destroy_decompress(&cinfo);
     std::free(row);
     row = nullptr;
-    out.Width = static_cast<int>(sizeOnly ? fullW : w);
-    out.Height = static_cast<int>(sizeOnly ? fullH : h);
-    if (sizeOnly) out.Pixels.clear();
+    // Unscaled, the output is the picture's own size; at an eighth, only the size is kept.
+    out.Width = static_cast<int>(fullW);
+    out.Height = static_cast<int>(fullH);
     return true;
 }
 
